@@ -1,0 +1,170 @@
+// The scene's owner: builds the bodies from the catalogue and the two ships, sets up each window's GL context,
+// advances the scene on the timer, draws a window's frame, runs the keyboard commands and picking, and
+// deletes everything on exit. It never reads files: image and model paths are carried but not opened.
+#include "demo.h"
+
+#include <GL/freeglut.h>
+#include <GL/glu.h>
+
+ship* ships[ship_count] = {};
+body* planet[body_count] = {};
+bool demo_initialized = false;
+bool frozen = false;
+int active_ship = MOTHER_SHIP;
+bool is_picking = false;
+int pick_x = 0;
+int pick_y = 0;
+unsigned int glut_mother_ship_window = 0;
+unsigned int glut_scout_ship_window = 0;
+
+namespace {
+
+struct catalogue_entry {
+  body_name name;
+  float diameter;     // scene units
+  float spin_speed;   // degrees per second
+  body_name parent;   // the root names itself
+  float orbit_radius; // scene units from the parent's centre
+  float orbit_speed;  // degrees per second
+  const char* image_path;
+};
+
+// clang-format off
+constexpr catalogue_entry body_catalogue[body_count] = {
+  // name      diameter spin  parent     orbit_r orbit_v image_path
+  {STARFIELD,  1000,    0,    STARFIELD,  0,      0,    "source_textures/starfield.jpg"},
+  {SUN,        8,       60,   STARFIELD,  0,      0,    "source_textures/sun.jpg"},
+  {MERCURY,    4,       120,  SUN,        8,      90,   "source_textures/mercury.jpg"},
+  {VENUS,      4,       60,   SUN,        12,     80,   "source_textures/venus.jpg"},
+  {EARTH,      4,       40,   SUN,        20,     70,   "source_textures/earth.jpg"},
+  {MOON,       3,       0,    EARTH,      4,      120,  "source_textures/moon.jpg"},
+  {MARS,       4,       50,   SUN,        28,     60,   "source_textures/mars.jpg"},
+  {JUPITER,    6,       30,   SUN,        32,     50,   "source_textures/jupiter.jpg"},
+  {SATURN,     6,       30,   SUN,        38,     40,   "source_textures/saturn.jpg"},
+  {URANUS,     6,       20,   SUN,        44,     30,   "source_textures/uranus.jpg"},
+  {NEPTUNE,    6,       20,   SUN,        50,     20,   "source_textures/neptune.jpg"},
+  {PLUTO,      4,       40,   SUN,        56,     10,   "source_textures/pluto.jpg"},
+};
+
+// Light 0 sits at the eye, light 1 shines from below, left and in front of it: both positions are given
+// once, under an identity model-view, so OpenGL keeps them in eye coordinates whatever the camera does.
+constexpr GLfloat light0_position[] = {0, 0, 0, 1};
+constexpr GLfloat light0_diffuse[]  = {1, 1, 1, 1};
+constexpr GLfloat light0_specular[] = {0.4f, 0.4f, 0.4f, 1};
+constexpr GLfloat light1_position[] = {-1, -1, -1, 0};
+constexpr GLfloat light1_ambient[]  = {0.05f, 0.05f, 0.05f, 1};
+constexpr GLfloat light1_diffuse[]  = {1, 1, 1, 1};
+constexpr GLfloat light1_specular[] = {0.4f, 0.4f, 0.4f, 1};
+// clang-format on
+
+constexpr const char* mother_ship_model_path = "data/x_wing.obj";
+constexpr const char* scout_ship_model_path = "data/scout.obj";
+constexpr float mother_ship_eye_offset_z = 20.0f;
+
+constexpr double field_of_view_deg = 70.0;
+constexpr double near_plane = 0.1f;  // the float 0.1 widened, as the projection has always used
+constexpr double far_plane = 2000.0;
+
+// Every entry is constructed and, unless it is the root, attached at once: both take random draws, and this
+// interleaving fixes which values each body receives.
+void create_bodies() {
+  for (const catalogue_entry& entry : body_catalogue) {
+    body* created = new body(entry.name, entry.diameter / 2, entry.spin_speed);
+    planet[entry.name] = created;
+    if (entry.parent != entry.name) created->set_parent(planet[entry.parent], entry.orbit_radius, entry.orbit_speed);
+  }
+}
+
+void create_ships() {
+  ships[MOTHER_SHIP] = new ship(mother_ship_model_path);
+  ships[SCOUT_SHIP] = new ship(scout_ship_model_path);
+}
+
+void apply_context_state() {
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LESS);
+  glEnable(GL_CULL_FACE);
+  glCullFace(GL_BACK);
+  glLightfv(GL_LIGHT0, GL_POSITION, light0_position);
+  glLightfv(GL_LIGHT0, GL_DIFFUSE, light0_diffuse);
+  glLightfv(GL_LIGHT0, GL_SPECULAR, light0_specular);
+  glLightfv(GL_LIGHT1, GL_POSITION, light1_position);
+  glLightfv(GL_LIGHT1, GL_AMBIENT, light1_ambient);
+  glLightfv(GL_LIGHT1, GL_DIFFUSE, light1_diffuse);
+  glLightfv(GL_LIGHT1, GL_SPECULAR, light1_specular);
+  glEnable(GL_LIGHTING);
+  glEnable(GL_LIGHT0);
+  glEnable(GL_LIGHT1);
+  glEnable(GL_COLOR_MATERIAL);
+}
+
+// Width over height in single precision. A window can be shrunk to height 0; it is then treated as one
+// pixel high so that no infinity or NaN reaches the projection.
+float compute_aspect(int width, int height) {
+  const int safe_height = height > 0 ? height : 1;
+  return static_cast<float>(width) / static_cast<float>(safe_height);
+}
+
+void apply_perspective(float aspect) { gluPerspective(field_of_view_deg, aspect, near_plane, far_plane); }
+
+}  // namespace
+
+void demo_set_window_ids(unsigned int mother, unsigned int scout) {
+  glut_mother_ship_window = mother;
+  glut_scout_ship_window = scout;
+}
+
+ship_name demo_get_current_window() {
+  return static_cast<unsigned int>(glutGetWindow()) == glut_mother_ship_window ? MOTHER_SHIP : SCOUT_SHIP;
+}
+
+void demo_init() {
+  const ship_name window = demo_get_current_window();
+  if (!demo_initialized) {
+    create_bodies();
+    create_ships();
+    demo_reset_ships();
+    demo_initialized = true;
+  }
+  for (const catalogue_entry& entry : body_catalogue) planet[entry.name]->set_texture(window, entry.image_path);
+  apply_context_state();
+}
+
+void demo_reset_ships() {
+  ships[MOTHER_SHIP]->reset();
+  ships[SCOUT_SHIP]->reset();
+  ships[MOTHER_SHIP]->move_lookat_eye(0, 0, mother_ship_eye_offset_z);
+}
+
+void demo_idle(float step) {
+  if (!demo_initialized || frozen) return;
+  planet[STARFIELD]->update(step);
+}
+
+void demo_resize(int width, int height) {
+  glViewport(0, 0, width, height);
+  const float aspect = compute_aspect(width, height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  apply_perspective(aspect);
+  glMatrixMode(GL_MODELVIEW);
+}
+
+void demo_display() {
+  if (!demo_initialized) return;
+}
+
+void demo_keyboard(unsigned char key, int /*x*/, int /*y*/) { ships[active_ship]->handle_keyboard(key); }
+
+// The pointers are cleared too, so that nothing drawn after the exit path can reach a deleted object.
+void demo_cleanup() {
+  for (ship*& each : ships) {
+    delete each;
+    each = nullptr;
+  }
+  for (body*& each : planet) {
+    delete each;
+    each = nullptr;
+  }
+  demo_initialized = false;
+}

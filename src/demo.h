@@ -1,0 +1,46 @@
+// The demo module owns the scene: the twelve bodies and the two ships, from the first window set-up to the
+// exit path. The shell in main.cpp reaches it only through the demo_ functions; the globals below are shared
+// with the frame drawing, the keyboard commands and the tests.
+#pragma once
+
+#include "scene_names.h"
+#include "ship.h"
+#include "solar_system.h"
+
+extern ship* ships[ship_count];          // indexed by ship_name; owned here
+extern body* planet[body_count];         // indexed by body_name; planet[STARFIELD] is the root; owned here
+extern bool demo_initialized;            // true once the bodies and ships exist
+extern bool frozen;                      // while true the timer does not advance the bodies
+extern int active_ship;                  // the ship_name that receives commands and ship keys
+extern bool is_picking;                  // true only while a selection pass is drawn
+extern int pick_x;                       // pick position, window pixels from the left edge
+extern int pick_y;                       // pick position, window pixels from the top edge
+extern unsigned int glut_mother_ship_window;  // GLUT window id of "Mother Ship"
+extern unsigned int glut_scout_ship_window;   // GLUT window id of "Scout Ship"
+
+// The frame timer's period in milliseconds: the float nearest to 100/3.
+constexpr float default_timer_period_ms = 33.333332f;
+
+// The delay the timer is armed with: the period truncated toward zero, 33 ms by default.
+constexpr int compute_timer_delay_ms(float period_ms) { return static_cast<int>(period_ms); }
+// The scene time one tick advances: the period times 0.001 in single precision, 0.033333335 s by default.
+constexpr float compute_timer_step_s(float period_ms) { return period_ms * 0.001f; }
+
+void demo_set_window_ids(unsigned int mother, unsigned int scout);
+// MOTHER_SHIP when GLUT's current window is the mother window; any other window counts as the scout's.
+ship_name demo_get_current_window();
+// Creates the scene on the first call; in every call sets up the current window's GL context.
+void demo_init();
+// Both ships back to their defaults, the mother ship's eye 20 units behind the scout's.
+void demo_reset_ships();
+// Advances the scene by step seconds, unless it does not exist yet or is frozen.
+void demo_idle(float step);
+void demo_resize(int width, int height);
+// Draws the current window's view; in a selection pass, only the bodies under the pick region.
+void demo_display();
+// The command table: demo keys first, every other key to the active ship; then both windows redraw.
+void demo_keyboard(unsigned char key, int x, int y);
+// The body_name of the nearest body under the pick region around (x, y) in the current window, or -1.
+int demo_pick(int x, int y);
+// Deletes the ships and the bodies.
+void demo_cleanup();

@@ -1,0 +1,95 @@
+// The shell: process entry, the two GLUT windows and their callbacks, and the fixed-step frame timer.
+// Everything about the scene lives in the demo module; this file only talks to GLUT and hands events on.
+// The command line goes to glutInit unread, and Escape is the only way out (status 0).
+#include <GL/freeglut.h>
+
+#include <cstdlib>
+
+#include "demo.h"
+
+namespace {
+
+constexpr unsigned char escape_key = 27;
+constexpr int window_top_px = 100;
+constexpr int window_gap_px = 50;
+
+}  // namespace
+
+float dt = default_timer_period_ms;  // timer period, ms: truncated it is the delay, times 0.001 the step (s)
+int disp_width = 512;                // both windows' width at creation, px
+int disp_height = 512;               // both windows' height at creation, px
+bool quit = false;                   // set by Escape; the next tick ends the process
+int mother_window = 0;               // GLUT id of "Mother Ship"
+int scout_window = 0;                // GLUT id of "Scout Ship"
+
+void cleanup() { demo_cleanup(); }
+
+// Per-window set-up, run with that window current so that the state lands in its own GL context.
+void init() {
+  glClearColor(0, 0, 0, 0);
+  glClearDepth(1.0);
+  demo_set_window_ids(mother_window, scout_window);
+  demo_init();
+}
+
+void display_callback() {
+  const int window = glutGetWindow();
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  demo_display();
+  glutSetWindow(window);
+  glutSwapBuffers();
+}
+
+void keyboard_callback(unsigned char key, int x, int y) {
+  if (key == escape_key) {
+    quit = true;
+    return;
+  }
+  demo_keyboard(key, x, y);
+}
+
+void resize_callback(int width, int height) { demo_resize(width, height); }
+
+// One tick: the scene moves by a fixed step whatever time really passed, then both windows are asked to
+// redraw and the timer is armed again.
+void idle(int /*value*/) {
+  if (quit) {
+    cleanup();
+    std::exit(0);
+  }
+  demo_idle(compute_timer_step_s(dt));
+  glutSetWindow(mother_window);
+  glutPostRedisplay();
+  glutSetWindow(scout_window);
+  glutPostRedisplay();
+  glutTimerFunc(compute_timer_delay_ms(dt), idle, 0);
+}
+
+namespace {
+
+int create_window(const char* title, int left_px) {
+  glutInitWindowSize(disp_width, disp_height);
+  glutInitWindowPosition(left_px, window_top_px);
+  const int window = glutCreateWindow(title);
+  glutKeyboardFunc(keyboard_callback);
+  glutDisplayFunc(display_callback);
+  glutReshapeFunc(resize_callback);
+  return window;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  glutInit(&argc, argv);
+  glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+  mother_window = create_window("Mother Ship", 0);
+  scout_window = create_window("Scout Ship", disp_width + window_gap_px);
+  glutSetWindow(mother_window);
+  init();
+  glutSetWindow(scout_window);
+  init();
+  // The first tick runs before the loop: the scene has moved one step before anything is drawn.
+  idle(0);
+  glutMainLoop();
+  return 0;
+}

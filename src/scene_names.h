@@ -1,0 +1,37 @@
+// The identifiers shared by every module: which body, which ship (and so which window), which drawing pass
+// and which navigation mode. The numeric values are part of the program's behaviour: a body_name is also the
+// body's index in the scene and its selection name, a ship_name the index of its ship and texture slot.
+#pragma once
+
+enum body_name {
+  STARFIELD = 0,
+  SUN = 1,
+  MERCURY = 2,
+  VENUS = 3,
+  EARTH = 4,
+  MOON = 5,
+  MARS = 6,
+  JUPITER = 7,
+  SATURN = 8,
+  URANUS = 9,
+  NEPTUNE = 10,
+  PLUTO = 11,
+};
+constexpr int body_count = 12;
+
+enum ship_name {
+  MOTHER_SHIP = 0,
+  SCOUT_SHIP = 1,
+};
+constexpr int ship_count = 2;
+
+enum render_mode {
+  RENDER = 0,  // normal drawing into the colour buffer
+  SELECT = 1,  // the picking pass, drawn in OpenGL selection mode
+};
+
+enum navigation_mode {
+  LOOKAT = 0,    // eye, target and up moved along the world axes
+  RELATIVE = 1,  // turns and steps in the camera's own frame
+  GEOSYNCH = 2,  // holds station above a followed body
+};

@@ -1,0 +1,64 @@
+// One node of the solar-system scene graph: the star-field, the sun, a planet or the moon.
+// A body owns its angles and world matrices and lists its children without owning them; the demo module
+// creates and deletes every body. World matrices are composed on the OpenGL model-view stack, so
+// update_world_pose and render need a current GL context.
+#pragma once
+
+#include <vector>
+
+#include "scene_names.h"
+
+class body {
+ public:
+  body(body_name name, float radius, float spin_speed);
+  ~body() = default;
+
+  // Attaches this body to the end of parent's children; called once, never on the root.
+  void set_parent(body* parent, float orbit_radius, float orbit_speed);
+  // Accepted for every window's context; loads nothing, so bodies stay untextured.
+  void set_texture(ship_name window, const char* image_path);
+
+  // Advances spin and orbit of this body and its subtree by step seconds.
+  void update(float step);
+  // Recomputes orbit_pose and world_pose of the subtree, taking the current model-view matrix as the
+  // parent's frame; leaves the model-view stack as it found it.
+  void update_world_pose();
+  // Copies world_pose, spin included, into out[0..15].
+  void get_geosynch_pose(float* out) const;
+
+  // Draws this body and its subtree under the current model-view (the viewing camera). In SELECT each body
+  // is drawn under its body_name as selection name and no orbit ring is drawn.
+  void render(ship_name window, render_mode mode);
+  // Draws a circle of the given radius about the origin in the XZ plane, with the caller's colour and width.
+  void draw_ring(float ring_radius, bool is_orbit);
+  // Sets the colour, emission and lighting state that this body's sphere is drawn with.
+  void setup_body_render(ship_name window);
+  // Draws the unit sphere, polar axis along the local Y axis.
+  void draw_sphere();
+
+  body* parent = nullptr;         // the body this one orbits; null for the root; not owned
+  std::vector<body*> children;    // attached bodies in order of attachment; not owned
+  body_name name;                 // also the index in the scene and the selection name
+  float radius;                   // scene units
+  float spin_speed;               // degrees per second
+  float color[3];                 // red, green, blue in [0, 1]
+  float spin_axis[3];             // unit vector in the orbit frame
+  float spin_angle;               // degrees, accumulated (see update)
+  float orbit_radius;             // scene units from the parent's centre
+  float orbit_angle;              // degrees, accumulated (see update)
+  float orbit_speed;              // degrees per second
+  bool has_texture;               // never set: no image is ever loaded
+  unsigned int texture[ship_count] = {};  // one texture name per window context; never assigned
+  // Both matrices are column-major and meaningful once update_world_pose has run on the root; until then
+  // they hold the identity rather than garbage.
+  float world_pose[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // orbit, translation and spin
+  float orbit_pose[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // the ring's frame: no translation
+
+ private:
+  void draw_saturn_rings();
+};
+
+// Angles are accumulated in float and would lose their increments after days of running; once an angle
+// reaches this many degrees (256 whole turns) it is brought back by exactly that much, which float
+// represents exactly, so the drawn pose is unchanged.
+constexpr float angle_rebase_deg = 256 * 360.0f;

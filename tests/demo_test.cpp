@@ -1,0 +1,131 @@
+// The demo module's set-up, timer step and reshape, in the real windows' contexts.
+#include <gmock/gmock.h>
+
+#include <cmath>
+
+#include "gl_test_support.h"
+
+using testing::Each;
+using testing::ElementsAre;
+
+namespace {
+
+std::array<float, 16> projection_matrix() {
+  std::array<float, 16> m;
+  glGetFloatv(GL_PROJECTION_MATRIX, m.data());
+  return m;
+}
+
+// The drand48 state, read without disturbing it: seed48 hands back the old state, which is then restored.
+std::array<unsigned short, 3> stream_state() {
+  unsigned short probe[3] = {};
+  const unsigned short* old = seed48(probe);
+  std::array<unsigned short, 3> state = {old[0], old[1], old[2]};
+  seed48(state.data());
+  return state;
+}
+
+std::array<int, 4> viewport() {
+  std::array<int, 4> v;
+  glGetIntegerv(GL_VIEWPORT, v.data());
+  return v;
+}
+
+TEST(FrameTimer, DelayIsTheTruncatedPeriodWhileTheStepKeepsItsFraction) {
+  EXPECT_EQ(compute_timer_delay_ms(default_timer_period_ms), 33) << "truncated, not rounded to 34 or kept as 33.3";
+  // Formed in double and then narrowed, the step would be 0.033333331.
+  EXPECT_EQ(compute_timer_step_s(default_timer_period_ms), 0.033333335f);
+  EXPECT_EQ(default_timer_period_ms, static_cast<float>(100.0 / 3.0));
+}
+
+class SceneSetUp : public GlTest {};
+
+TEST_F(SceneSetUp, SecondWindowInitCreatesNothingAndKeepsTheShips) {
+  body* const earth = planet[EARTH];
+  ship* const scout = ships[SCOUT_SHIP];
+  scout->handle_keyboard('x');
+  const auto stream_before = stream_state();
+  glutSetWindow(gl_test::scout_window());
+  demo_init();
+  EXPECT_EQ(stream_state(), stream_before) << "a later init takes no random draws";
+  EXPECT_EQ(planet[EARTH], earth);
+  EXPECT_EQ(ships[SCOUT_SHIP], scout);
+  EXPECT_EQ(scout->eye[0], 1.0f) << "the second init does not reset the ships";
+}
+
+TEST_F(SceneSetUp, EveryWindowContextGetsDepthCullingLightsAndColourMaterial) {
+  for (int window : {gl_test::mother_window(), gl_test::scout_window()}) {
+    glutSetWindow(window);
+    for (GLenum cap : {GL_DEPTH_TEST, GL_CULL_FACE, GL_LIGHTING, GL_LIGHT0, GL_LIGHT1, GL_COLOR_MATERIAL})
+      EXPECT_TRUE(glIsEnabled(cap)) << "cap " << cap << " in window " << window;
+    GLint depth_func = 0, cull = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &depth_func);
+    glGetIntegerv(GL_CULL_FACE_MODE, &cull);
+    EXPECT_EQ(depth_func, GL_LESS);
+    EXPECT_EQ(cull, GL_BACK);
+    GLfloat light1_dir[4], light1_ambient[4], light0_ambient[4], light0_specular[4];
+    glGetLightfv(GL_LIGHT1, GL_POSITION, light1_dir);
+    glGetLightfv(GL_LIGHT1, GL_AMBIENT, light1_ambient);
+    glGetLightfv(GL_LIGHT0, GL_AMBIENT, light0_ambient);
+    glGetLightfv(GL_LIGHT0, GL_SPECULAR, light0_specular);
+    EXPECT_THAT(light1_dir, ElementsAre(-1.0f, -1.0f, -1.0f, 0.0f)) << "given under an identity model-view";
+    EXPECT_THAT(light1_ambient, ElementsAre(0.05f, 0.05f, 0.05f, 1.0f));
+    EXPECT_THAT(light0_ambient, ElementsAre(0.0f, 0.0f, 0.0f, 1.0f)) << "light 0 keeps the default ambient";
+    EXPECT_THAT(light0_specular, ElementsAre(0.4f, 0.4f, 0.4f, 1.0f));
+  }
+}
+
+TEST_F(SceneSetUp, AnyWindowButTheMotherCountsAsTheScouts) {
+  glutSetWindow(gl_test::mother_window());
+  EXPECT_EQ(demo_get_current_window(), MOTHER_SHIP);
+  glutSetWindow(gl_test::scout_window());
+  EXPECT_EQ(demo_get_current_window(), SCOUT_SHIP);
+  const int stranger = glutCreateWindow("neither");
+  EXPECT_EQ(demo_get_current_window(), SCOUT_SHIP);
+  glutDestroyWindow(stranger);
+  gl_test::make_current(gl_test::mother_window());
+}
+
+TEST_F(SceneSetUp, CleanupDeletesEverythingAndLeavesNoDanglingPointers) {
+  demo_cleanup();
+  EXPECT_FALSE(demo_initialized);
+  EXPECT_THAT(planet, Each(nullptr));
+  EXPECT_THAT(ships, Each(nullptr));
+  demo_idle(0.1f);  // must not touch the deleted scene
+  demo_display();
+  gl_test::rebuild_scene();
+}
+
+class Reshape : public GlTest {};
+
+TEST_F(Reshape, SetsViewportAndPerspectiveOfThatWindowOnly) {
+  glutSetWindow(gl_test::scout_window());
+  const auto scout_projection = projection_matrix();
+  glutSetWindow(gl_test::mother_window());
+  demo_resize(300, 150);
+  EXPECT_THAT(viewport(), ElementsAre(0, 0, 300, 150));
+  const auto p = projection_matrix();
+  const double f = 1.0 / std::tan(35.0 * M_PI / 180.0);
+  EXPECT_NEAR(p[5], f, 1e-5);
+  EXPECT_NEAR(p[0], f / 2.0, 1e-5) << "aspect 2";
+  const double near = 0.1f, far = 2000.0;
+  EXPECT_NEAR(p[10], (far + near) / (near - far), 1e-6);
+  EXPECT_NEAR(p[14], 2 * far * near / (near - far), 1e-6);
+  GLint mode = 0;
+  glGetIntegerv(GL_MATRIX_MODE, &mode);
+  EXPECT_EQ(mode, GL_MODELVIEW);
+  glutSetWindow(gl_test::scout_window());
+  EXPECT_EQ(projection_matrix(), scout_projection);
+  glutSetWindow(gl_test::mother_window());
+  demo_resize(gl_test::window_size_px, gl_test::window_size_px);
+}
+
+TEST_F(Reshape, AZeroHeightWindowGetsAFiniteProjection) {
+  demo_resize(200, 0);
+  for (float v : projection_matrix()) EXPECT_TRUE(std::isfinite(v));
+  demo_resize(0, 0);
+  for (float v : projection_matrix()) EXPECT_TRUE(std::isfinite(v));
+  demo_resize(gl_test::window_size_px, gl_test::window_size_px);
+}
+
+}  // namespace

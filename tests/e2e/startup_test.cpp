@@ -1,0 +1,70 @@
+// The real executable on a private X server: its windows as the user sees them, and the way out.
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+
+#include "x_session.h"
+
+namespace {
+
+using e2e::milliseconds;
+
+constexpr auto window_deadline = milliseconds(20000);
+constexpr auto exit_deadline = milliseconds(5000);
+
+class Startup : public testing::Test {
+ protected:
+  e2e::virtual_display display;
+  e2e::program app{SOLAR_DEMO_PATH, display.name()};
+};
+
+TEST_F(Startup, OpensBothWindowsSideBySideAtTheirSizeAndPlace) {
+  const Window mother = e2e::find_window(display.x(), "Mother Ship", window_deadline);
+  const Window scout = e2e::find_window(display.x(), "Scout Ship", window_deadline);
+  ASSERT_NE(mother, 0u);
+  ASSERT_NE(scout, 0u);
+  const e2e::geometry m = e2e::window_geometry(display.x(), mother);
+  const e2e::geometry s = e2e::window_geometry(display.x(), scout);
+  EXPECT_EQ(m.width, 512);
+  EXPECT_EQ(m.height, 512);
+  EXPECT_EQ(s.width, 512);
+  EXPECT_EQ(s.height, 512);
+  // No window manager runs on the test server, so the client areas sit exactly where they were asked for.
+  EXPECT_EQ(m.x, 0);
+  EXPECT_EQ(m.y, 100);
+  EXPECT_EQ(s.x, 562);
+  EXPECT_EQ(s.y, 100);
+  EXPECT_TRUE(app.running());
+}
+
+TEST_F(Startup, EscapeEndsTheProcessWithStatusZero) {
+  const Window mother = e2e::find_window(display.x(), "Mother Ship", window_deadline);
+  ASSERT_NE(mother, 0u);
+  e2e::move_pointer(display.x(), mother, 256, 256);
+  e2e::press_keysym(display.x(), XK_Escape);
+  const std::optional<int> status = app.wait_exit(exit_deadline);
+  ASSERT_TRUE(status.has_value()) << "still running after Escape";
+  EXPECT_EQ(*status, 0);
+}
+
+TEST_F(Startup, EscapeInTheScoutWindowEndsItToo) {
+  const Window scout = e2e::find_window(display.x(), "Scout Ship", window_deadline);
+  ASSERT_NE(scout, 0u);
+  e2e::move_pointer(display.x(), scout, 10, 500);
+  e2e::press_keysym(display.x(), XK_Escape);
+  const std::optional<int> status = app.wait_exit(exit_deadline);
+  ASSERT_TRUE(status.has_value()) << "still running after Escape";
+  EXPECT_EQ(*status, 0);
+}
+
+TEST_F(Startup, OtherKeysDoNotEndTheProgram) {
+  const Window mother = e2e::find_window(display.x(), "Mother Ship", window_deadline);
+  ASSERT_NE(mother, 0u);
+  e2e::move_pointer(display.x(), mother, 256, 256);
+  for (char c : std::string("xqQ=-wsP")) e2e::type_char(display.x(), c);
+  e2e::press_keysym(display.x(), XK_Escape);
+  const std::optional<int> status = app.wait_exit(exit_deadline);
+  ASSERT_TRUE(status.has_value());
+  EXPECT_EQ(*status, 0) << "the keys before Escape were handled without a crash";
+}
+
+}  // namespace

@@ -1,0 +1,133 @@
+#include "gl_test_support.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace gl_test {
+namespace {
+
+int mother_id = 0;
+int scout_id = 0;
+
+// One glutInit per process and two windows like the program's, so that every test runs against real
+// contexts. Without an X server the tests are skipped locally, but CI must never pass silently.
+class GlEnvironment : public testing::Environment {
+ public:
+  void SetUp() override {
+    if (std::getenv("DISPLAY") == nullptr) {
+      if (std::getenv("CI") != nullptr) FAIL() << "no DISPLAY under CI: the GL tests need an X server";
+      GTEST_SKIP() << "no DISPLAY: GL tests skipped";
+    }
+    int argc = 1;
+    char name[] = "solar_tests";
+    char* argv[] = {name, nullptr};
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
+    mother_id = create_window("Mother Ship", 0);
+    scout_id = create_window("Scout Ship", window_size_px + 50);
+    demo_set_window_ids(mother_id, scout_id);
+  }
+
+ private:
+  static void ignore_display() {}
+  static int create_window(const char* title, int left) {
+    glutInitWindowSize(window_size_px, window_size_px);
+    glutInitWindowPosition(left, 100);
+    const int id = glutCreateWindow(title);
+    glutDisplayFunc(ignore_display);
+    return id;
+  }
+};
+
+const testing::Environment* const environment = testing::AddGlobalTestEnvironment(new GlEnvironment);
+
+}  // namespace
+
+int mother_window() { return mother_id; }
+int scout_window() { return scout_id; }
+
+void make_current(int window) {
+  glutSetWindow(window);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}
+
+void reseed_default_stream() {
+  // glibc starts drand48 from an all-zero state with the standard multiplier; seed48 restores exactly that.
+  unsigned short zero_state[3] = {0, 0, 0};
+  seed48(zero_state);
+}
+
+void rebuild_scene() {
+  demo_cleanup();
+  frozen = false;
+  active_ship = MOTHER_SHIP;
+  reseed_default_stream();
+  demo_set_window_ids(mother_id, scout_id);
+  for (int window : {mother_id, scout_id}) {
+    glutSetWindow(window);
+    glClearColor(0, 0, 0, 0);
+    glClearDepth(1.0);
+    demo_init();
+    demo_resize(window_size_px, window_size_px);
+  }
+  make_current(mother_id);
+}
+
+std::array<float, 16> current_modelview() {
+  std::array<float, 16> m;
+  glGetFloatv(GL_MODELVIEW_MATRIX, m.data());
+  return m;
+}
+
+int modelview_depth() {
+  GLint depth = 0;
+  glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+  return depth;
+}
+
+int name_stack_depth() {
+  GLint depth = 0;
+  glGetIntegerv(GL_NAME_STACK_DEPTH, &depth);
+  return depth;
+}
+
+rgb read_pixel(int x, int y) {
+  unsigned char px[3] = {};
+  glReadBuffer(GL_BACK);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, px);
+  return {px[0], px[1], px[2]};
+}
+
+std::vector<unsigned char> read_frame() {
+  std::vector<unsigned char> pixels(window_size_px * window_size_px * 3);
+  glReadBuffer(GL_BACK);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, window_size_px, window_size_px, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+  return pixels;
+}
+
+void draw_frame() {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  demo_display();
+}
+
+}  // namespace gl_test
+
+void GlTest::SetUp() {
+  gl_test::rebuild_scene();
+  while (glGetError() != GL_NO_ERROR) {
+  }
+}
+
+// The invariants every GL path must keep: no error raised, the model-view stack and the name stack as found.
+void GlTest::TearDown() {
+  for (int window : {gl_test::mother_window(), gl_test::scout_window()}) {
+    glutSetWindow(window);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << "in window " << window;
+    EXPECT_EQ(gl_test::modelview_depth(), 1) << "in window " << window;
+    EXPECT_EQ(gl_test::name_stack_depth(), 0) << "in window " << window;
+  }
+}

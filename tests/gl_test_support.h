@@ -1,0 +1,54 @@
+// The shared GL context of the in-process tests: a real freeglut window pair under the X server named by
+// DISPLAY (the test script starts Xvfb when there is none), drawn by Mesa's software renderer. Tests derive
+// their fixture from GlTest, which checks after every test that no GL error is pending and that the
+// model-view and name stacks are balanced.
+#pragma once
+
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "demo.h"
+
+namespace gl_test {
+
+constexpr int window_size_px = 512;
+
+// GLUT ids of the two test windows, titled like the program's.
+int mother_window();
+int scout_window();
+
+// Makes a window current and selects the model-view matrix with the identity loaded.
+void make_current(int window);
+
+// Restarts the process's drand48 stream at the state it has before anything draws from it.
+void reseed_default_stream();
+
+// Deletes any scene, re-seeds the stream and builds it anew as the program does: init on the mother window,
+// then on the scout window.
+void rebuild_scene();
+
+// A 4x4 column-major matrix read from the current model-view.
+std::array<float, 16> current_modelview();
+int modelview_depth();
+int name_stack_depth();
+
+struct rgb {
+  int r, g, b;
+};
+// Reads one pixel of the back buffer, origin at the bottom left, as 0-255 levels.
+rgb read_pixel(int x, int y);
+// The whole back buffer as RGB bytes, bottom row first.
+std::vector<unsigned char> read_frame();
+// Clears and draws one normal frame of the current window without swapping.
+void draw_frame();
+
+}  // namespace gl_test
+
+class GlTest : public testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+};

@@ -1,0 +1,43 @@
+# Shared by the run and test scripts: installs the Debian packages the project needs (only those missing,
+# through sudo when not root) and configures and builds the tree into build/.
+# shellcheck shell=bash
+
+project_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build_dir="$project_root/build"
+
+# What building, running and testing need on a fresh Debian machine.
+required_packages=(
+  cmake g++ make pkg-config
+  libgl-dev libgl1-mesa-dri libglu1-mesa-dev freeglut3-dev
+  libx11-dev libxtst-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth
+)
+
+install_missing_packages() {
+  local missing=() package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# Configures once and builds incrementally; extra arguments go to the configure step.
+build_project() {
+  cmake -S "$project_root" -B "$build_dir" -DSOLAR_WERROR=ON "$@" >/dev/null
+  cmake --build "$build_dir" -j "$(nproc)"
+}
+
+# Runs a command with an X display: the current one, or a private virtual server when there is none.
+with_display() {
+  if [ -n "${DISPLAY:-}" ]; then
+    "$@"
+  else
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$@"
+  fi
+}

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the whole test suite headless; ends with CTest's summary.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+install_missing_packages "${required_packages[@]}"
+build_project
+cd "$build_dir"
+with_display ctest -j "$(nproc)" --output-on-failure "$@"
