@@ -64,6 +64,7 @@ constexpr float mother_ship_eye_offset_z = 20.0f;
 constexpr double field_of_view_deg = 70.0;
 constexpr double near_plane = 0.1f;  // the float 0.1 widened, as the projection has always used
 constexpr double far_plane = 2000.0;
+constexpr double pick_region_px = 10.0;  // width and height of the region picked around the pointer
 
 // Every entry is constructed and, unless it is the root, attached at once: both take random draws, and this
 // interleaving fixes which values each body receives.
@@ -106,6 +107,13 @@ float compute_aspect(int width, int height) {
 }
 
 void apply_perspective(float aspect) { gluPerspective(field_of_view_deg, aspect, near_plane, far_plane); }
+
+// GLUT counts the pointer's y from the top, OpenGL from the bottom: the flip is height - y, no further -1.
+void apply_pick_region(int height) {
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  gluPickMatrix(pick_x, height - pick_y, pick_region_px, pick_region_px, viewport);
+}
 
 }  // namespace
 
@@ -150,8 +158,27 @@ void demo_resize(int width, int height) {
   glMatrixMode(GL_MODELVIEW);
 }
 
+// The world matrices are computed under an identity model-view, before the camera: a GEOSYNCH camera is
+// placed from its body's matrix of this very frame. The other ship is drawn last, under the same camera.
 void demo_display() {
   if (!demo_initialized) return;
+  const ship_name viewer = demo_get_current_window();
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  const int width = glutGet(GLUT_WINDOW_WIDTH);
+  const int height = glutGet(GLUT_WINDOW_HEIGHT);
+  const float aspect = compute_aspect(width, height);
+  glViewport(0, 0, width, height);
+  if (is_picking) apply_pick_region(height);
+  apply_perspective(aspect);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  planet[STARFIELD]->update_world_pose();
+  glLoadIdentity();
+  ships[viewer]->apply_camera();
+  const render_mode pass = is_picking ? SELECT : RENDER;
+  planet[STARFIELD]->render(viewer, pass);
+  ships[(viewer + 1) % ship_count]->draw_camera(pass);
 }
 
 void demo_keyboard(unsigned char key, int /*x*/, int /*y*/) { ships[active_ship]->handle_keyboard(key); }

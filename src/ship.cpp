@@ -1,8 +1,14 @@
-// Ship navigation: defaults, mode switches, the movement operations, step sizes and the per-mode key tables.
-// Relative moves compose on the GL model-view stack and read the result back into pose; nothing here draws.
+// Ship navigation and camera: defaults, mode switches, the movement operations, step sizes and per-mode key
+// tables; the view each mode puts on the model-view stack, the closed-form inverse that turns a view back into
+// a camera frame, and the box model drawn there. Everything but invert_pose composes on the GL stack.
 #include "ship.h"
 
-#include <GL/gl.h>
+#include <GL/freeglut.h>
+#include <GL/glu.h>
+
+#include <cstring>
+
+#include "solar_system.h"
 
 namespace {
 
@@ -14,6 +20,45 @@ constexpr float default_origin[3] = {0.0f, 0.0f, 0.0f};
 constexpr float default_up[3] = {0.0f, 1.0f, 0.0f};
 constexpr float default_relative_turn_deg = 2.0f;
 constexpr float default_geosynch_distance = 5.0f;
+
+// Where a GEOSYNCH camera holds station in the followed body's frame.
+constexpr float geosynch_yaw_deg = 60.0f;
+constexpr float geosynch_pitch_deg = 30.0f;
+
+// The filled faces of the ship model are pushed back in depth so that the wire-frame drawn over them with the
+// same geometry wins the GL_LESS depth test along its whole length.
+constexpr float model_fill_offset_factor = 1.0f;
+constexpr float model_fill_offset_units = 1.0f;
+constexpr float model_grey = 0.2f;
+
+struct box {
+  float centre[3];
+  float size[3];
+};
+
+// clang-format off
+constexpr box hull = {{0, 0, 1.5f}, {0.4f, 0.4f, 3}};
+constexpr float hull_roll_deg = 45;  // stands the square section on edge
+// One wing group, drawn twice, rolled +30 and -30 degrees about the ship's axis.
+constexpr box wing_group[] = {
+  {{0, 0, 0.25f},     {4, 0.1f, 0.5f}},     // wing plate
+  {{0.5f, 0, 0.75f},  {0.4f, 0.4f, 1.5f}},  // pod at +x
+  {{-0.5f, 0, 0.75f}, {0.4f, 0.4f, 1.5f}},  // pod at -x
+  {{-2, 0, 1},        {0.1f, 0.1f, 2}},     // wing-tip rod at -x
+  {{2, 0, 1},         {0.1f, 0.1f, 2}},     // wing-tip rod at +x
+};
+constexpr float wing_roll_deg[] = {30, -30};
+// clang-format on
+
+void draw_box(const box& b) {
+  glPushMatrix();
+  {
+    glTranslatef(b.centre[0], b.centre[1], b.centre[2]);
+    glScalef(b.size[0], b.size[1], b.size[2]);
+    glutSolidCube(1.0);
+  }
+  glPopMatrix();
+}
 
 void add_scaled(float* vec, float scale, float dx, float dy, float dz) {
   vec[0] += scale * dx;
@@ -159,4 +204,123 @@ void ship::handle_key_geosynch(unsigned char key) {
     case '-': decrease_speed(); break;
     default: break;
   }
+}
+
+void ship::apply_camera() {
+  switch (mode) {
+    case LOOKAT:
+      gluLookAt(eye[0], eye[1], eye[2], origin[0], origin[1], origin[2], up[0], up[1], up[2]);
+      break;
+    case RELATIVE:
+      glMultMatrixf(pose);
+      break;
+    case GEOSYNCH:
+      // Rebuilt from the body's world matrix of this frame, so the camera rides along with its spin and orbit.
+      if (geosynch_body != nullptr) {
+        float world_to_body[16];
+        geosynch_body->get_geosynch_pose(world_to_body);
+        invert_pose(world_to_body);
+        glTranslatef(0.0f, 0.0f, -geosynch_distance);
+        glRotatef(geosynch_yaw_deg, 0.0f, 1.0f, 0.0f);
+        glRotatef(geosynch_pitch_deg, 1.0f, 0.0f, 0.0f);
+        glMultMatrixf(world_to_body);
+      }
+      break;
+  }
+  glGetFloatv(GL_MODELVIEW_MATRIX, pose);
+}
+
+// Cofactors first, all of them, so that writing the result over m is safe; no pivoting and no tolerance.
+bool ship::invert_pose(float* m) {
+  float c[16];
+  c[0] = m[5] * m[10] * m[15] - m[5] * m[11] * m[14] - m[9] * m[6] * m[15] + m[9] * m[7] * m[14] +
+         m[13] * m[6] * m[11] - m[13] * m[7] * m[10];
+  c[4] = -m[4] * m[10] * m[15] + m[4] * m[11] * m[14] + m[8] * m[6] * m[15] - m[8] * m[7] * m[14] -
+         m[12] * m[6] * m[11] + m[12] * m[7] * m[10];
+  c[8] = m[4] * m[9] * m[15] - m[4] * m[11] * m[13] - m[8] * m[5] * m[15] + m[8] * m[7] * m[13] +
+         m[12] * m[5] * m[11] - m[12] * m[7] * m[9];
+  c[12] = -m[4] * m[9] * m[14] + m[4] * m[10] * m[13] + m[8] * m[5] * m[14] - m[8] * m[6] * m[13] -
+          m[12] * m[5] * m[10] + m[12] * m[6] * m[9];
+  c[1] = -m[1] * m[10] * m[15] + m[1] * m[11] * m[14] + m[9] * m[2] * m[15] - m[9] * m[3] * m[14] -
+         m[13] * m[2] * m[11] + m[13] * m[3] * m[10];
+  c[5] = m[0] * m[10] * m[15] - m[0] * m[11] * m[14] - m[8] * m[2] * m[15] + m[8] * m[3] * m[14] +
+         m[12] * m[2] * m[11] - m[12] * m[3] * m[10];
+  c[9] = -m[0] * m[9] * m[15] + m[0] * m[11] * m[13] + m[8] * m[1] * m[15] - m[8] * m[3] * m[13] -
+         m[12] * m[1] * m[11] + m[12] * m[3] * m[9];
+  c[13] = m[0] * m[9] * m[14] - m[0] * m[10] * m[13] - m[8] * m[1] * m[14] + m[8] * m[2] * m[13] +
+          m[12] * m[1] * m[10] - m[12] * m[2] * m[9];
+  c[2] = m[1] * m[6] * m[15] - m[1] * m[7] * m[14] - m[5] * m[2] * m[15] + m[5] * m[3] * m[14] +
+         m[13] * m[2] * m[7] - m[13] * m[3] * m[6];
+  c[6] = -m[0] * m[6] * m[15] + m[0] * m[7] * m[14] + m[4] * m[2] * m[15] - m[4] * m[3] * m[14] -
+         m[12] * m[2] * m[7] + m[12] * m[3] * m[6];
+  c[10] = m[0] * m[5] * m[15] - m[0] * m[7] * m[13] - m[4] * m[1] * m[15] + m[4] * m[3] * m[13] +
+          m[12] * m[1] * m[7] - m[12] * m[3] * m[5];
+  c[14] = -m[0] * m[5] * m[14] + m[0] * m[6] * m[13] + m[4] * m[1] * m[14] - m[4] * m[2] * m[13] -
+          m[12] * m[1] * m[6] + m[12] * m[2] * m[5];
+  c[3] = -m[1] * m[6] * m[11] + m[1] * m[7] * m[10] + m[5] * m[2] * m[11] - m[5] * m[3] * m[10] -
+         m[9] * m[2] * m[7] + m[9] * m[3] * m[6];
+  c[7] = m[0] * m[6] * m[11] - m[0] * m[7] * m[10] - m[4] * m[2] * m[11] + m[4] * m[3] * m[10] +
+         m[8] * m[2] * m[7] - m[8] * m[3] * m[6];
+  c[11] = -m[0] * m[5] * m[11] + m[0] * m[7] * m[9] + m[4] * m[1] * m[11] - m[4] * m[3] * m[9] -
+          m[8] * m[1] * m[7] + m[8] * m[3] * m[5];
+  c[15] = m[0] * m[5] * m[10] - m[0] * m[6] * m[9] - m[4] * m[1] * m[10] + m[4] * m[2] * m[9] +
+          m[8] * m[1] * m[6] - m[8] * m[2] * m[5];
+
+  const float det = m[0] * c[0] + m[1] * c[4] + m[2] * c[8] + m[3] * c[12];
+  if (det == 0.0f) return false;
+  const float q = 1.0f / det;
+  for (int k = 0; k < 16; ++k) m[k] = c[k] * q;
+  return true;
+}
+
+// A singular pose (a degenerate look-at) cannot be inverted; the model is then placed by the pose itself.
+void ship::draw_camera(render_mode pass) {
+  if (pass == SELECT) return;
+  float camera_to_world[16];
+  std::memcpy(camera_to_world, pose, sizeof pose);
+  invert_pose(camera_to_world);
+  glPushMatrix();
+  {
+    glMultMatrixf(camera_to_world);
+
+    glEnable(GL_LIGHTING);
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(model_fill_offset_factor, model_fill_offset_units);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glColor3f(model_grey, model_grey, model_grey);
+    draw_x_wing();
+
+    glDisable(GL_LIGHTING);
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    draw_x_wing();
+
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  }
+  glPopMatrix();
+}
+
+// Built along +z from the tail at 0 to the nose at 3, then turned about y so that the nose points down the
+// camera's -z axis, the way the camera looks.
+void ship::draw_x_wing() {
+  glPushMatrix();
+  {
+    glRotatef(180.0f, 0.0f, 1.0f, 0.0f);
+    glPushMatrix();
+    {
+      glRotatef(hull_roll_deg, 0.0f, 0.0f, 1.0f);
+      draw_box(hull);
+    }
+    glPopMatrix();
+    for (float roll : wing_roll_deg) {
+      glPushMatrix();
+      {
+        glRotatef(roll, 0.0f, 0.0f, 1.0f);
+        for (const box& piece : wing_group) draw_box(piece);
+      }
+      glPopMatrix();
+    }
+  }
+  glPopMatrix();
 }

@@ -4,6 +4,9 @@
 #include "solar_system.h"
 
 #include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <array>
 
 #include <cmath>
 #include <cstdlib>
@@ -12,6 +15,25 @@
 namespace {
 
 constexpr float pluto_orbit_tilt_deg = 10.0f;
+
+constexpr int ring_vertex_count = 200;  // a closed strip: the last vertex repeats the first
+constexpr int saturn_ring_count = 20;
+constexpr int saturn_colour_count = 7;  // ring colours repeat with this period
+constexpr float saturn_ring_width_px = 2.0f;
+constexpr float default_line_width_px = 1.0f;
+constexpr int sphere_slices = 5;
+constexpr int sphere_stacks = 5;
+
+// Saturn's ring colour offsets: seven draws of the shared stream, taken on the first drawing of Saturn in
+// either window or pass, then the same in every frame of both windows.
+const std::array<float, saturn_colour_count>& saturn_colour_offsets() {
+  static const std::array<float, saturn_colour_count> offsets = [] {
+    std::array<float, saturn_colour_count> drawn;
+    for (float& each : drawn) each = drand48();
+    return drawn;
+  }();
+  return offsets;
+}
 
 // Adds increment to a float angle and keeps it below the rebase threshold in magnitude.
 void advance_angle(float& angle_deg, float increment_deg) {
@@ -87,3 +109,84 @@ void body::update_world_pose() {
 }
 
 void body::get_geosynch_pose(float* out) const { std::memcpy(out, world_pose, sizeof world_pose); }
+
+void body::render(ship_name window, render_mode mode) {
+  if (mode == RENDER) {
+    glPushMatrix();
+    {
+      glMultMatrixf(orbit_pose);
+      glColor3f(1.0f, 1.0f, 1.0f);
+      draw_ring(orbit_radius, true);
+    }
+    glPopMatrix();
+  } else {
+    glPushName(name);
+  }
+  glPushMatrix();
+  {
+    glMultMatrixf(world_pose);
+    glScalef(radius, radius, radius);
+    if (name == SATURN) draw_saturn_rings();
+    setup_body_render(window);
+    draw_sphere();
+    if (mode == SELECT) glPopName();
+  }
+  glPopMatrix();
+  // Children are drawn after this body's matrix and name are popped: never more than one of each pushed.
+  for (body* child : children) child->render(window, mode);
+}
+
+// Drawn in Saturn's scaled world frame, so the rings turn with its spin. Line smoothing stays on afterwards.
+void body::draw_saturn_rings() {
+  glLineWidth(saturn_ring_width_px);
+  glEnable(GL_LINE_SMOOTH);
+  const std::array<float, saturn_colour_count>& offsets = saturn_colour_offsets();
+  for (int i = 0; i < saturn_ring_count; ++i) {
+    const float c = 0.1f * offsets[i % saturn_colour_count];
+    glColor3f(0.5f + c, 0.4f + c, 0.2f + c);
+    draw_ring(radius / 2 + 0.1f + 0.05f * i, false);
+  }
+  glLineWidth(default_line_width_px);
+}
+
+void body::draw_ring(float ring_radius, bool /*is_orbit*/) {
+  glDisable(GL_LIGHTING);
+  glDisable(GL_TEXTURE_2D);
+  glBegin(GL_LINE_STRIP);
+  for (int i = 0; i < ring_vertex_count; ++i) {
+    const double a = i * 2 * M_PI / (ring_vertex_count - 1);
+    glVertex3f(ring_radius * std::cos(a), 0.0f, ring_radius * std::sin(a));
+  }
+  glEnd();
+  glEnable(GL_LIGHTING);
+  glEnable(GL_TEXTURE_2D);
+  glEnable(GL_CULL_FACE);
+}
+
+void body::setup_body_render(ship_name window) {
+  static const GLfloat no_emission[] = {0.0f, 0.0f, 0.0f, 1.0f};
+  glColor3f(color[0], color[1], color[2]);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, no_emission);
+  glEnable(GL_LIGHTING);
+  glEnable(GL_CULL_FACE);
+  if (has_texture) {
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texture[window]);
+  }
+  // The star-field is seen from inside: unlit, in its flat colour, both faces drawn.
+  if (name == STARFIELD) {
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+  }
+}
+
+// The rotation turns the quadric's polar axis (its z) onto the body's y axis; render pops it.
+void body::draw_sphere() {
+  GLUquadric* quadric = gluNewQuadric();
+  if (quadric == nullptr) return;  // out of memory: skip this sphere rather than crash
+  gluQuadricNormals(quadric, GLU_SMOOTH);
+  gluQuadricTexture(quadric, GL_TRUE);
+  glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
+  gluSphere(quadric, 1.0, sphere_slices, sphere_stacks);
+  gluDeleteQuadric(quadric);
+}
