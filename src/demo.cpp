@@ -65,6 +65,7 @@ constexpr double field_of_view_deg = 70.0;
 constexpr double near_plane = 0.1f;  // the float 0.1 widened, as the projection has always used
 constexpr double far_plane = 2000.0;
 constexpr double pick_region_px = 10.0;  // width and height of the region picked around the pointer
+constexpr int selection_buffer_size = 1024;
 
 // Every entry is constructed and, unless it is the root, attached at once: both take random draws, and this
 // interleaving fixes which values each body receives.
@@ -113,6 +114,26 @@ void apply_pick_region(int height) {
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);
   gluPickMatrix(pick_x, height - pick_y, pick_region_px, pick_region_px, viewport);
+}
+
+// The bodies the digit keys 1 to 9 follow: the planets, never the sun or the moon.
+constexpr body_name planet_by_digit[] = {MERCURY, VENUS, EARTH, MARS, JUPITER, SATURN, URANUS, NEPTUNE, PLUTO};
+
+void follow(body_name target) { ships[active_ship]->set_mode(GEOSYNCH, planet[target]); }
+
+// A pick follows only a planet: the star-field, the sun, the moon and "nothing" (-1) change nothing.
+void follow_if_planet(int picked) {
+  for (body_name each : planet_by_digit) {
+    if (picked == each) follow(each);
+  }
+}
+
+// The scout window is left current, as the timer leaves it too.
+void post_redisplay_of_both_windows() {
+  glutSetWindow(glut_mother_ship_window);
+  glutPostRedisplay();
+  glutSetWindow(glut_scout_ship_window);
+  glutPostRedisplay();
 }
 
 }  // namespace
@@ -181,7 +202,58 @@ void demo_display() {
   ships[(viewer + 1) % ship_count]->draw_camera(pass);
 }
 
-void demo_keyboard(unsigned char key, int /*x*/, int /*y*/) { ships[active_ship]->handle_keyboard(key); }
+void demo_keyboard(unsigned char key, int x, int y) {
+  if (!demo_initialized) return;
+  ship* const active = ships[active_ship];
+  switch (key) {
+    case ' ': follow_if_planet(demo_pick(x, y)); break;
+    case '1': case '2': case '3': case '4': case '5': case '6': case '7': case '8': case '9':
+      if (active->get_mode() == GEOSYNCH) follow(planet_by_digit[key - '1']);
+      break;
+    case '<': active_ship = SCOUT_SHIP; break;
+    case '>': active_ship = MOTHER_SHIP; break;
+    case 'g': follow(EARTH); break;
+    case 'l': active->set_mode(LOOKAT, nullptr); break;
+    case 'r': active->set_mode(RELATIVE, nullptr); break;
+    case 'm': demo_reset_ships(); break;
+    case 'p': frozen = true; break;
+    case 'P': frozen = false; break;
+    default: active->handle_keyboard(key); break;
+  }
+  post_redisplay_of_both_windows();
+}
+
+int demo_pick(int x, int y) {
+  GLuint buffer[selection_buffer_size];
+  glSelectBuffer(selection_buffer_size, buffer);
+  glRenderMode(GL_SELECT);
+  is_picking = true;
+  pick_x = x;
+  pick_y = y;
+  demo_display();
+  const GLint hits = glRenderMode(GL_RENDER);
+  is_picking = false;
+  return compute_nearest_hit(buffer, hits, selection_buffer_size);
+}
+
+int compute_nearest_hit(const unsigned int* records, int hit_count, int buffer_size) {
+  int closest = -1;
+  unsigned int best = 0;
+  int read = 0;
+  for (int record = 0; record < hit_count; ++record) {
+    if (read + 3 > buffer_size) break;
+    const unsigned int name_count = records[read];
+    const unsigned int zmin = records[read + 1];
+    read += 3;  // the maximum depth plays no part
+    for (unsigned int n = 0; n < name_count && read < buffer_size; ++n, ++read) {
+      if (closest < 0 || zmin < best) {
+        best = zmin;
+        closest = static_cast<int>(records[read]);
+      }
+    }
+  }
+  return closest;
+}
 
 // The pointers are cleared too, so that nothing drawn after the exit path can reach a deleted object.
 void demo_cleanup() {

@@ -42,5 +42,9 @@ void demo_display();
 void demo_keyboard(unsigned char key, int x, int y);
 // The body_name of the nearest body under the pick region around (x, y) in the current window, or -1.
 int demo_pick(int x, int y);
+// Walks OpenGL selection records and returns the first name of the record with the smallest minimum depth
+// (compared unsigned; the first record wins a tie), or -1 for no hit. A negative count (the buffer
+// overflowed) counts as no hit, and no record is read past buffer_size entries.
+int compute_nearest_hit(const unsigned int* records, int hit_count, int buffer_size);
 // Deletes the ships and the bodies.
 void demo_cleanup();

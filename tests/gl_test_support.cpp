@@ -1,5 +1,6 @@
 #include "gl_test_support.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -8,6 +9,10 @@ namespace {
 
 int mother_id = 0;
 int scout_id = 0;
+int mother_redraws = 0;
+int scout_redraws = 0;
+
+void count_redraw() { ++(glutGetWindow() == mother_id ? mother_redraws : scout_redraws); }
 
 // One glutInit per process and two windows like the program's, so that every test runs against real
 // contexts. Without an X server the tests are skipped locally, but CI must never pass silently.
@@ -30,12 +35,11 @@ class GlEnvironment : public testing::Environment {
   }
 
  private:
-  static void ignore_display() {}
   static int create_window(const char* title, int left) {
     glutInitWindowSize(window_size_px, window_size_px);
     glutInitWindowPosition(left, 100);
     const int id = glutCreateWindow(title);
-    glutDisplayFunc(ignore_display);
+    glutDisplayFunc(count_redraw);
     return id;
   }
 };
@@ -45,6 +49,27 @@ const testing::Environment* const environment = testing::AddGlobalTestEnvironmen
 }  // namespace
 
 int mother_window() { return mother_id; }
+int redraws(int window) { return window == mother_id ? mother_redraws : scout_redraws; }
+
+void handle_pending_events() {
+  const int current = glutGetWindow();
+  glutMainLoopEvent();
+  glutSetWindow(current);
+}
+
+bool wait_for_redraws() {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (mother_redraws == 0 || scout_redraws == 0) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    handle_pending_events();
+  }
+  return true;
+}
+
+void reset_redraws() {
+  handle_pending_events();
+  mother_redraws = scout_redraws = 0;
+}
 int scout_window() { return scout_id; }
 
 void make_current(int window) {

@@ -20,6 +20,14 @@ constexpr int window_size_px = 512;
 int mother_window();
 int scout_window();
 
+// How often GLUT called a window's display callback since reset_redraws, which first handles what is pending.
+int redraws(int window);
+void reset_redraws();
+// Handles events until both windows have been redrawn since reset_redraws; false if not within seconds.
+bool wait_for_redraws();
+// Lets GLUT handle pending events (redisplays among them) once, keeping the current window.
+void handle_pending_events();
+
 // Makes a window current and selects the model-view matrix with the identity loaded.
 void make_current(int window);
 

@@ -38,6 +38,7 @@ with_display() {
   if [ -n "${DISPLAY:-}" ]; then
     "$@"
   else
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$@"
+    # -noreset: one test process after another connects, and a reset between them would refuse connections.
+    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$@"
   fi
 }

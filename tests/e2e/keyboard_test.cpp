@@ -1,0 +1,68 @@
+// Flying the real program with real key events through the X server, judged by the windows' real pixels.
+#include <gtest/gtest.h>
+
+#include "running_demo.h"
+
+namespace {
+
+using e2e::image;
+
+constexpr int earth = 4, saturn = 8;
+
+bool centre_has_hue(const image& img, const e2e::colour& c) { return e2e::has_hue(img.at(256, 256), c); }
+
+bool sun_at_centre(const image& img) {
+  const image::pixel p = img.at(256, 256);
+  return p.r > 40 && std::abs(p.r - p.g) <= 3 && p.b < 10;
+}
+
+class Flying : public e2e::RunningDemo {};
+
+TEST_F(Flying, StartsLookingAtTheSunAndGFollowsEarth) {
+  EXPECT_TRUE(wait_for(mother, sun_at_centre));
+  type_in(mother, "g");
+  EXPECT_TRUE(wait_for(mother, [](const image& img) { return centre_has_hue(img, e2e::body_colour(earth)); }));
+  EXPECT_TRUE(wait_for(scout, sun_at_centre)) << "the scout ship did not move";
+}
+
+TEST_F(Flying, TheScoutReceivesKeysAfterLessThan) {
+  type_in(scout, "<g");
+  EXPECT_TRUE(wait_for(scout, [](const image& img) { return centre_has_hue(img, e2e::body_colour(earth)); }));
+  EXPECT_TRUE(wait_for(mother, sun_at_centre)) << "the mother ship's view stayed on the sun";
+  type_in(mother, ">m");
+  EXPECT_TRUE(wait_for(scout, [](const image& img) { return !centre_has_hue(img, e2e::body_colour(earth)); }))
+      << "m resets the scout too";
+}
+
+TEST_F(Flying, PauseFreezesThePictureAndResumeMovesItAgain) {
+  type_in(mother, "p");
+  const image still = wait_until_still(mother);
+  for (int i = 0; i < 20; ++i) EXPECT_TRUE(shot(mother) == still) << "picture " << i << " changed while paused";
+  type_in(mother, "P");
+  EXPECT_TRUE(wait_for(mother, [&](const image& img) { return !(img == still); }));
+}
+
+TEST_F(Flying, PointingAtSaturnAndPressingSpaceFollowsIt) {
+  type_in(mother, "p");  // hold the planets still while Saturn is looked for
+  const e2e::colour saturn_colour = e2e::body_colour(saturn);
+  long sum_x = 0, sum_y = 0, count = 0;
+  ASSERT_TRUE(wait_for(mother, [&](const image& img) {
+    sum_x = sum_y = count = 0;
+    for (int y = 0; y < img.height; ++y)
+      for (int x = 0; x < img.width; ++x)
+        if (e2e::has_hue(img.at(x, y), saturn_colour, 0.995)) sum_x += x, sum_y += y, ++count;
+    return count >= 4;
+  })) << "Saturn not found in the mother window";
+  type_in(mother, " ", int(sum_x / count), int(sum_y / count));
+  EXPECT_TRUE(wait_for(mother, [&](const image& img) { return centre_has_hue(img, saturn_colour); }));
+}
+
+TEST_F(Flying, SpaceOverTheSunChangesNothing) {
+  type_in(mother, "p ");
+  const image before = wait_until_still(mother);
+  EXPECT_TRUE(sun_at_centre(before));
+  type_in(mother, "3");  // a digit outside GEOSYNCH does nothing either
+  for (int i = 0; i < 10; ++i) EXPECT_TRUE(shot(mother) == before) << "picture " << i;
+}
+
+}  // namespace

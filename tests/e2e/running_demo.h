@@ -1,0 +1,48 @@
+// A fixture for tests that drive the real program: a private X server, the demo started on it, and its two
+// windows found by title. Helpers type keys with the pointer over a window and wait for what a window shows.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <string>
+
+#include "x_session.h"
+
+namespace e2e {
+
+constexpr auto window_deadline = milliseconds(20000);
+constexpr auto screen_deadline = milliseconds(10000);
+constexpr auto exit_deadline = milliseconds(5000);
+
+using colour = std::array<double, 3>;
+
+// The colour a body is built with: draws 4 to 6 of its seven, counted along the unseeded drand48 stream in
+// which the scene is built (seven draws per body, one more per attachment, the root unattached).
+colour body_colour(int body_index);
+
+// True when a lit pixel has the hue of the colour: lighting here only scales a body's colour.
+bool has_hue(image::pixel p, const colour& c, double min_cosine = 0.99);
+
+class RunningDemo : public testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Types the keys with the pointer at (x, y) of the window, as a user pointing there would.
+  void type_in(Window w, const std::string& keys, int x = 256, int y = 256);
+  image shot(Window w) { return capture(display.x(), w); }
+  // Waits until the window's picture satisfies the condition; saves the last picture for a failure report.
+  bool wait_for(Window w, const std::function<bool(const image&)>& condition, milliseconds deadline = screen_deadline);
+
+  // Once a pause has been handled, the picture stands still: waits for that and returns the picture.
+  image wait_until_still(Window w);
+
+  virtual_display display;
+  program app{SOLAR_DEMO_PATH, display.name()};
+  Window mother = 0;
+  Window scout = 0;
+};
+
+}  // namespace e2e

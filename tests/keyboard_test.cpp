@@ -1,0 +1,237 @@
+// The demo's command table and picking, in-process on real rendered frames.
+#include <GL/glu.h>
+#include <gmock/gmock.h>
+
+#include <cstring>
+
+#include "gl_test_support.h"
+#include "matrix_math.h"
+
+using testing::ElementsAre;
+
+namespace {
+
+using matrix_math::vec3;
+
+vec3 centre_of(body_name b) { return {planet[b]->world_pose[12], planet[b]->world_pose[13], planet[b]->world_pose[14]}; }
+
+// Where a world point shows in the current window, in GLUT's pixels (origin top left), after a normal frame.
+std::array<int, 2> on_screen(const vec3& world) {
+  GLdouble model[16], projection[16], x, y, z;
+  GLint viewport[4];
+  for (int i = 0; i < 16; ++i) model[i] = ships[demo_get_current_window()]->pose[i];
+  glGetDoublev(GL_PROJECTION_MATRIX, projection);
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  gluProject(world[0], world[1], world[2], model, projection, viewport, &x, &y, &z);
+  return {int(x), viewport[3] - int(y)};
+}
+
+void look_from(ship& s, const vec3& eye, const vec3& target) {
+  std::memcpy(s.eye, eye.data(), sizeof s.eye);
+  std::memcpy(s.origin, target.data(), sizeof s.origin);
+}
+
+class CommandTable : public GlTest {
+ protected:
+  ship& mother() { return *ships[MOTHER_SHIP]; }
+  ship& scout() { return *ships[SCOUT_SHIP]; }
+  void press(unsigned char key, int x = 256, int y = 256) { demo_keyboard(key, x, y); }
+};
+
+TEST_F(CommandTable, AngleBracketsChooseTheShipThatReceivesKeys) {
+  press('<');
+  EXPECT_EQ(active_ship, SCOUT_SHIP);
+  press('x');
+  EXPECT_EQ(scout().eye[0], 1.0f);
+  EXPECT_EQ(mother().eye[0], 0.0f) << "ship keys reach only the active ship";
+  press('<');
+  EXPECT_EQ(active_ship, SCOUT_SHIP);
+  press('>');
+  EXPECT_EQ(active_ship, MOTHER_SHIP);
+  press('=');
+  EXPECT_EQ(mother().lookat_speed, 1.5f);
+  EXPECT_EQ(scout().lookat_speed, 1.0f);
+}
+
+TEST_F(CommandTable, ModeKeysSwitchTheActiveShip) {
+  press('r');
+  EXPECT_EQ(mother().get_mode(), RELATIVE);
+  press('g');
+  EXPECT_EQ(mother().get_mode(), GEOSYNCH);
+  EXPECT_EQ(mother().geosynch_body, planet[EARTH]);
+  press('l');
+  EXPECT_EQ(mother().get_mode(), LOOKAT);
+  EXPECT_EQ(mother().geosynch_body, nullptr);
+  EXPECT_EQ(scout().get_mode(), LOOKAT);
+}
+
+TEST_F(CommandTable, DigitsFollowPlanetsOnlyInGeosynchAndNeverReachTheShip) {
+  press('r');
+  const std::array<float, 16> pose = [&] {
+    std::array<float, 16> m;
+    std::memcpy(m.data(), mother().pose, sizeof m);
+    return m;
+  }();
+  press('5');
+  EXPECT_EQ(mother().get_mode(), RELATIVE) << "a digit outside GEOSYNCH does nothing";
+  EXPECT_EQ(std::memcmp(mother().pose, pose.data(), sizeof mother().pose), 0);
+  press('g');
+  const body_name by_digit[] = {MERCURY, VENUS, EARTH, MARS, JUPITER, SATURN, URANUS, NEPTUNE, PLUTO};
+  for (int digit = 1; digit <= 9; ++digit) {
+    press(static_cast<unsigned char>('0' + digit));
+    EXPECT_EQ(mother().geosynch_body, planet[by_digit[digit - 1]]) << "digit " << digit;
+  }
+  const float distance = mother().geosynch_distance;
+  press('0');
+  EXPECT_EQ(mother().geosynch_body, planet[PLUTO]) << "0 goes to the ship, which ignores it";
+  EXPECT_EQ(mother().geosynch_distance, distance);
+}
+
+TEST_F(CommandTable, PauseAndResumeOnlyTouchTheFrozenFlag) {
+  press('p');
+  EXPECT_TRUE(frozen);
+  press('p');
+  EXPECT_TRUE(frozen);
+  const float orbit = planet[EARTH]->orbit_angle;
+  demo_idle(0.1f);
+  EXPECT_EQ(planet[EARTH]->orbit_angle, orbit);
+  press('P');
+  EXPECT_FALSE(frozen);
+  press('P');
+  EXPECT_FALSE(frozen);
+}
+
+TEST_F(CommandTable, ResetPutsBothShipsBackButKeepsActiveShipAndPause) {
+  press('<');
+  press('g');
+  press('w');
+  press('>');
+  press('z');
+  press('r');
+  press('p');
+  press('m');
+  EXPECT_EQ(mother().get_mode(), LOOKAT);
+  EXPECT_EQ(scout().get_mode(), LOOKAT);
+  EXPECT_THAT(mother().eye, ElementsAre(0.0f, 50.0f, 120.0f));
+  EXPECT_THAT(scout().eye, ElementsAre(0.0f, 50.0f, 100.0f));
+  EXPECT_EQ(scout().geosynch_distance, 5.0f);
+  EXPECT_EQ(active_ship, MOTHER_SHIP);
+  EXPECT_TRUE(frozen);
+}
+
+TEST_F(CommandTable, EveryKeyRedrawsBothWindowsAndLeavesTheScoutCurrent) {
+  for (unsigned char key : {'5', ' ', 'x', 'p', 'Q'}) {
+    gl_test::reset_redraws();
+    glutSetWindow(gl_test::mother_window());
+    press(key, 600, 600);
+    EXPECT_EQ(glutGetWindow(), gl_test::scout_window()) << "key " << key;
+    EXPECT_TRUE(gl_test::wait_for_redraws()) << "key " << key;
+  }
+  gl_test::make_current(gl_test::mother_window());
+}
+
+class Picking : public GlTest {
+ protected:
+  void SetUp() override {
+    GlTest::SetUp();
+    gl_test::draw_frame();
+  }
+  // The command table leaves the scout window current; the tests go on drawing in the mother window.
+  void press_space(int x, int y) {
+    demo_keyboard(' ', x, y);
+    gl_test::make_current(gl_test::mother_window());
+  }
+};
+
+TEST_F(Picking, SpaceOverAPlanetMakesTheActiveShipFollowIt) {
+  const auto at = on_screen(centre_of(JUPITER));
+  EXPECT_EQ(demo_pick(at[0], at[1]), JUPITER);
+  press_space(at[0], at[1]);
+  EXPECT_EQ(ships[MOTHER_SHIP]->get_mode(), GEOSYNCH);
+  EXPECT_EQ(ships[MOTHER_SHIP]->geosynch_body, planet[JUPITER]);
+  EXPECT_FALSE(is_picking);
+  EXPECT_EQ(pick_x, at[0]);
+  EXPECT_EQ(pick_y, at[1]);
+}
+
+TEST_F(Picking, TheSunTheMoonAndTheSkyCannotBeFollowed) {
+  EXPECT_EQ(demo_pick(256, 256), SUN);
+  press_space(256, 256);
+  EXPECT_EQ(ships[MOTHER_SHIP]->get_mode(), LOOKAT);
+
+  EXPECT_EQ(demo_pick(3, 3), STARFIELD) << "from inside, the star-field lies under every pixel";
+  press_space(3, 3);
+  EXPECT_EQ(ships[MOTHER_SHIP]->get_mode(), LOOKAT);
+
+  // Look straight down at the moon from close by, so that it fills the window's centre.
+  const vec3 moon = centre_of(MOON);
+  look_from(*ships[MOTHER_SHIP], {moon[0], moon[1] + 3, moon[2]}, moon);
+  ships[MOTHER_SHIP]->up[1] = 0, ships[MOTHER_SHIP]->up[2] = 1;
+  gl_test::draw_frame();
+  EXPECT_EQ(demo_pick(256, 256), MOON);
+  press_space(256, 256);
+  EXPECT_EQ(ships[MOTHER_SHIP]->get_mode(), LOOKAT);
+}
+
+TEST_F(Picking, OutsideTheStarfieldLookingAwayNothingIsHit) {
+  look_from(*ships[MOTHER_SHIP], {0, 0, 600}, {0, 0, 1000});
+  gl_test::draw_frame();
+  EXPECT_EQ(demo_pick(256, 256), -1);
+  press_space(256, 256);
+  EXPECT_EQ(ships[MOTHER_SHIP]->get_mode(), LOOKAT);
+}
+
+TEST_F(Picking, OfTwoBodiesInLineTheNearerWins) {
+  const vec3 mars = centre_of(MARS);
+  look_from(*ships[MOTHER_SHIP], {mars[0] * 1.5f, mars[1] * 1.5f + 1, mars[2] * 1.5f}, {0, 0, 0});
+  gl_test::draw_frame();
+  EXPECT_EQ(demo_pick(256, 256), MARS) << "the sun lies behind Mars on the same line";
+  look_from(*ships[MOTHER_SHIP], {-mars[0] * 0.5f, -mars[1] * 0.5f + 0.3f, -mars[2] * 0.5f}, mars);
+  gl_test::draw_frame();
+  EXPECT_EQ(demo_pick(256, 256), SUN) << "seen from the other side the sun hides Mars";
+}
+
+TEST_F(Picking, APickInTheScoutWindowUsesTheScoutsViewForTheActiveMother) {
+  // Turn the scout towards Saturn, which the mother ship does not see at the window centre.
+  gl_test::make_current(gl_test::scout_window());
+  look_from(*ships[SCOUT_SHIP], {0, 20, 0}, centre_of(SATURN));
+  gl_test::draw_frame();
+  demo_keyboard(' ', 256, 256);
+  EXPECT_EQ(ships[MOTHER_SHIP]->geosynch_body, planet[SATURN]);
+  EXPECT_EQ(ships[SCOUT_SHIP]->get_mode(), LOOKAT);
+  gl_test::make_current(gl_test::mother_window());
+}
+
+TEST_F(Picking, PickRegionFollowsGlutsTopLeftOrigin) {
+  // The sun sits at the window centre; a pick 40 pixels below it (GLUT's y grows downwards) misses it, and
+  // so does one 40 pixels above, while 3 pixels off still hits.
+  const auto earth = on_screen(centre_of(EARTH));  // before a pick leaves its region in the projection
+  EXPECT_EQ(demo_pick(256, 259), SUN);
+  EXPECT_NE(demo_pick(256, 296), SUN);
+  EXPECT_EQ(demo_pick(earth[0], earth[1]), EARTH) << "at " << earth[0] << "," << earth[1];
+}
+
+TEST(NearestHit, SmallestUnsignedMinimumDepthWinsAndTiesGoToTheFirst) {
+  const unsigned int far = 0xF0000000u, near = 0x10000000u;
+  const unsigned int two[] = {1, far, far, SUN, 1, near, far, MARS};
+  EXPECT_EQ(compute_nearest_hit(two, 2, 8), MARS);
+  // Depths above 2^31 must not be taken as negative numbers.
+  const unsigned int high[] = {1, 0x90000000u, 0xFFFFFFFFu, EARTH, 1, 0xA0000000u, 0xFFFFFFFFu, VENUS};
+  EXPECT_EQ(compute_nearest_hit(high, 2, 8), EARTH);
+  const unsigned int tie[] = {1, near, far, SATURN, 1, near, near, JUPITER};
+  EXPECT_EQ(compute_nearest_hit(tie, 2, 8), SATURN);
+  const unsigned int first_zero[] = {1, 0, 5, STARFIELD, 1, 0, 0, SUN};
+  EXPECT_EQ(compute_nearest_hit(first_zero, 2, 8), STARFIELD) << "depth 0 is a real hit";
+}
+
+TEST(NearestHit, NoHitsAndOverflowReturnMinusOne) {
+  const unsigned int one[] = {1, 7, 9, PLUTO};
+  EXPECT_EQ(compute_nearest_hit(one, 0, 4), -1);
+  EXPECT_EQ(compute_nearest_hit(one, -1, 4), -1) << "an overflowed buffer counts as no hit";
+  // A record that claims more names than the buffer holds is read no further than its end.
+  const unsigned int truncated[] = {1000, 7, 9, URANUS};
+  EXPECT_EQ(compute_nearest_hit(truncated, 1, 4), URANUS);
+  EXPECT_EQ(compute_nearest_hit(truncated, 5, 4), URANUS);
+}
+
+}  // namespace
