@@ -33,6 +33,14 @@ build_project() {
   cmake --build "$build_dir" -j "$(nproc)"
 }
 
+# The program built with AddressSanitizer and UndefinedBehaviorSanitizer, for the key storm.
+sanitize_dir="$project_root/build-sanitize"
+build_sanitized_program() {
+  cmake -S "$project_root" -B "$sanitize_dir" -DSOLAR_WERROR=ON -DSOLAR_SANITIZE=ON -DSOLAR_BUILD_TESTS=OFF \
+    -DSOLAR_BUILD_BENCHMARKS=OFF >/dev/null
+  cmake --build "$sanitize_dir" -j "$(nproc)" --target solar_demo
+}
+
 # Runs a command with an X display: the current one, or a private virtual server when there is none.
 with_display() {
   if [ -n "${DISPLAY:-}" ]; then

@@ -4,5 +4,7 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 install_missing_packages "${required_packages[@]}"
 build_project
+build_sanitized_program
+export SOLAR_STORM_EXECUTABLE="$sanitize_dir/solar_demo"
 cd "$build_dir"
 with_display ctest -j "$(nproc)" --output-on-failure "$@"

@@ -1,0 +1,125 @@
+// A key storm on the real program: thousands of random keys, every character code but Escape, with the
+// pointer thrown about inside and outside both windows. Run against the sanitizer build, any memory error or
+// undefined behaviour ends the program with a non-zero status, which the final Escape check would see.
+// GoogleTest comes before the X headers, whose None macro would break it.
+#include <gtest/gtest.h>
+// clang-format off
+#include <X11/XKBlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+// clang-format on
+
+#include <cstdlib>
+#include <map>
+#include <random>
+#include <string>
+
+#include "running_demo.h"
+
+namespace {
+
+std::string storm_executable() {
+  const char* path = std::getenv("SOLAR_STORM_EXECUTABLE");
+  return path != nullptr ? path : SOLAR_DEMO_PATH;
+}
+
+int storm_keys() {
+  const char* count = std::getenv("SOLAR_STORM_KEYS");
+  return count != nullptr ? std::atoi(count) : 2000;
+}
+
+// Binds every Latin-1 keysym the keymap lacks to a spare keycode, so that each character code can be typed.
+std::map<KeySym, KeyCode> bind_latin1(Display* x) {
+  int min_code = 0, max_code = 0;
+  XDisplayKeycodes(x, &min_code, &max_code);
+  std::map<KeySym, KeyCode> codes;
+  int spare = max_code;
+  for (KeySym sym = 0x20; sym <= 0xFF; ++sym) {
+    if (sym > 0x7E && sym < 0xA0) continue;  // no Latin-1 keysyms there
+    KeyCode code = XKeysymToKeycode(x, sym);
+    if (code == 0) {
+      while (spare >= min_code && XkbKeycodeToKeysym(x, spare, 0, 0) != NoSymbol) --spare;
+      if (spare < min_code) break;
+      KeySym bound = sym;
+      XChangeKeyboardMapping(x, spare, 1, &bound, 1);
+      code = static_cast<KeyCode>(spare--);
+    }
+    codes[sym] = code;
+  }
+  XSync(x, False);
+  return codes;
+}
+
+void tap(Display* x, KeyCode code, KeyCode modifier = 0) {
+  if (modifier) XTestFakeKeyEvent(x, modifier, True, CurrentTime);
+  XTestFakeKeyEvent(x, code, True, CurrentTime);
+  XTestFakeKeyEvent(x, code, False, CurrentTime);
+  if (modifier) XTestFakeKeyEvent(x, modifier, False, CurrentTime);
+}
+
+class KeyStorm : public testing::Test {
+ protected:
+  e2e::virtual_display display;
+};
+
+TEST_F(KeyStorm, ThousandsOfRandomKeysLeaveTheProgramRunningAndItQuitsCleanly) {
+  // Leaks are the memory checker's business; here any sanitizer report must end the program.
+  e2e::program app(storm_executable(), display.name(),
+                   {"ASAN_OPTIONS=detect_leaks=0:abort_on_error=0:exitcode=86", "UBSAN_OPTIONS=halt_on_error=1"});
+  Display* x = display.x();
+  const Window mother = e2e::find_window(x, "Mother Ship", e2e::window_deadline);
+  const Window scout = e2e::find_window(x, "Scout Ship", e2e::window_deadline);
+  ASSERT_NE(mother, 0u);
+  ASSERT_NE(scout, 0u);
+
+  const std::map<KeySym, KeyCode> codes = bind_latin1(x);
+  const KeyCode control = XKeysymToKeycode(x, XK_Control_L);
+  const KeyCode shift = XKeysymToKeycode(x, XK_Shift_L);
+  const KeySym specials[] = {XK_BackSpace, XK_Tab, XK_Return, XK_Delete, XK_space};
+  std::mt19937 random(20261207);
+  const int keys = storm_keys();
+  for (int i = 0; i < keys; ++i) {
+    if (i % 7 == 0) {
+      // Mostly over the windows, sometimes beside or below them.
+      XTestFakeMotionEvent(x, DefaultScreen(x), int(random() % 1200), int(random() % 800), CurrentTime);
+    }
+    const int kind = int(random() % 10);
+    if (kind == 0) {
+      tap(x, XKeysymToKeycode(x, 'a' + random() % 26), control);  // control codes 1 to 26
+    } else if (kind == 1) {
+      tap(x, XKeysymToKeycode(x, specials[random() % 5]));
+    } else {
+      auto it = codes.begin();
+      std::advance(it, random() % codes.size());
+      const bool needs_shift = XkbKeycodeToKeysym(x, it->second, 0, 0) != it->first;
+      tap(x, it->second, needs_shift ? shift : 0);
+    }
+    if (i % 50 == 0) {
+      XSync(x, False);
+      ASSERT_TRUE(app.running()) << "the program ended during the storm, after " << i << " keys";
+    }
+  }
+  XSync(x, False);
+  ASSERT_TRUE(app.running());
+
+  // Resume, reset, and the start-up view is back, drawn anew.
+  e2e::move_pointer(x, mother, 256, 256);
+  e2e::type_char(x, 'P');
+  e2e::type_char(x, '>');
+  e2e::type_char(x, 'm');
+  EXPECT_TRUE(e2e::wait_until(e2e::screen_deadline, [&] {
+    const e2e::image img = e2e::capture(x, mother);
+    const e2e::image::pixel p = img.at(256, 256);
+    return p.r > 40 && std::abs(p.r - p.g) <= 3 && p.b < 10;
+  })) << "the sun is not back at the mother window's centre";
+  const e2e::image before = e2e::capture(x, scout);
+  EXPECT_TRUE(e2e::wait_until(e2e::screen_deadline, [&] { return !(e2e::capture(x, scout) == before); }))
+      << "the scout window stopped redrawing";
+
+  e2e::press_keysym(x, XK_Escape);
+  const std::optional<int> status = app.wait_exit(e2e::exit_deadline);
+  ASSERT_TRUE(status.has_value()) << "still running after Escape";
+  EXPECT_EQ(*status, 0) << "86 means a sanitizer report";
+}
+
+}  // namespace
