@@ -1,6 +1,6 @@
-// The scene's owner: builds the bodies from the catalogue and the two ships, sets up each window's GL context,
-// advances the scene on the timer, draws a window's frame, runs the keyboard commands and picking, and
-// deletes everything on exit. It never reads files: image and model paths are carried but not opened.
+// The scene's owner: builds the bodies from the catalogue and the two ships, sets up each window's GL
+// context, advances the scene on the timer, draws a window's frame, runs the keyboard commands and picking,
+// and deletes everything on exit. It never reads files: image and model paths are carried but not opened.
 #include "demo.h"
 
 #include <GL/freeglut.h>
@@ -21,11 +21,11 @@ namespace {
 
 struct catalogue_entry {
   body_name name;
-  float diameter;     // scene units
-  float spin_speed;   // degrees per second
-  body_name parent;   // the root names itself
-  float orbit_radius; // scene units from the parent's centre
-  float orbit_speed;  // degrees per second
+  float diameter;      // scene units
+  float spin_speed;    // degrees per second
+  body_name parent;    // the root names itself
+  float orbit_radius;  // scene units from the parent's centre
+  float orbit_speed;   // degrees per second
   const char* image_path;
 };
 
@@ -73,7 +73,8 @@ void create_bodies() {
   for (const catalogue_entry& entry : body_catalogue) {
     body* created = new body(entry.name, entry.diameter / 2, entry.spin_speed);
     planet[entry.name] = created;
-    if (entry.parent != entry.name) created->set_parent(planet[entry.parent], entry.orbit_radius, entry.orbit_speed);
+    if (entry.parent != entry.name)
+      created->set_parent(planet[entry.parent], entry.orbit_radius, entry.orbit_speed);
   }
 }
 
@@ -117,7 +118,8 @@ void apply_pick_region(int height) {
 }
 
 // The bodies the digit keys 1 to 9 follow: the planets, never the sun or the moon.
-constexpr body_name planet_by_digit[] = {MERCURY, VENUS, EARTH, MARS, JUPITER, SATURN, URANUS, NEPTUNE, PLUTO};
+constexpr body_name planet_by_digit[] = {MERCURY, VENUS,  EARTH,   MARS, JUPITER,
+                                         SATURN,  URANUS, NEPTUNE, PLUTO};
 
 void follow(body_name target) { ships[active_ship]->set_mode(GEOSYNCH, planet[target]); }
 
@@ -155,7 +157,8 @@ void demo_init() {
     demo_reset_ships();
     demo_initialized = true;
   }
-  for (const catalogue_entry& entry : body_catalogue) planet[entry.name]->set_texture(window, entry.image_path);
+  for (const catalogue_entry& entry : body_catalogue)
+    planet[entry.name]->set_texture(window, entry.image_path);
   apply_context_state();
 }
 
@@ -207,7 +210,15 @@ void demo_keyboard(unsigned char key, int x, int y) {
   ship* const active = ships[active_ship];
   switch (key) {
     case ' ': follow_if_planet(demo_pick(x, y)); break;
-    case '1': case '2': case '3': case '4': case '5': case '6': case '7': case '8': case '9':
+    case '1':
+    case '2':
+    case '3':
+    case '4':
+    case '5':
+    case '6':
+    case '7':
+    case '8':
+    case '9':
       if (active->get_mode() == GEOSYNCH) follow(planet_by_digit[key - '1']);
       break;
     case '<': active_ship = SCOUT_SHIP; break;

@@ -7,14 +7,14 @@
 #include "ship.h"
 #include "solar_system.h"
 
-extern ship* ships[ship_count];          // indexed by ship_name; owned here
-extern body* planet[body_count];         // indexed by body_name; planet[STARFIELD] is the root; owned here
-extern bool demo_initialized;            // true once the bodies and ships exist
-extern bool frozen;                      // while true the timer does not advance the bodies
-extern int active_ship;                  // the ship_name that receives commands and ship keys
-extern bool is_picking;                  // true only while a selection pass is drawn
-extern int pick_x;                       // pick position, window pixels from the left edge
-extern int pick_y;                       // pick position, window pixels from the top edge
+extern ship* ships[ship_count];   // indexed by ship_name; owned here
+extern body* planet[body_count];  // indexed by body_name; planet[STARFIELD] is the root; owned here
+extern bool demo_initialized;     // true once the bodies and ships exist
+extern bool frozen;               // while true the timer does not advance the bodies
+extern int active_ship;           // the ship_name that receives commands and ship keys
+extern bool is_picking;           // true only while a selection pass is drawn
+extern int pick_x;                // pick position, window pixels from the left edge
+extern int pick_y;                // pick position, window pixels from the top edge
 extern unsigned int glut_mother_ship_window;  // GLUT window id of "Mother Ship"
 extern unsigned int glut_scout_ship_window;   // GLUT window id of "Scout Ship"
 

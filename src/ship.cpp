@@ -1,6 +1,6 @@
 // Ship navigation and camera: defaults, mode switches, the movement operations, step sizes and per-mode key
-// tables; the view each mode puts on the model-view stack, the closed-form inverse that turns a view back into
-// a camera frame, and the box model drawn there. Everything but invert_pose composes on the GL stack.
+// tables; the view each mode puts on the model-view stack, the closed-form inverse that turns a view back
+// into a camera frame, and the box model drawn there. Everything but invert_pose composes on the GL stack.
 #include "ship.h"
 
 #include <GL/freeglut.h>
@@ -211,11 +211,10 @@ void ship::apply_camera() {
     case LOOKAT:
       gluLookAt(eye[0], eye[1], eye[2], origin[0], origin[1], origin[2], up[0], up[1], up[2]);
       break;
-    case RELATIVE:
-      glMultMatrixf(pose);
-      break;
+    case RELATIVE: glMultMatrixf(pose); break;
     case GEOSYNCH:
-      // Rebuilt from the body's world matrix of this frame, so the camera rides along with its spin and orbit.
+      // Rebuilt from the body's world matrix of this frame, so the camera rides along with its spin and
+      // orbit.
       if (geosynch_body != nullptr) {
         float world_to_body[16];
         geosynch_body->get_geosynch_pose(world_to_body);

@@ -1,6 +1,7 @@
 // A ship: one camera flying through the scene, the navigation state the keyboard changes, and the box model
 // the other window draws where this camera is. Relative moves and the camera compose on the OpenGL model-view
-// stack, so they need a current GL context with GL_MODELVIEW selected. A ship follows a body without owning it.
+// stack, so they need a current GL context with GL_MODELVIEW selected. A ship follows a body without owning
+// it.
 #pragma once
 
 #include <vector>
@@ -50,17 +51,17 @@ class ship {
   void draw_x_wing();
 
   navigation_mode mode;
-  float lookat_speed;                       // scale of every LOOKAT step
-  float eye[3];                             // LOOKAT eye point, world units
-  float origin[3];                          // LOOKAT point looked at
-  float up[3];                              // LOOKAT up vector, never normalised
-  float relative_speed;                     // length of one RELATIVE step
-  float relative_turn;                      // degrees of one RELATIVE turn
-  float pose[16] = {1, 0, 0, 0, 0, 1, 0, 0,  // world-to-eye matrix last applied, column-major;
+  float lookat_speed;                         // scale of every LOOKAT step
+  float eye[3];                               // LOOKAT eye point, world units
+  float origin[3];                            // LOOKAT point looked at
+  float up[3];                                // LOOKAT up vector, never normalised
+  float relative_speed;                       // length of one RELATIVE step
+  float relative_turn;                        // degrees of one RELATIVE turn
+  float pose[16] = {1, 0, 0, 0, 0, 1, 0, 0,   // world-to-eye matrix last applied, column-major;
                     0, 0, 1, 0, 0, 0, 0, 1};  // the identity until the ship's window first draws
-  body* geosynch_body;                      // the body followed in GEOSYNCH; not owned
-  float geosynch_speed;                     // scale of one GEOSYNCH zoom step
-  float geosynch_distance;                  // camera distance from the followed body's centre
-  std::vector<float> model_vertices;        // never filled: the model is built in
-  std::vector<int> model_indices;           // never filled: the model is built in
+  body* geosynch_body;                        // the body followed in GEOSYNCH; not owned
+  float geosynch_speed;                       // scale of one GEOSYNCH zoom step
+  float geosynch_distance;                    // camera distance from the followed body's centre
+  std::vector<float> model_vertices;          // never filled: the model is built in
+  std::vector<int> model_indices;             // never filled: the model is built in
 };

@@ -7,7 +7,6 @@
 #include <GL/glu.h>
 
 #include <array>
-
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -47,7 +46,8 @@ void advance_angle(float& angle_deg, float increment_deg) {
 
 }  // namespace
 
-body::body(body_name name, float radius, float spin_speed) : name(name), radius(radius), spin_speed(spin_speed) {
+body::body(body_name name, float radius, float spin_speed)
+    : name(name), radius(radius), spin_speed(spin_speed) {
   // Each draw is a double; the arithmetic on it is double and the result stored as float.
   float x = drand48() - 0.5;
   float y = 1.0f;

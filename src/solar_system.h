@@ -36,23 +36,24 @@ class body {
   // Draws the unit sphere, polar axis along the local Y axis.
   void draw_sphere();
 
-  body* parent = nullptr;         // the body this one orbits; null for the root; not owned
-  std::vector<body*> children;    // attached bodies in order of attachment; not owned
-  body_name name;                 // also the index in the scene and the selection name
-  float radius;                   // scene units
-  float spin_speed;               // degrees per second
-  float color[3];                 // red, green, blue in [0, 1]
-  float spin_axis[3];             // unit vector in the orbit frame
-  float spin_angle;               // degrees, accumulated (see update)
-  float orbit_radius;             // scene units from the parent's centre
-  float orbit_angle;              // degrees, accumulated (see update)
-  float orbit_speed;              // degrees per second
-  bool has_texture;               // never set: no image is ever loaded
+  body* parent = nullptr;                 // the body this one orbits; null for the root; not owned
+  std::vector<body*> children;            // attached bodies in order of attachment; not owned
+  body_name name;                         // also the index in the scene and the selection name
+  float radius;                           // scene units
+  float spin_speed;                       // degrees per second
+  float color[3];                         // red, green, blue in [0, 1]
+  float spin_axis[3];                     // unit vector in the orbit frame
+  float spin_angle;                       // degrees, accumulated (see update)
+  float orbit_radius;                     // scene units from the parent's centre
+  float orbit_angle;                      // degrees, accumulated (see update)
+  float orbit_speed;                      // degrees per second
+  bool has_texture;                       // never set: no image is ever loaded
   unsigned int texture[ship_count] = {};  // one texture name per window context; never assigned
   // Both matrices are column-major and meaningful once update_world_pose has run on the root; until then
   // they hold the identity rather than garbage.
   float world_pose[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // orbit, translation and spin
-  float orbit_pose[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // the ring's frame: no translation
+  float orbit_pose[16] = {1, 0, 0, 0, 0, 1, 0, 0,
+                          0, 0, 1, 0, 0, 0, 0, 1};  // the ring's frame: no translation
 
  private:
   void draw_saturn_rings();

@@ -143,7 +143,8 @@ TEST_F(ApplyCamera, GeosynchKeepsTheBodyAtTheWindowCentreFrameAfterFrame) {
   for (int frame = 0; frame < 20; ++frame) {
     demo_idle(0.25f);
     gl_test::draw_frame();
-    const vec3 centre = {planet[EARTH]->world_pose[12], planet[EARTH]->world_pose[13], planet[EARTH]->world_pose[14]};
+    const vec3 centre = {planet[EARTH]->world_pose[12], planet[EARTH]->world_pose[13],
+                         planet[EARTH]->world_pose[14]};
     const vec3 in_eye = matrix_math::transform_point(pose_of(*ships[MOTHER_SHIP]), centre);
     EXPECT_NEAR(in_eye[0], 0.0f, 1e-3) << frame;
     EXPECT_NEAR(in_eye[1], 0.0f, 1e-3) << frame;

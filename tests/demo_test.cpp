@@ -32,7 +32,8 @@ std::array<int, 4> viewport() {
 }
 
 TEST(FrameTimer, DelayIsTheTruncatedPeriodWhileTheStepKeepsItsFraction) {
-  EXPECT_EQ(compute_timer_delay_ms(default_timer_period_ms), 33) << "truncated, not rounded to 34 or kept as 33.3";
+  EXPECT_EQ(compute_timer_delay_ms(default_timer_period_ms), 33)
+      << "truncated, not rounded to 34 or kept as 33.3";
   // Formed in double and then narrowed, the step would be 0.033333331.
   EXPECT_EQ(compute_timer_step_s(default_timer_period_ms), 0.033333335f);
   EXPECT_EQ(default_timer_period_ms, static_cast<float>(100.0 / 3.0));

@@ -40,7 +40,9 @@ vec3 project(const vec3& world, ship_name viewer) {
   return {float(x), float(y), float(z)};
 }
 
-vec3 centre_of(body_name b) { return {planet[b]->world_pose[12], planet[b]->world_pose[13], planet[b]->world_pose[14]}; }
+vec3 centre_of(body_name b) {
+  return {planet[b]->world_pose[12], planet[b]->world_pose[13], planet[b]->world_pose[14]};
+}
 
 struct hit {
   GLuint zmin;
@@ -91,8 +93,9 @@ TEST_F(FramePixels, DefaultViewShowsTheYellowSunOnBlackSkyWithWhiteOrbits) {
 
   // A point of Neptune's orbit ring, half a turn away from Neptune itself.
   const float* orbit = planet[NEPTUNE]->orbit_pose;
-  const matrix_math::mat4 frame = {orbit[0], orbit[1], orbit[2],  orbit[3],  orbit[4],  orbit[5],  orbit[6],  orbit[7],
-                                   orbit[8], orbit[9], orbit[10], orbit[11], orbit[12], orbit[13], orbit[14], orbit[15]};
+  const matrix_math::mat4 frame = {orbit[0],  orbit[1],  orbit[2],  orbit[3], orbit[4],  orbit[5],
+                                   orbit[6],  orbit[7],  orbit[8],  orbit[9], orbit[10], orbit[11],
+                                   orbit[12], orbit[13], orbit[14], orbit[15]};
   const vec3 ring_point = matrix_math::transform_point(frame, {-50, 0, 0});
   const vec3 at = project(ring_point, MOTHER_SHIP);
   int brightest = 0;
@@ -179,21 +182,21 @@ TEST_F(SelectionPass, OrbitRingsAreNotDrawnButSaturnsRingsAre) {
   ships[MOTHER_SHIP]->geosynch_distance = 30.0f;
   gl_test::draw_frame();
   const float* w = planet[SATURN]->world_pose;
-  const matrix_math::mat4 saturn = {w[0], w[1], w[2], w[3], w[4], w[5], w[6], w[7],
+  const matrix_math::mat4 saturn = {w[0], w[1], w[2],  w[3],  w[4],  w[5],  w[6],  w[7],
                                     w[8], w[9], w[10], w[11], w[12], w[13], w[14], w[15]};
   const vec3 centre = project(centre_of(SATURN), MOTHER_SHIP);
   std::vector<vec3> ring_points;  // projected before any selection pass narrows the projection
   for (int k = 0; k < 8; ++k) {
     const double a = k * M_PI / 4;
     const float r = 3 * (1.5f + 0.1f + 0.05f * 19);  // the outermost ring, in scene units
-    ring_points.push_back(
-        project(matrix_math::transform_point(saturn, {float(r * cos(a)), 0, float(r * sin(a))}), MOTHER_SHIP));
+    ring_points.push_back(project(
+        matrix_math::transform_point(saturn, {float(r * cos(a)), 0, float(r * sin(a))}), MOTHER_SHIP));
   }
   const float* o = planet[SATURN]->orbit_pose;
-  const matrix_math::mat4 orbit = {o[0], o[1], o[2], o[3], o[4], o[5], o[6], o[7],
+  const matrix_math::mat4 orbit = {o[0], o[1], o[2],  o[3],  o[4],  o[5],  o[6],  o[7],
                                    o[8], o[9], o[10], o[11], o[12], o[13], o[14], o[15]};
-  const vec3 orbit_point =
-      project(matrix_math::transform_point(orbit, {38 * std::cos(0.4f), 0, 38 * std::sin(0.4f)}), MOTHER_SHIP);
+  const vec3 orbit_point = project(
+      matrix_math::transform_point(orbit, {38 * std::cos(0.4f), 0, 38 * std::sin(0.4f)}), MOTHER_SHIP);
 
   int ring_hits = 0;
   for (int k = 0; k < 8; ++k) {
@@ -207,8 +210,10 @@ TEST_F(SelectionPass, OrbitRingsAreNotDrawnButSaturnsRingsAre) {
 
   // A point of Saturn's orbit ring, away from the planet, hits only the star-field.
   const vec3 at = orbit_point;
-  ASSERT_TRUE(at[0] > 5 && at[0] < 507 && at[1] > 5 && at[1] < 507 && at[2] < 1) << "the orbit point is in view";
-  EXPECT_EQ(names_hit(select_at(int(at[0]), gl_test::window_size_px - int(at[1]))), std::set<GLuint>{STARFIELD});
+  ASSERT_TRUE(at[0] > 5 && at[0] < 507 && at[1] > 5 && at[1] < 507 && at[2] < 1)
+      << "the orbit point is in view";
+  EXPECT_EQ(names_hit(select_at(int(at[0]), gl_test::window_size_px - int(at[1]))),
+            std::set<GLuint>{STARFIELD});
 }
 
 // The ring colours come from draws 96 to 102, taken by the first drawing of Saturn in any window or pass,
@@ -219,7 +224,8 @@ TEST_F(SelectionPass, SaturnsRingColoursAreTheNextSevenDrawsTakenOnce) {
   for (double& d : draws) d = drand48();
   gl_test::rebuild_scene();
   select_at(256, 256);
-  if (drand48() == draws[95]) GTEST_SKIP() << "an earlier test in this process drew Saturn first; ctest runs each alone";
+  if (drand48() == draws[95])
+    GTEST_SKIP() << "an earlier test in this process drew Saturn first; ctest runs each alone";
   gl_test::reseed_default_stream();
   for (int i = 0; i < 102; ++i) drand48();
   gl_test::make_current(gl_test::scout_window());
@@ -254,10 +260,12 @@ TEST_F(SelectionPass, SaturnsRingColoursAreTheNextSevenDrawsTakenOnce) {
     }
   }
   ASSERT_EQ(segment_colours.size(), 21u * 199u);
-  EXPECT_THAT(segment_colours[0], Pointwise(FloatNear(1e-6f), {1.0f, 1.0f, 1.0f})) << "the orbit ring is white";
+  EXPECT_THAT(segment_colours[0], Pointwise(FloatNear(1e-6f), {1.0f, 1.0f, 1.0f}))
+      << "the orbit ring is white";
   for (int ring = 0; ring < 20; ++ring) {
     const float c = 0.1f * static_cast<float>(draws[95 + ring % 7]);
-    EXPECT_THAT(segment_colours[(ring + 1) * 199], Pointwise(FloatNear(2e-3f), {0.5f + c, 0.4f + c, 0.2f + c}))
+    EXPECT_THAT(segment_colours[(ring + 1) * 199],
+                Pointwise(FloatNear(2e-3f), {0.5f + c, 0.4f + c, 0.2f + c}))
         << "ring " << ring;
   }
   gl_test::rebuild_scene();

@@ -42,7 +42,8 @@ TEST(MonthOfTicks, EveryBodyKeepsMovingAtItsSpeed) {
   for (long day = 0; day < days; ++day) {
     for (long t = 0; t < ticks_per_day; ++t) root.update(tick_s);
     // Measure one tick's increments at the end of each day, where the angles are largest.
-    for (size_t i = 0; i < bodies.size(); ++i) spin[i] = bodies[i]->spin_angle, orbit[i] = bodies[i]->orbit_angle;
+    for (size_t i = 0; i < bodies.size(); ++i)
+      spin[i] = bodies[i]->spin_angle, orbit[i] = bodies[i]->orbit_angle;
     root.update(tick_s);
     for (size_t i = 0; i < bodies.size(); ++i) {
       const body& b = *bodies[i];

@@ -13,7 +13,9 @@ namespace {
 
 using matrix_math::vec3;
 
-vec3 centre_of(body_name b) { return {planet[b]->world_pose[12], planet[b]->world_pose[13], planet[b]->world_pose[14]}; }
+vec3 centre_of(body_name b) {
+  return {planet[b]->world_pose[12], planet[b]->world_pose[13], planet[b]->world_pose[14]};
+}
 
 // Where a world point shows in the current window, in GLUT's pixels (origin top left), after a normal frame.
 std::array<int, 2> on_screen(const vec3& world) {

@@ -43,7 +43,8 @@ inline mat4 translation(double x, double y, double z) {
 
 inline vec3 transform_point(const mat4& m, const vec3& p) {
   vec3 r{};
-  for (int row = 0; row < 3; ++row) r[row] = m[row] * p[0] + m[4 + row] * p[1] + m[8 + row] * p[2] + m[12 + row];
+  for (int row = 0; row < 3; ++row)
+    r[row] = m[row] * p[0] + m[4 + row] * p[1] + m[8 + row] * p[2] + m[12 + row];
   return r;
 }
 

@@ -48,9 +48,13 @@ struct ship_state {
 
 ship_state state_of(const ship& s) {
   ship_state st{s.mode, {}, s.geosynch_body, pose_of(s)};
-  const float v[18] = {s.lookat_speed, s.eye[0],         s.eye[1],         s.eye[2],         s.origin[0],
-                       s.origin[1],    s.origin[2],      s.up[0],          s.up[1],          s.up[2],
-                       s.relative_speed, s.relative_turn, s.geosynch_speed, s.geosynch_distance};
+  const float v[18] = {s.lookat_speed,   s.eye[0],
+                       s.eye[1],         s.eye[2],
+                       s.origin[0],      s.origin[1],
+                       s.origin[2],      s.up[0],
+                       s.up[1],          s.up[2],
+                       s.relative_speed, s.relative_turn,
+                       s.geosynch_speed, s.geosynch_distance};
   std::memcpy(st.values, v, sizeof v);
   return st;
 }
@@ -141,58 +145,93 @@ class ShipKeys : public GlTest {};
 
 TEST_F(ShipKeys, LookatLowerCaseAddsAndUpperCaseSubtractsAlongWorldAxes) {
   expect_keys(LOOKAT, {
-      {'x', [](const ship& s) { EXPECT_THAT(s.eye, ElementsAre(1.0f, 50.0f, 100.0f)); }},
-      {'X', [](const ship& s) { EXPECT_THAT(s.eye, ElementsAre(-1.0f, 50.0f, 100.0f)); }},
-      {'y', [](const ship& s) { EXPECT_THAT(s.eye, ElementsAre(0.0f, 51.0f, 100.0f)); }},
-      {'Y', [](const ship& s) { EXPECT_THAT(s.eye, ElementsAre(0.0f, 49.0f, 100.0f)); }},
-      {'z', [](const ship& s) { EXPECT_THAT(s.eye, ElementsAre(0.0f, 50.0f, 101.0f)); }},
-      {'Z', [](const ship& s) { EXPECT_THAT(s.eye, ElementsAre(0.0f, 50.0f, 99.0f)); }},
-      {'a', [](const ship& s) { EXPECT_THAT(s.origin, ElementsAre(1.0f, 0.0f, 0.0f)); }},
-      {'A', [](const ship& s) { EXPECT_THAT(s.origin, ElementsAre(-1.0f, 0.0f, 0.0f)); }},
-      {'b', [](const ship& s) { EXPECT_THAT(s.origin, ElementsAre(0.0f, 1.0f, 0.0f)); }},
-      {'B', [](const ship& s) { EXPECT_THAT(s.origin, ElementsAre(0.0f, -1.0f, 0.0f)); }},
-      {'c', [](const ship& s) { EXPECT_THAT(s.origin, ElementsAre(0.0f, 0.0f, 1.0f)); }},
-      {'C', [](const ship& s) { EXPECT_THAT(s.origin, ElementsAre(0.0f, 0.0f, -1.0f)); }},
-      {'d', [](const ship& s) { EXPECT_THAT(s.up, ElementsAre(1.0f, 1.0f, 0.0f)); }},
-      {'D', [](const ship& s) { EXPECT_THAT(s.up, ElementsAre(-1.0f, 1.0f, 0.0f)); }},
-      {'e', [](const ship& s) { EXPECT_THAT(s.up, ElementsAre(0.0f, 2.0f, 0.0f)); }},
-      {'E', [](const ship& s) { EXPECT_THAT(s.up, ElementsAre(0.0f, 0.0f, 0.0f)) << "nothing stops a zero up"; }},
-      {'f', [](const ship& s) { EXPECT_THAT(s.up, ElementsAre(0.0f, 1.0f, 1.0f)); }},
-      {'F', [](const ship& s) { EXPECT_THAT(s.up, ElementsAre(0.0f, 1.0f, -1.0f)); }},
-      {'=', [](const ship& s) { EXPECT_EQ(s.lookat_speed, 1.5f); EXPECT_EQ(s.relative_speed, 1.0f); }},
-      {'-', [](const ship& s) { EXPECT_EQ(s.lookat_speed, 0.666f); EXPECT_EQ(s.geosynch_speed, 1.0f); }},
-  });
+                          {'x', [](const ship& s) { EXPECT_THAT(s.eye, ElementsAre(1.0f, 50.0f, 100.0f)); }},
+                          {'X', [](const ship& s) { EXPECT_THAT(s.eye, ElementsAre(-1.0f, 50.0f, 100.0f)); }},
+                          {'y', [](const ship& s) { EXPECT_THAT(s.eye, ElementsAre(0.0f, 51.0f, 100.0f)); }},
+                          {'Y', [](const ship& s) { EXPECT_THAT(s.eye, ElementsAre(0.0f, 49.0f, 100.0f)); }},
+                          {'z', [](const ship& s) { EXPECT_THAT(s.eye, ElementsAre(0.0f, 50.0f, 101.0f)); }},
+                          {'Z', [](const ship& s) { EXPECT_THAT(s.eye, ElementsAre(0.0f, 50.0f, 99.0f)); }},
+                          {'a', [](const ship& s) { EXPECT_THAT(s.origin, ElementsAre(1.0f, 0.0f, 0.0f)); }},
+                          {'A', [](const ship& s) { EXPECT_THAT(s.origin, ElementsAre(-1.0f, 0.0f, 0.0f)); }},
+                          {'b', [](const ship& s) { EXPECT_THAT(s.origin, ElementsAre(0.0f, 1.0f, 0.0f)); }},
+                          {'B', [](const ship& s) { EXPECT_THAT(s.origin, ElementsAre(0.0f, -1.0f, 0.0f)); }},
+                          {'c', [](const ship& s) { EXPECT_THAT(s.origin, ElementsAre(0.0f, 0.0f, 1.0f)); }},
+                          {'C', [](const ship& s) { EXPECT_THAT(s.origin, ElementsAre(0.0f, 0.0f, -1.0f)); }},
+                          {'d', [](const ship& s) { EXPECT_THAT(s.up, ElementsAre(1.0f, 1.0f, 0.0f)); }},
+                          {'D', [](const ship& s) { EXPECT_THAT(s.up, ElementsAre(-1.0f, 1.0f, 0.0f)); }},
+                          {'e', [](const ship& s) { EXPECT_THAT(s.up, ElementsAre(0.0f, 2.0f, 0.0f)); }},
+                          {'E',
+                           [](const ship& s) {
+                             EXPECT_THAT(s.up, ElementsAre(0.0f, 0.0f, 0.0f)) << "nothing stops a zero up";
+                           }},
+                          {'f', [](const ship& s) { EXPECT_THAT(s.up, ElementsAre(0.0f, 1.0f, 1.0f)); }},
+                          {'F', [](const ship& s) { EXPECT_THAT(s.up, ElementsAre(0.0f, 1.0f, -1.0f)); }},
+                          {'=',
+                           [](const ship& s) {
+                             EXPECT_EQ(s.lookat_speed, 1.5f);
+                             EXPECT_EQ(s.relative_speed, 1.0f);
+                           }},
+                          {'-',
+                           [](const ship& s) {
+                             EXPECT_EQ(s.lookat_speed, 0.666f);
+                             EXPECT_EQ(s.geosynch_speed, 1.0f);
+                           }},
+                      });
 }
 
 TEST_F(ShipKeys, RelativeTurnsAndStepsInTheCamerasOwnFrame) {
   using namespace matrix_math;
   static const mat4 view = oblique_view();
-  static const auto turned = [](double deg, double x, double y, double z) { return multiply(rotation(deg, x, y, z), view); };
-  expect_keys(RELATIVE, {
-      {'q', [](const ship& s) { EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-4f), turned(2, 0, 1, 0))); }},
-      {'e', [](const ship& s) { EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-4f), turned(-2, 0, 1, 0))); }},
-      {'x', [](const ship& s) { EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-4f), turned(2, 1, 0, 0))); }},
-      {'c', [](const ship& s) { EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-4f), turned(-2, 1, 0, 0))); }},
-      {'a', [](const ship& s) { EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-4f), turned(2, 0, 0, 1))); }},
-      {'d', [](const ship& s) { EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-4f), turned(-2, 0, 0, 1))); }},
-      {'w', [](const ship& s) {
-         EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-5f), multiply(translation(0, 0, 1), view)));
-       }},
-      {'s', [](const ship& s) {
-         EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-5f), multiply(translation(0, 0, -1), view)));
-       }},
-      {'=', [](const ship& s) { EXPECT_EQ(s.relative_speed, 1.5f); EXPECT_EQ(s.relative_turn, 2.0f); }},
-      {'-', [](const ship& s) { EXPECT_EQ(s.relative_speed, 0.666f); EXPECT_EQ(s.lookat_speed, 1.0f); }},
-  });
+  static const auto turned = [](double deg, double x, double y, double z) {
+    return multiply(rotation(deg, x, y, z), view);
+  };
+  expect_keys(
+      RELATIVE,
+      {
+          {'q',
+           [](const ship& s) { EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-4f), turned(2, 0, 1, 0))); }},
+          {'e',
+           [](const ship& s) { EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-4f), turned(-2, 0, 1, 0))); }},
+          {'x',
+           [](const ship& s) { EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-4f), turned(2, 1, 0, 0))); }},
+          {'c',
+           [](const ship& s) { EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-4f), turned(-2, 1, 0, 0))); }},
+          {'a',
+           [](const ship& s) { EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-4f), turned(2, 0, 0, 1))); }},
+          {'d',
+           [](const ship& s) { EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-4f), turned(-2, 0, 0, 1))); }},
+          {'w',
+           [](const ship& s) {
+             EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-5f), multiply(translation(0, 0, 1), view)));
+           }},
+          {'s',
+           [](const ship& s) {
+             EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-5f), multiply(translation(0, 0, -1), view)));
+           }},
+          {'=',
+           [](const ship& s) {
+             EXPECT_EQ(s.relative_speed, 1.5f);
+             EXPECT_EQ(s.relative_turn, 2.0f);
+           }},
+          {'-',
+           [](const ship& s) {
+             EXPECT_EQ(s.relative_speed, 0.666f);
+             EXPECT_EQ(s.lookat_speed, 1.0f);
+           }},
+      });
 }
 
 TEST_F(ShipKeys, GeosynchOnlyZoomsAndScalesItsStep) {
   expect_keys(GEOSYNCH, {
-      {'w', [](const ship& s) { EXPECT_EQ(s.geosynch_distance, 4.0f); }},
-      {'s', [](const ship& s) { EXPECT_EQ(s.geosynch_distance, 6.0f); }},
-      {'=', [](const ship& s) { EXPECT_EQ(s.geosynch_speed, 1.5f); EXPECT_EQ(s.lookat_speed, 1.0f); }},
-      {'-', [](const ship& s) { EXPECT_EQ(s.geosynch_speed, 0.666f); }},
-  });
+                            {'w', [](const ship& s) { EXPECT_EQ(s.geosynch_distance, 4.0f); }},
+                            {'s', [](const ship& s) { EXPECT_EQ(s.geosynch_distance, 6.0f); }},
+                            {'=',
+                             [](const ship& s) {
+                               EXPECT_EQ(s.geosynch_speed, 1.5f);
+                               EXPECT_EQ(s.lookat_speed, 1.0f);
+                             }},
+                            {'-', [](const ship& s) { EXPECT_EQ(s.geosynch_speed, 0.666f); }},
+                        });
 }
 
 TEST_F(ShipKeys, AnUnknownModeIgnoresEveryKey) {

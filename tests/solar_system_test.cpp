@@ -215,7 +215,8 @@ class WorldMatrices : public GlTest {
   // The frame the sun's children are placed in: the root's and the sun's orbit rotations.
   matrix_math::mat4 sun_frame() const {
     using namespace matrix_math;
-    return multiply(rotation(planet[STARFIELD]->orbit_angle, 0, 1, 0), rotation(planet[SUN]->orbit_angle, 0, 1, 0));
+    return multiply(rotation(planet[STARFIELD]->orbit_angle, 0, 1, 0),
+                    rotation(planet[SUN]->orbit_angle, 0, 1, 0));
   }
 };
 
@@ -225,10 +226,9 @@ TEST_F(WorldMatrices, PlutoAloneHasItsOrbitTiltedTenDegreesAboutX) {
   const mat4 pluto_orbit =
       multiply(sun_frame(), multiply(rotation(10, 1, 0, 0), rotation(planet[PLUTO]->orbit_angle, 0, 1, 0)));
   EXPECT_THAT(as_mat4(planet[PLUTO]->orbit_pose), Pointwise(FloatNear(1e-5f), pluto_orbit));
-  const mat4 pluto_world = multiply(
-      multiply(pluto_orbit, translation(56, 0, 0)),
-      rotation(planet[PLUTO]->spin_angle, planet[PLUTO]->spin_axis[0], planet[PLUTO]->spin_axis[1],
-               planet[PLUTO]->spin_axis[2]));
+  const mat4 pluto_world = multiply(multiply(pluto_orbit, translation(56, 0, 0)),
+                                    rotation(planet[PLUTO]->spin_angle, planet[PLUTO]->spin_axis[0],
+                                             planet[PLUTO]->spin_axis[1], planet[PLUTO]->spin_axis[2]));
   EXPECT_THAT(as_mat4(planet[PLUTO]->world_pose), Pointwise(FloatNear(1e-4f), pluto_world));
 
   const mat4 neptune_orbit = multiply(sun_frame(), rotation(planet[NEPTUNE]->orbit_angle, 0, 1, 0));
@@ -264,7 +264,8 @@ TEST_F(WorldMatrices, BodiesOnTheirOrbitsLieAtTheirRadiusFromTheSun) {
     EXPECT_NEAR(std::sqrt(m[12] * m[12] + m[13] * m[13] + m[14] * m[14]), planet[i]->orbit_radius, 1e-4) << i;
   }
   const float* sun = planet[SUN]->world_pose;
-  EXPECT_THAT((std::array<float, 3>{sun[12], sun[13], sun[14]}), Pointwise(FloatNear(1e-6f), {0.0f, 0.0f, 0.0f}));
+  EXPECT_THAT((std::array<float, 3>{sun[12], sun[13], sun[14]}),
+              Pointwise(FloatNear(1e-6f), {0.0f, 0.0f, 0.0f}));
 }
 
 TEST_F(WorldMatrices, ComposeOntoTheCurrentMatrixAndLeaveTheStackAsFound) {
@@ -278,7 +279,8 @@ TEST_F(WorldMatrices, ComposeOntoTheCurrentMatrixAndLeaveTheStackAsFound) {
   planet[STARFIELD]->update_world_pose();
   EXPECT_EQ(gl_test::modelview_depth(), 1);
   EXPECT_THAT(gl_test::current_modelview(), Pointwise(FloatNear(0.0f), camera));
-  EXPECT_THAT(as_mat4(planet[EARTH]->world_pose), Pointwise(FloatNear(1e-4f), multiply(camera, earth_in_world)));
+  EXPECT_THAT(as_mat4(planet[EARTH]->world_pose),
+              Pointwise(FloatNear(1e-4f), multiply(camera, earth_in_world)));
   glLoadIdentity();
 }
 

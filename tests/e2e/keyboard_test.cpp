@@ -21,7 +21,8 @@ class Flying : public e2e::RunningDemo {};
 TEST_F(Flying, StartsLookingAtTheSunAndGFollowsEarth) {
   EXPECT_TRUE(wait_for(mother, sun_at_centre));
   type_in(mother, "g");
-  EXPECT_TRUE(wait_for(mother, [](const image& img) { return centre_has_hue(img, e2e::body_colour(earth)); }));
+  EXPECT_TRUE(
+      wait_for(mother, [](const image& img) { return centre_has_hue(img, e2e::body_colour(earth)); }));
   EXPECT_TRUE(wait_for(scout, sun_at_centre)) << "the scout ship did not move";
 }
 
@@ -37,7 +38,8 @@ TEST_F(Flying, TheScoutReceivesKeysAfterLessThan) {
 TEST_F(Flying, PauseFreezesThePictureAndResumeMovesItAgain) {
   type_in(mother, "p");
   const image still = wait_until_still(mother);
-  for (int i = 0; i < 20; ++i) EXPECT_TRUE(shot(mother) == still) << "picture " << i << " changed while paused";
+  for (int i = 0; i < 20; ++i)
+    EXPECT_TRUE(shot(mother) == still) << "picture " << i << " changed while paused";
   type_in(mother, "P");
   EXPECT_TRUE(wait_for(mother, [&](const image& img) { return !(img == still); }));
 }

@@ -59,7 +59,8 @@ void RunningDemo::type_in(Window w, const std::string& keys, int x, int y) {
   for (char c : keys) type_char(display.x(), c);
 }
 
-bool RunningDemo::wait_for(Window w, const std::function<bool(const image&)>& condition, milliseconds deadline) {
+bool RunningDemo::wait_for(Window w, const std::function<bool(const image&)>& condition,
+                           milliseconds deadline) {
   image last;
   const bool met = wait_until(deadline, [&] {
     last = shot(w);
@@ -67,7 +68,7 @@ bool RunningDemo::wait_for(Window w, const std::function<bool(const image&)>& co
   });
   if (!met) {
     const std::string path = testing::TempDir() + "e2e_failure_" +
-                              testing::UnitTest::GetInstance()->current_test_info()->name() + ".ppm";
+                             testing::UnitTest::GetInstance()->current_test_info()->name() + ".ppm";
     save_ppm(last, path);
     ADD_FAILURE() << "the window never showed what was expected; last picture in " << path;
   }

@@ -34,7 +34,8 @@ class RunningDemo : public testing::Test {
   void type_in(Window w, const std::string& keys, int x = 256, int y = 256);
   image shot(Window w) { return capture(display.x(), w); }
   // Waits until the window's picture satisfies the condition; saves the last picture for a failure report.
-  bool wait_for(Window w, const std::function<bool(const image&)>& condition, milliseconds deadline = screen_deadline);
+  bool wait_for(Window w, const std::function<bool(const image&)>& condition,
+                milliseconds deadline = screen_deadline);
 
   // Once a pause has been handled, the picture stands still: waits for that and returns the picture.
   image wait_until_still(Window w);

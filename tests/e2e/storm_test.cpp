@@ -64,8 +64,9 @@ class KeyStorm : public testing::Test {
 
 TEST_F(KeyStorm, ThousandsOfRandomKeysLeaveTheProgramRunningAndItQuitsCleanly) {
   // Leaks are the memory checker's business; here any sanitizer report must end the program.
-  e2e::program app(storm_executable(), display.name(),
-                   {"ASAN_OPTIONS=detect_leaks=0:abort_on_error=0:exitcode=86", "UBSAN_OPTIONS=halt_on_error=1"});
+  e2e::program app(
+      storm_executable(), display.name(),
+      {"ASAN_OPTIONS=detect_leaks=0:abort_on_error=0:exitcode=86", "UBSAN_OPTIONS=halt_on_error=1"});
   Display* x = display.x();
   const Window mother = e2e::find_window(x, "Mother Ship", e2e::window_deadline);
   const Window scout = e2e::find_window(x, "Scout Ship", e2e::window_deadline);

@@ -58,7 +58,8 @@ virtual_display::~virtual_display() {
   }
 }
 
-program::program(const std::string& path, const std::string& display, const std::vector<std::string>& environment) {
+program::program(const std::string& path, const std::string& display,
+                 const std::vector<std::string>& environment) {
   pid_ = fork();
   if (pid_ == 0) {
     setenv("DISPLAY", display.c_str(), 1);

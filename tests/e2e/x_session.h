@@ -40,7 +40,8 @@ class virtual_display {
 // The program under test, started on a display with the given extra environment ("NAME=value").
 class program {
  public:
-  program(const std::string& path, const std::string& display, const std::vector<std::string>& environment = {});
+  program(const std::string& path, const std::string& display,
+          const std::vector<std::string>& environment = {});
   ~program();
   program(const program&) = delete;
   program& operator=(const program&) = delete;
