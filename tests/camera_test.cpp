@@ -17,12 +17,6 @@ namespace {
 using matrix_math::mat4;
 using matrix_math::vec3;
 
-mat4 pose_of(const ship& s) {
-  mat4 m;
-  std::memcpy(m.data(), s.pose, sizeof s.pose);
-  return m;
-}
-
 // The look-at matrix from its textbook definition, independent of GLU.
 mat4 look_at(vec3 eye, vec3 centre, vec3 up) {
   auto normalise = [](vec3 v) {
@@ -104,12 +98,15 @@ class ApplyCamera : public GlTest {};
 TEST_F(ApplyCamera, LookatMatchesTheLookAtMatrix) {
   ship s("data/x_wing.obj");
   s.apply_camera();
-  EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-4f), look_at({0, 50, 100}, {0, 0, 0}, {0, 1, 0})));
-  EXPECT_EQ(pose_of(s), gl_test::current_modelview()) << "pose is the matrix left on the stack";
+  EXPECT_THAT(matrix_math::from_gl(s.pose),
+              Pointwise(FloatNear(1e-4f), look_at({0, 50, 100}, {0, 0, 0}, {0, 1, 0})));
+  EXPECT_EQ(matrix_math::from_gl(s.pose), gl_test::current_modelview())
+      << "pose is the matrix left on the stack";
   glLoadIdentity();
   s.eye[0] = 7, s.origin[2] = -3, s.up[0] = 0.3f;
   s.apply_camera();
-  EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-4f), look_at({7, 50, 100}, {0, 0, -3}, {0.3f, 1, 0})));
+  EXPECT_THAT(matrix_math::from_gl(s.pose),
+              Pointwise(FloatNear(1e-4f), look_at({7, 50, 100}, {0, 0, -3}, {0.3f, 1, 0})));
   glLoadIdentity();
 }
 
@@ -118,7 +115,7 @@ TEST_F(ApplyCamera, RelativeOnIdentityLeavesPoseBitForBit) {
   s.apply_camera();
   glLoadIdentity();
   s.move_relative_roll(1, 1, 1);
-  const mat4 before = pose_of(s);
+  const mat4 before = matrix_math::from_gl(s.pose);
   s.set_mode(RELATIVE, nullptr);
   s.apply_camera();
   EXPECT_EQ(std::memcmp(before.data(), s.pose, sizeof s.pose), 0);
@@ -129,10 +126,10 @@ TEST_F(ApplyCamera, SwitchingFromLookatToRelativeShowsTheIdenticalView) {
   gl_test::draw_frame();  // the first frame turns line smoothing on for the frames after it
   gl_test::draw_frame();
   const auto lookat_frame = gl_test::read_frame();
-  const mat4 lookat_pose = pose_of(*ships[MOTHER_SHIP]);
+  const mat4 lookat_pose = matrix_math::from_gl(ships[MOTHER_SHIP]->pose);
   ships[MOTHER_SHIP]->set_mode(RELATIVE, nullptr);
   gl_test::draw_frame();
-  EXPECT_EQ(pose_of(*ships[MOTHER_SHIP]), lookat_pose);
+  EXPECT_EQ(matrix_math::from_gl(ships[MOTHER_SHIP]->pose), lookat_pose);
   EXPECT_TRUE(gl_test::read_frame() == lookat_frame);
 }
 
@@ -145,7 +142,7 @@ TEST_F(ApplyCamera, GeosynchKeepsTheBodyAtTheWindowCentreFrameAfterFrame) {
     gl_test::draw_frame();
     const vec3 centre = {planet[EARTH]->world_pose[12], planet[EARTH]->world_pose[13],
                          planet[EARTH]->world_pose[14]};
-    const vec3 in_eye = matrix_math::transform_point(pose_of(*ships[MOTHER_SHIP]), centre);
+    const vec3 in_eye = matrix_math::transform_point(matrix_math::from_gl(ships[MOTHER_SHIP]->pose), centre);
     EXPECT_NEAR(in_eye[0], 0.0f, 1e-3) << frame;
     EXPECT_NEAR(in_eye[1], 0.0f, 1e-3) << frame;
     EXPECT_NEAR(in_eye[2], -12.0f, 1e-3) << frame;
@@ -163,7 +160,7 @@ TEST_F(ApplyCamera, GeosynchCameraSitsAtFixedAnglesInTheBodysFrame) {
   s.geosynch_distance = 10.0f;
   s.apply_camera();
   glLoadIdentity();
-  mat4 camera_to_world = pose_of(s);
+  mat4 camera_to_world = matrix_math::from_gl(s.pose);
   ASSERT_TRUE(s.invert_pose(camera_to_world.data()));
   mat4 world_to_body;
   std::memcpy(world_to_body.data(), planet[MARS]->world_pose, sizeof world_to_body);

@@ -40,10 +40,6 @@ vec3 project(const vec3& world, ship_name viewer) {
   return {float(x), float(y), float(z)};
 }
 
-vec3 centre_of(body_name b) {
-  return {planet[b]->world_pose[12], planet[b]->world_pose[13], planet[b]->world_pose[14]};
-}
-
 struct hit {
   GLuint zmin;
   std::vector<GLuint> names;
@@ -92,10 +88,7 @@ TEST_F(FramePixels, DefaultViewShowsTheYellowSunOnBlackSkyWithWhiteOrbits) {
   EXPECT_TRUE(pass);
 
   // A point of Neptune's orbit ring, half a turn away from Neptune itself.
-  const float* orbit = planet[NEPTUNE]->orbit_pose;
-  const matrix_math::mat4 frame = {orbit[0],  orbit[1],  orbit[2],  orbit[3], orbit[4],  orbit[5],
-                                   orbit[6],  orbit[7],  orbit[8],  orbit[9], orbit[10], orbit[11],
-                                   orbit[12], orbit[13], orbit[14], orbit[15]};
+  const matrix_math::mat4 frame = matrix_math::from_gl(planet[NEPTUNE]->orbit_pose);
   const vec3 ring_point = matrix_math::transform_point(frame, {-50, 0, 0});
   const vec3 at = project(ring_point, MOTHER_SHIP);
   int brightest = 0;
@@ -162,7 +155,8 @@ class SelectionPass : public GlTest {};
 TEST_F(SelectionPass, EveryBodyIsHitUnderItsOwnNameAndNothingElse) {
   gl_test::draw_frame();
   std::vector<vec3> centres;  // projected before any selection pass narrows the projection
-  for (int b = 0; b < body_count; ++b) centres.push_back(project(centre_of(body_name(b)), MOTHER_SHIP));
+  for (int b = 0; b < body_count; ++b)
+    centres.push_back(project(gl_test::body_centre(body_name(b)), MOTHER_SHIP));
   for (int b = SUN; b < body_count; ++b) {
     const vec3 at = centres[b];
     const std::vector<hit> hits = select_at(int(at[0]), gl_test::window_size_px - int(at[1]));
@@ -181,10 +175,8 @@ TEST_F(SelectionPass, OrbitRingsAreNotDrawnButSaturnsRingsAre) {
   ships[MOTHER_SHIP]->set_mode(GEOSYNCH, planet[SATURN]);
   ships[MOTHER_SHIP]->geosynch_distance = 30.0f;
   gl_test::draw_frame();
-  const float* w = planet[SATURN]->world_pose;
-  const matrix_math::mat4 saturn = {w[0], w[1], w[2],  w[3],  w[4],  w[5],  w[6],  w[7],
-                                    w[8], w[9], w[10], w[11], w[12], w[13], w[14], w[15]};
-  const vec3 centre = project(centre_of(SATURN), MOTHER_SHIP);
+  const matrix_math::mat4 saturn = matrix_math::from_gl(planet[SATURN]->world_pose);
+  const vec3 centre = project(gl_test::body_centre(SATURN), MOTHER_SHIP);
   std::vector<vec3> ring_points;  // projected before any selection pass narrows the projection
   for (int k = 0; k < 8; ++k) {
     const double a = k * M_PI / 4;
@@ -192,9 +184,7 @@ TEST_F(SelectionPass, OrbitRingsAreNotDrawnButSaturnsRingsAre) {
     ring_points.push_back(project(
         matrix_math::transform_point(saturn, {float(r * cos(a)), 0, float(r * sin(a))}), MOTHER_SHIP));
   }
-  const float* o = planet[SATURN]->orbit_pose;
-  const matrix_math::mat4 orbit = {o[0], o[1], o[2],  o[3],  o[4],  o[5],  o[6],  o[7],
-                                   o[8], o[9], o[10], o[11], o[12], o[13], o[14], o[15]};
+  const matrix_math::mat4 orbit = matrix_math::from_gl(planet[SATURN]->orbit_pose);
   const vec3 orbit_point = project(
       matrix_math::transform_point(orbit, {38 * std::cos(0.4f), 0, 38 * std::sin(0.4f)}), MOTHER_SHIP);
 

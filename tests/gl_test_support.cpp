@@ -100,6 +100,11 @@ void rebuild_scene() {
   make_current(mother_id);
 }
 
+std::array<float, 3> body_centre(body_name b) {
+  const float* m = planet[b]->world_pose;
+  return {m[12], m[13], m[14]};
+}
+
 std::array<float, 16> current_modelview() {
   std::array<float, 16> m;
   glGetFloatv(GL_MODELVIEW_MATRIX, m.data());

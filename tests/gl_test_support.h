@@ -38,6 +38,9 @@ void reseed_default_stream();
 // then on the scout window.
 void rebuild_scene();
 
+// A body's centre in world coordinates, from the world matrix of the last frame drawn.
+std::array<float, 3> body_centre(body_name b);
+
 // A 4x4 column-major matrix read from the current model-view.
 std::array<float, 16> current_modelview();
 int modelview_depth();

@@ -13,10 +13,6 @@ namespace {
 
 using matrix_math::vec3;
 
-vec3 centre_of(body_name b) {
-  return {planet[b]->world_pose[12], planet[b]->world_pose[13], planet[b]->world_pose[14]};
-}
-
 // Where a world point shows in the current window, in GLUT's pixels (origin top left), after a normal frame.
 std::array<int, 2> on_screen(const vec3& world) {
   GLdouble model[16], projection[16], x, y, z;
@@ -146,7 +142,7 @@ class Picking : public GlTest {
 };
 
 TEST_F(Picking, SpaceOverAPlanetMakesTheActiveShipFollowIt) {
-  const auto at = on_screen(centre_of(JUPITER));
+  const auto at = on_screen(gl_test::body_centre(JUPITER));
   EXPECT_EQ(demo_pick(at[0], at[1]), JUPITER);
   press_space(at[0], at[1]);
   EXPECT_EQ(ships[MOTHER_SHIP]->get_mode(), GEOSYNCH);
@@ -166,7 +162,7 @@ TEST_F(Picking, TheSunTheMoonAndTheSkyCannotBeFollowed) {
   EXPECT_EQ(ships[MOTHER_SHIP]->get_mode(), LOOKAT);
 
   // Look straight down at the moon from close by, so that it fills the window's centre.
-  const vec3 moon = centre_of(MOON);
+  const vec3 moon = gl_test::body_centre(MOON);
   look_from(*ships[MOTHER_SHIP], {moon[0], moon[1] + 3, moon[2]}, moon);
   ships[MOTHER_SHIP]->up[1] = 0, ships[MOTHER_SHIP]->up[2] = 1;
   gl_test::draw_frame();
@@ -184,7 +180,7 @@ TEST_F(Picking, OutsideTheStarfieldLookingAwayNothingIsHit) {
 }
 
 TEST_F(Picking, OfTwoBodiesInLineTheNearerWins) {
-  const vec3 mars = centre_of(MARS);
+  const vec3 mars = gl_test::body_centre(MARS);
   look_from(*ships[MOTHER_SHIP], {mars[0] * 1.5f, mars[1] * 1.5f + 1, mars[2] * 1.5f}, {0, 0, 0});
   gl_test::draw_frame();
   EXPECT_EQ(demo_pick(256, 256), MARS) << "the sun lies behind Mars on the same line";
@@ -196,7 +192,7 @@ TEST_F(Picking, OfTwoBodiesInLineTheNearerWins) {
 TEST_F(Picking, APickInTheScoutWindowUsesTheScoutsViewForTheActiveMother) {
   // Turn the scout towards Saturn, which the mother ship does not see at the window centre.
   gl_test::make_current(gl_test::scout_window());
-  look_from(*ships[SCOUT_SHIP], {0, 20, 0}, centre_of(SATURN));
+  look_from(*ships[SCOUT_SHIP], {0, 20, 0}, gl_test::body_centre(SATURN));
   gl_test::draw_frame();
   demo_keyboard(' ', 256, 256);
   EXPECT_EQ(ships[MOTHER_SHIP]->geosynch_body, planet[SATURN]);
@@ -207,7 +203,8 @@ TEST_F(Picking, APickInTheScoutWindowUsesTheScoutsViewForTheActiveMother) {
 TEST_F(Picking, PickRegionFollowsGlutsTopLeftOrigin) {
   // The sun sits at the window centre; a pick 40 pixels below it (GLUT's y grows downwards) misses it, and
   // so does one 40 pixels above, while 3 pixels off still hits.
-  const auto earth = on_screen(centre_of(EARTH));  // before a pick leaves its region in the projection
+  const auto earth =
+      on_screen(gl_test::body_centre(EARTH));  // before a pick leaves its region in the projection
   EXPECT_EQ(demo_pick(256, 259), SUN);
   EXPECT_NE(demo_pick(256, 296), SUN);
   EXPECT_EQ(demo_pick(earth[0], earth[1]), EARTH) << "at " << earth[0] << "," << earth[1];

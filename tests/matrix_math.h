@@ -10,6 +10,13 @@ namespace matrix_math {
 using mat4 = std::array<float, 16>;
 using vec3 = std::array<float, 3>;
 
+// A copy of 16 floats in OpenGL's column-major order, as the program stores its matrices.
+inline mat4 from_gl(const float* m) {
+  mat4 r;
+  for (int i = 0; i < 16; ++i) r[i] = m[i];
+  return r;
+}
+
 inline mat4 identity() { return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}; }
 
 inline mat4 multiply(const mat4& a, const mat4& b) {

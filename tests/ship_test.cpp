@@ -16,12 +16,6 @@ namespace {
 
 using matrix_math::mat4;
 
-mat4 pose_of(const ship& s) {
-  mat4 m;
-  std::memcpy(m.data(), s.pose, sizeof s.pose);
-  return m;
-}
-
 void set_pose(ship& s, const mat4& m) { std::memcpy(s.pose, m.data(), sizeof s.pose); }
 
 // A view with no symmetry, so that a turn about the wrong axis or in the wrong order shows.
@@ -47,7 +41,7 @@ struct ship_state {
 };
 
 ship_state state_of(const ship& s) {
-  ship_state st{s.mode, {}, s.geosynch_body, pose_of(s)};
+  ship_state st{s.mode, {}, s.geosynch_body, matrix_math::from_gl(s.pose)};
   const float v[18] = {s.lookat_speed,   s.eye[0],
                        s.eye[1],         s.eye[2],
                        s.origin[0],      s.origin[1],
@@ -75,7 +69,7 @@ TEST_F(ShipDefaults, ResetRestoresNavigationButLeavesPose) {
   EXPECT_EQ(s.geosynch_body, nullptr);
   EXPECT_TRUE(s.model_vertices.empty());
   EXPECT_TRUE(s.model_indices.empty());
-  EXPECT_EQ(pose_of(s), matrix_math::identity()) << "pose starts defined";
+  EXPECT_EQ(matrix_math::from_gl(s.pose), matrix_math::identity()) << "pose starts defined";
 
   s.set_mode(GEOSYNCH, planet[MARS]);
   s.handle_keyboard('=');
@@ -189,24 +183,38 @@ TEST_F(ShipKeys, RelativeTurnsAndStepsInTheCamerasOwnFrame) {
       RELATIVE,
       {
           {'q',
-           [](const ship& s) { EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-4f), turned(2, 0, 1, 0))); }},
+           [](const ship& s) {
+             EXPECT_THAT(matrix_math::from_gl(s.pose), Pointwise(FloatNear(1e-4f), turned(2, 0, 1, 0)));
+           }},
           {'e',
-           [](const ship& s) { EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-4f), turned(-2, 0, 1, 0))); }},
+           [](const ship& s) {
+             EXPECT_THAT(matrix_math::from_gl(s.pose), Pointwise(FloatNear(1e-4f), turned(-2, 0, 1, 0)));
+           }},
           {'x',
-           [](const ship& s) { EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-4f), turned(2, 1, 0, 0))); }},
+           [](const ship& s) {
+             EXPECT_THAT(matrix_math::from_gl(s.pose), Pointwise(FloatNear(1e-4f), turned(2, 1, 0, 0)));
+           }},
           {'c',
-           [](const ship& s) { EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-4f), turned(-2, 1, 0, 0))); }},
+           [](const ship& s) {
+             EXPECT_THAT(matrix_math::from_gl(s.pose), Pointwise(FloatNear(1e-4f), turned(-2, 1, 0, 0)));
+           }},
           {'a',
-           [](const ship& s) { EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-4f), turned(2, 0, 0, 1))); }},
+           [](const ship& s) {
+             EXPECT_THAT(matrix_math::from_gl(s.pose), Pointwise(FloatNear(1e-4f), turned(2, 0, 0, 1)));
+           }},
           {'d',
-           [](const ship& s) { EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-4f), turned(-2, 0, 0, 1))); }},
+           [](const ship& s) {
+             EXPECT_THAT(matrix_math::from_gl(s.pose), Pointwise(FloatNear(1e-4f), turned(-2, 0, 0, 1)));
+           }},
           {'w',
            [](const ship& s) {
-             EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-5f), multiply(translation(0, 0, 1), view)));
+             EXPECT_THAT(matrix_math::from_gl(s.pose),
+                         Pointwise(FloatNear(1e-5f), multiply(translation(0, 0, 1), view)));
            }},
           {'s',
            [](const ship& s) {
-             EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-5f), multiply(translation(0, 0, -1), view)));
+             EXPECT_THAT(matrix_math::from_gl(s.pose),
+                         Pointwise(FloatNear(1e-5f), multiply(translation(0, 0, -1), view)));
            }},
           {'=',
            [](const ship& s) {
@@ -287,18 +295,18 @@ TEST_F(RelativeMoves, CombinedTurnComposesZThenXThenYOnTheLeft) {
   s.move_relative_roll(1, 2, 3);
   const mat4 expected =
       multiply(multiply(multiply(rotation(45, 0, 0, 1), rotation(30, 1, 0, 0)), rotation(15, 0, 1, 0)), view);
-  EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-4f), expected));
+  EXPECT_THAT(matrix_math::from_gl(s.pose), Pointwise(FloatNear(1e-4f), expected));
 }
 
 TEST_F(RelativeMoves, ForwardBringsWhatLiesAheadNearer) {
   using namespace matrix_math;
   ship s("data/x_wing.obj");
   set_pose(s, oblique_view());
-  const vec3 target = transform_point(pose_of(s), {-2, 1, 0.5});
+  const vec3 target = transform_point(matrix_math::from_gl(s.pose), {-2, 1, 0.5});
   s.relative_speed = 2.5f;
   s.set_mode(RELATIVE, nullptr);
   s.handle_keyboard('w');
-  const vec3 nearer = transform_point(pose_of(s), {-2, 1, 0.5});
+  const vec3 nearer = transform_point(matrix_math::from_gl(s.pose), {-2, 1, 0.5});
   EXPECT_NEAR(nearer[2], target[2] + 2.5f, 1e-4) << "eye-space z rises by the step";
   EXPECT_NEAR(nearer[0], target[0], 1e-5);
 }
@@ -309,7 +317,7 @@ TEST_F(RelativeMoves, OppositeMovesReturnThePose) {
   set_pose(s, view);
   s.set_mode(RELATIVE, nullptr);
   for (unsigned char key : {'w', 's', 'q', 'e', 'x', 'c', 'a', 'd'}) s.handle_keyboard(key);
-  EXPECT_THAT(pose_of(s), Pointwise(FloatNear(1e-4f), view));
+  EXPECT_THAT(matrix_math::from_gl(s.pose), Pointwise(FloatNear(1e-4f), view));
 }
 
 TEST_F(RelativeMoves, LeaveTheCurrentMatrixAndStackAsFound) {

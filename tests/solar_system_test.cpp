@@ -23,12 +23,6 @@ std::vector<body_name> names_of(const std::vector<body*>& bodies) {
   return names;
 }
 
-matrix_math::mat4 as_mat4(const float* m) {
-  matrix_math::mat4 r;
-  std::memcpy(r.data(), m, sizeof(float) * 16);
-  return r;
-}
-
 class SceneCatalogue : public GlTest {};
 
 TEST_F(SceneCatalogue, BuildsOneTreeRootedAtTheStarfieldInCatalogueOrder) {
@@ -203,11 +197,11 @@ TEST_F(BodyMotion, RebaseLeavesTheDrawnPoseUnchanged) {
   saturn.orbit_angle = 123.25f;
   saturn.spin_angle = 45.5f;
   planet[STARFIELD]->update_world_pose();
-  const matrix_math::mat4 before = as_mat4(saturn.world_pose);
+  const matrix_math::mat4 before = matrix_math::from_gl(saturn.world_pose);
   saturn.orbit_angle += angle_rebase_deg;
   saturn.spin_angle += angle_rebase_deg;
   planet[STARFIELD]->update_world_pose();
-  EXPECT_THAT(as_mat4(saturn.world_pose), Pointwise(FloatNear(2e-3f), before));
+  EXPECT_THAT(matrix_math::from_gl(saturn.world_pose), Pointwise(FloatNear(2e-3f), before));
 }
 
 class WorldMatrices : public GlTest {
@@ -225,32 +219,33 @@ TEST_F(WorldMatrices, PlutoAloneHasItsOrbitTiltedTenDegreesAboutX) {
   planet[STARFIELD]->update_world_pose();
   const mat4 pluto_orbit =
       multiply(sun_frame(), multiply(rotation(10, 1, 0, 0), rotation(planet[PLUTO]->orbit_angle, 0, 1, 0)));
-  EXPECT_THAT(as_mat4(planet[PLUTO]->orbit_pose), Pointwise(FloatNear(1e-5f), pluto_orbit));
+  EXPECT_THAT(matrix_math::from_gl(planet[PLUTO]->orbit_pose), Pointwise(FloatNear(1e-5f), pluto_orbit));
   const mat4 pluto_world = multiply(multiply(pluto_orbit, translation(56, 0, 0)),
                                     rotation(planet[PLUTO]->spin_angle, planet[PLUTO]->spin_axis[0],
                                              planet[PLUTO]->spin_axis[1], planet[PLUTO]->spin_axis[2]));
-  EXPECT_THAT(as_mat4(planet[PLUTO]->world_pose), Pointwise(FloatNear(1e-4f), pluto_world));
+  EXPECT_THAT(matrix_math::from_gl(planet[PLUTO]->world_pose), Pointwise(FloatNear(1e-4f), pluto_world));
 
   const mat4 neptune_orbit = multiply(sun_frame(), rotation(planet[NEPTUNE]->orbit_angle, 0, 1, 0));
-  EXPECT_THAT(as_mat4(planet[NEPTUNE]->orbit_pose), Pointwise(FloatNear(1e-5f), neptune_orbit));
+  EXPECT_THAT(matrix_math::from_gl(planet[NEPTUNE]->orbit_pose), Pointwise(FloatNear(1e-5f), neptune_orbit));
   EXPECT_NEAR(planet[NEPTUNE]->world_pose[13], 0.0f, 1e-4) << "untilted orbits lie in the ecliptic";
 }
 
 TEST_F(WorldMatrices, MoonFollowsEarthsOrbitButNotItsSpin) {
   using namespace matrix_math;
   planet[STARFIELD]->update_world_pose();
-  const vec3 earth_centre = translation_of(as_mat4(planet[EARTH]->world_pose));
-  EXPECT_THAT(translation_of(as_mat4(planet[MOON]->orbit_pose)), Pointwise(FloatNear(1e-4f), earth_centre));
-  const mat4 moon_before = as_mat4(planet[MOON]->world_pose);
+  const vec3 earth_centre = translation_of(matrix_math::from_gl(planet[EARTH]->world_pose));
+  EXPECT_THAT(translation_of(matrix_math::from_gl(planet[MOON]->orbit_pose)),
+              Pointwise(FloatNear(1e-4f), earth_centre));
+  const mat4 moon_before = matrix_math::from_gl(planet[MOON]->world_pose);
 
   planet[EARTH]->spin_angle += 77.0f;
   planet[STARFIELD]->update_world_pose();
-  EXPECT_THAT(as_mat4(planet[MOON]->world_pose), Pointwise(FloatNear(1e-5f), moon_before));
+  EXPECT_THAT(matrix_math::from_gl(planet[MOON]->world_pose), Pointwise(FloatNear(1e-5f), moon_before));
 
   planet[EARTH]->orbit_angle += 90.0f;
   planet[STARFIELD]->update_world_pose();
-  const vec3 moon_centre = translation_of(as_mat4(planet[MOON]->world_pose));
-  const vec3 new_earth = translation_of(as_mat4(planet[EARTH]->world_pose));
+  const vec3 moon_centre = translation_of(matrix_math::from_gl(planet[MOON]->world_pose));
+  const vec3 new_earth = translation_of(matrix_math::from_gl(planet[EARTH]->world_pose));
   const float dx = moon_centre[0] - new_earth[0], dz = moon_centre[2] - new_earth[2];
   EXPECT_NEAR(std::sqrt(dx * dx + dz * dz), 4.0, 1e-4) << "the moon circles Earth at its orbit radius";
   EXPECT_GT(std::fabs(moon_centre[0] - moon_before[12]) + std::fabs(moon_centre[2] - moon_before[14]), 1.0f);
@@ -271,7 +266,7 @@ TEST_F(WorldMatrices, BodiesOnTheirOrbitsLieAtTheirRadiusFromTheSun) {
 TEST_F(WorldMatrices, ComposeOntoTheCurrentMatrixAndLeaveTheStackAsFound) {
   using namespace matrix_math;
   planet[STARFIELD]->update_world_pose();
-  const mat4 earth_in_world = as_mat4(planet[EARTH]->world_pose);
+  const mat4 earth_in_world = matrix_math::from_gl(planet[EARTH]->world_pose);
 
   glTranslatef(1, 2, 3);
   glRotatef(30, 0, 0, 1);
@@ -279,7 +274,7 @@ TEST_F(WorldMatrices, ComposeOntoTheCurrentMatrixAndLeaveTheStackAsFound) {
   planet[STARFIELD]->update_world_pose();
   EXPECT_EQ(gl_test::modelview_depth(), 1);
   EXPECT_THAT(gl_test::current_modelview(), Pointwise(FloatNear(0.0f), camera));
-  EXPECT_THAT(as_mat4(planet[EARTH]->world_pose),
+  EXPECT_THAT(matrix_math::from_gl(planet[EARTH]->world_pose),
               Pointwise(FloatNear(1e-4f), multiply(camera, earth_in_world)));
   glLoadIdentity();
 }
