@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the benchmarks on Mesa's software renderer with one thread,
-# printing each figure and its ratio to the floor measured in the same run.
+# printing each figure and its ratio to the floor measured in the same run, then the time from a key to the
+# first changed pixel.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 install_missing_packages "${required_packages[@]}"
 build_project
 LP_NUM_THREADS=${LP_NUM_THREADS:-0} with_display "$build_dir/bench/solar_bench" "$@"
+# Key to screen on the real program, on its own private X server.
+"$build_dir/bench/key_latency" "$build_dir/solar_demo"

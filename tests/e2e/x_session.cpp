@@ -136,11 +136,15 @@ geometry window_geometry(Display* x, Window w) {
 image capture(Display* x, Window w) {
   XWindowAttributes attributes;
   XGetWindowAttributes(x, w, &attributes);
+  return capture_region(x, w, 0, 0, attributes.width, attributes.height);
+}
+
+image capture_region(Display* x, Window w, int left, int top, int width, int height) {
   image result;
-  XImage* shot = XGetImage(x, w, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+  XImage* shot = XGetImage(x, w, left, top, width, height, AllPlanes, ZPixmap);
   if (shot == nullptr) return result;
-  result.width = attributes.width;
-  result.height = attributes.height;
+  result.width = width;
+  result.height = height;
   result.rgb.resize(size_t(3) * result.width * result.height);
   for (int py = 0; py < result.height; ++py)
     for (int px = 0; px < result.width; ++px) {

@@ -77,6 +77,8 @@ struct image {
 Window find_window(Display* x, const std::string& title, milliseconds deadline);
 geometry window_geometry(Display* x, Window w);
 image capture(Display* x, Window w);
+// A rectangle of the window, in window pixels from its top-left corner.
+image capture_region(Display* x, Window w, int left, int top, int width, int height);
 // Writes an image as a binary PPM, for looking at a failure.
 void save_ppm(const image& img, const std::string& path);
 
