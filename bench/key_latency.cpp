@@ -25,13 +25,17 @@ int main(int argc, char** argv) {
 
   // The sun's edge at the window centre moves with every step of the eye.
   auto probe = [&] { return e2e::capture_region(x, mother, 224, 224, 64, 64); };
-  e2e::image still = probe();
-  e2e::wait_until(milliseconds(10000), [&] {
-    still = probe();
-    for (int i = 0; i < 10; ++i)
-      if (!(probe() == still)) return false;
-    return true;
-  });
+  // Once ten probes in a row agree (longer than a tick), no redraw of an earlier key is still to come.
+  e2e::image still;
+  auto wait_until_still = [&] {
+    e2e::wait_until(milliseconds(10000), [&] {
+      still = probe();
+      for (int i = 0; i < 10; ++i)
+        if (!(probe() == still)) return false;
+      return true;
+    });
+  };
+  wait_until_still();
 
   constexpr int keys = 50;
   std::vector<double> latency_ms;
@@ -45,13 +49,7 @@ int main(int argc, char** argv) {
       return 1;
     }
     latency_ms.push_back(std::chrono::duration<double, std::milli>(e2e::clock::now() - sent).count());
-    // Let the rest of the redraws of this key land before the next one.
-    e2e::wait_until(milliseconds(10000), [&] {
-      still = probe();
-      for (int k = 0; k < 10; ++k)
-        if (!(probe() == still)) return false;
-      return true;
-    });
+    wait_until_still();
   }
   std::sort(latency_ms.begin(), latency_ms.end());
   std::printf(
