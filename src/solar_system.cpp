@@ -4,7 +4,6 @@
 #include "solar_system.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <array>
 #include <cmath>
@@ -15,13 +14,17 @@ namespace {
 
 constexpr float pluto_orbit_tilt_deg = 10.0f;
 
-constexpr int ring_vertex_count = 200;  // a closed strip: the last vertex repeats the first
 constexpr int saturn_ring_count = 20;
+// Ring i lies at radius / 2 + gap + i * spacing in Saturn's frame, which is scaled by its radius.
+constexpr float saturn_ring_gap = 0.1f;
+constexpr float saturn_ring_spacing = 0.05f;
+// Every ring is the base colour brightened by one offset in [0, step) on all three channels alike.
+constexpr float saturn_ring_base_colour[3] = {0.5f, 0.4f, 0.2f};
+constexpr float saturn_colour_step = 0.1f;
 constexpr int saturn_colour_count = 7;  // ring colours repeat with this period
 constexpr float saturn_ring_width_px = 2.0f;
 constexpr float default_line_width_px = 1.0f;
-constexpr int sphere_slices = 5;
-constexpr int sphere_stacks = 5;
+constexpr double sphere_radius = 1.0;  // bodies are scaled to their radius before the sphere is drawn
 
 // Saturn's ring colour offsets: seven draws of the shared stream, taken on the first drawing of Saturn in
 // either window or pass, then the same in every frame of both windows.
@@ -44,7 +47,88 @@ void advance_angle(float& angle_deg, float increment_deg) {
   }
 }
 
+// Client-side arrays are switched on only around each draw: freeglut draws the ship's boxes from arrays of
+// its own, and an array left enabled here would make it read stale pointers.
+void enable_arrays(const float* vertices, const float* normals, const float* tex_coords) {
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glVertexPointer(3, GL_FLOAT, 0, vertices);
+  if (normals != nullptr) {
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glNormalPointer(GL_FLOAT, 0, normals);
+  }
+  if (tex_coords != nullptr) {
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, 0, tex_coords);
+  }
+}
+
+void disable_arrays() {
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glDisableClientState(GL_NORMAL_ARRAY);
+  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+}
+
 }  // namespace
+
+ring_vertices compute_ring_vertices(float ring_radius) {
+  ring_vertices strip;
+  for (int i = 0; i < ring_vertex_count; ++i) {
+    // The angle and the products in double, each coordinate rounded to float once.
+    const double a = i * 2 * M_PI / (ring_vertex_count - 1);
+    strip[3 * i] = static_cast<float>(ring_radius * std::cos(a));
+    strip[3 * i + 1] = 0.0f;
+    strip[3 * i + 2] = static_cast<float>(ring_radius * std::sin(a));
+  }
+  return strip;
+}
+
+// GLU's arithmetic, step for step: each angle is rounded to float, its sine and cosine are taken in double
+// and rounded to float, and everything after that is float. The vertex caches are pinched to exactly 0 at
+// the poles while the normal caches keep sin(float(pi)), a few 1e-8 off zero.
+sphere_mesh compute_sphere_mesh() {
+  float slice_sin[sphere_slices + 1], slice_cos[sphere_slices + 1];
+  for (int i = 0; i < sphere_slices; ++i) {
+    const float angle = 2 * M_PI * i / sphere_slices;
+    slice_sin[i] = std::sin(static_cast<double>(angle));
+    slice_cos[i] = std::cos(static_cast<double>(angle));
+  }
+  slice_sin[sphere_slices] = slice_sin[0];
+  slice_cos[sphere_slices] = slice_cos[0];
+
+  float normal_sin[sphere_stacks + 1], normal_cos[sphere_stacks + 1];
+  float ring_radius[sphere_stacks + 1], height[sphere_stacks + 1];
+  for (int j = 0; j <= sphere_stacks; ++j) {
+    const float angle = M_PI * j / sphere_stacks;
+    normal_sin[j] = std::sin(static_cast<double>(angle));
+    normal_cos[j] = std::cos(static_cast<double>(angle));
+    ring_radius[j] = sphere_radius * std::sin(static_cast<double>(angle));
+    height[j] = sphere_radius * std::cos(static_cast<double>(angle));
+  }
+  ring_radius[0] = 0;
+  ring_radius[sphere_stacks] = 0;
+
+  sphere_mesh mesh;
+  int v = 0;
+  auto emit = [&](int i, int j) {
+    mesh.normals[3 * v] = slice_sin[i] * normal_sin[j];
+    mesh.normals[3 * v + 1] = slice_cos[i] * normal_sin[j];
+    mesh.normals[3 * v + 2] = normal_cos[j];
+    mesh.tex_coords[2 * v] = 1 - static_cast<float>(i) / sphere_slices;
+    mesh.tex_coords[2 * v + 1] = 1 - static_cast<float>(j) / sphere_stacks;
+    mesh.vertices[3 * v] = ring_radius[j] * slice_sin[i];
+    mesh.vertices[3 * v + 1] = ring_radius[j] * slice_cos[i];
+    mesh.vertices[3 * v + 2] = height[j];
+    ++v;
+  };
+  // Each strip pairs the lower edge of a stack with its upper edge, slice by slice, the lower edge first.
+  for (int j = 0; j < sphere_stacks; ++j) {
+    for (int i = 0; i <= sphere_slices; ++i) {
+      emit(i, j + 1);
+      emit(i, j);
+    }
+  }
+  return mesh;
+}
 
 body::body(body_name name, float radius, float spin_speed)
     : name(name), radius(radius), spin_speed(spin_speed) {
@@ -142,22 +226,21 @@ void body::draw_saturn_rings() {
   glEnable(GL_LINE_SMOOTH);
   const std::array<float, saturn_colour_count>& offsets = saturn_colour_offsets();
   for (int i = 0; i < saturn_ring_count; ++i) {
-    const float c = 0.1f * offsets[i % saturn_colour_count];
-    glColor3f(0.5f + c, 0.4f + c, 0.2f + c);
-    draw_ring(radius / 2 + 0.1f + 0.05f * i, false);
+    const float c = saturn_colour_step * offsets[i % saturn_colour_count];
+    glColor3f(saturn_ring_base_colour[0] + c, saturn_ring_base_colour[1] + c, saturn_ring_base_colour[2] + c);
+    draw_ring(radius / 2 + saturn_ring_gap + saturn_ring_spacing * i, false);
   }
   glLineWidth(default_line_width_px);
 }
 
 void body::draw_ring(float ring_radius, bool /*is_orbit*/) {
+  const ring_vertices strip = compute_ring_vertices(ring_radius);
   glDisable(GL_LIGHTING);
   glDisable(GL_TEXTURE_2D);
-  glBegin(GL_LINE_STRIP);
-  for (int i = 0; i < ring_vertex_count; ++i) {
-    const double a = i * 2 * M_PI / (ring_vertex_count - 1);
-    glVertex3f(ring_radius * std::cos(a), 0.0f, ring_radius * std::sin(a));
-  }
-  glEnd();
+  enable_arrays(strip.data(), nullptr, nullptr);
+  glDrawArrays(GL_LINE_STRIP, 0, ring_vertex_count);
+  disable_arrays();
+  // Hand back the lit, textured, culled state a body's sphere is drawn in, whatever the caller had before.
   glEnable(GL_LIGHTING);
   glEnable(GL_TEXTURE_2D);
   glEnable(GL_CULL_FACE);
@@ -180,13 +263,13 @@ void body::setup_body_render(ship_name window) {
   }
 }
 
-// The rotation turns the quadric's polar axis (its z) onto the body's y axis; render pops it.
+// The rotation turns the sphere's polar axis (its z) onto the body's y axis; render pops it. The tessellation
+// is the program's own rather than a GLU quadric's, because gluSphere sends its vertices through glBegin.
 void body::draw_sphere() {
-  GLUquadric* quadric = gluNewQuadric();
-  if (quadric == nullptr) return;  // out of memory: skip this sphere rather than crash
-  gluQuadricNormals(quadric, GLU_SMOOTH);
-  gluQuadricTexture(quadric, GL_TRUE);
+  const sphere_mesh mesh = compute_sphere_mesh();
   glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
-  gluSphere(quadric, 1.0, sphere_slices, sphere_stacks);
-  gluDeleteQuadric(quadric);
+  enable_arrays(mesh.vertices.data(), mesh.normals.data(), mesh.tex_coords.data());
+  for (int stack = 0; stack < sphere_stacks; ++stack)
+    glDrawArrays(GL_QUAD_STRIP, stack * sphere_strip_vertex_count, sphere_strip_vertex_count);
+  disable_arrays();
 }

@@ -4,6 +4,7 @@
 // update_world_pose and render need a current GL context.
 #pragma once
 
+#include <array>
 #include <vector>
 
 #include "scene_names.h"
@@ -58,6 +59,28 @@ class body {
  private:
   void draw_saturn_rings();
 };
+
+// The geometry of the drawing, computed anew every time a ring or a sphere is drawn and sent to OpenGL from
+// these client-side arrays rather than vertex by vertex between glBegin and glEnd: in selection mode this
+// driver keeps a copy of every immediate-mode vertex for good, so every pick used to leak memory.
+constexpr int ring_vertex_count = 200;  // a closed strip: the last vertex repeats the first
+using ring_vertices = std::array<float, 3 * ring_vertex_count>;
+// A circle of the given radius about the origin in the XZ plane, starting at (radius, 0, 0).
+ring_vertices compute_ring_vertices(float ring_radius);
+
+constexpr int sphere_slices = 5;
+constexpr int sphere_stacks = 5;
+constexpr int sphere_strip_vertex_count = 2 * (sphere_slices + 1);
+constexpr int sphere_vertex_count = sphere_stacks * sphere_strip_vertex_count;
+// The unit sphere exactly as gluSphere(quadric, 1, 5, 5) emits it with smooth normals and texture
+// coordinates: one quad strip per stack from the +z pole down, the same values in the same order, so that
+// every pixel is as GLU would draw it.
+struct sphere_mesh {
+  std::array<float, 3 * sphere_vertex_count> vertices;
+  std::array<float, 3 * sphere_vertex_count> normals;
+  std::array<float, 2 * sphere_vertex_count> tex_coords;
+};
+sphere_mesh compute_sphere_mesh();
 
 // Angles are accumulated in float and would lose their increments after days of running; once an angle
 // reaches this many degrees (256 whole turns) it is brought back by exactly that much, which float

@@ -278,6 +278,10 @@ TEST_F(RenderState, RenderLeavesStacksBalancedLinesThinAndPlutosColour) {
   EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
   EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
   EXPECT_TRUE(glIsEnabled(GL_LINE_SMOOTH)) << "switched on by Saturn's rings and never off";
+  // freeglut draws the ship model from client arrays of its own: none of ours may be left switched on.
+  EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
+  EXPECT_FALSE(glIsEnabled(GL_NORMAL_ARRAY));
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
   glGetFloatv(GL_CURRENT_COLOR, colour);
   EXPECT_THAT(std::vector<float>(colour, colour + 3), Pointwise(FloatNear(1e-6f), planet[PLUTO]->color));
   glGetMaterialfv(GL_FRONT, GL_EMISSION, emission);
