@@ -1,0 +1,71 @@
+// Instruction counts of steady frames and picks, for callgrind: builds the scene in two windows like the
+// program's, warms both up, then draws a fixed number of frames of each window and a fixed number of picks
+// inside the two functions that tools/frame_instructions.sh tells callgrind to count. Uses only the demo
+// module's entry points, so the same driver can be built against an older revision to compare.
+#include <GL/freeglut.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "demo.h"
+
+namespace {
+
+int windows[2];
+
+void ignore_display() {}
+
+void create_windows(int argc, char** argv) {
+  glutInit(&argc, argv);
+  glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+  const char* titles[] = {"Mother Ship", "Scout Ship"};
+  for (int i = 0; i < 2; ++i) {
+    glutInitWindowSize(512, 512);
+    glutInitWindowPosition(i * 562, 100);
+    windows[i] = glutCreateWindow(titles[i]);
+    glutDisplayFunc(ignore_display);
+  }
+  demo_set_window_ids(windows[0], windows[1]);
+  for (int w : windows) {
+    glutSetWindow(w);
+    glClearColor(0, 0, 0, 0);
+    glClearDepth(1.0);
+    demo_init();
+  }
+}
+
+// One frame of each window per round, as a tick draws them, with the scene moved between rounds.
+void draw_rounds(int rounds) {
+  for (int round = 0; round < rounds; ++round) {
+    demo_idle(compute_timer_step_s(default_timer_period_ms));
+    for (int w : windows) {
+      glutSetWindow(w);
+      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+      demo_display();
+      glFinish();
+    }
+  }
+}
+
+}  // namespace
+
+extern "C" __attribute__((noinline)) void measured_frames(int rounds) { draw_rounds(rounds); }
+
+extern "C" __attribute__((noinline)) void measured_picks(int picks) {
+  glutSetWindow(windows[0]);
+  for (int i = 0; i < picks; ++i) demo_pick(256, 256);
+}
+
+int main(int argc, char** argv) {
+  const int rounds = argc > 1 ? std::atoi(argv[1]) : 10;
+  create_windows(argc, argv);
+  // The driver compiles shader variants in the first frames and picks: leave them out of the counts.
+  draw_rounds(5);
+  glutSetWindow(windows[0]);
+  for (int i = 0; i < 5; ++i) demo_pick(256, 256);
+  measured_frames(rounds);
+  measured_picks(rounds);
+  std::printf("%d rounds of two frames, %d picks\n", rounds, rounds);
+  demo_cleanup();
+  return 0;
+}

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Counts with callgrind the instructions of one steady frame and of one pick (Mesa's software renderer on one
+# thread, 512x512 windows), for the working tree and, when a git revision is given, for that revision built
+# from a temporary worktree with the same driver, side by side in one run. Instruction counts do not depend on
+# what else the machine is doing. Usage: tools/frame_instructions.sh [REVISION] [ROUNDS, default 10]
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+if [ "${1:-}" != "--on-this-display" ]; then
+  install_missing_packages "${required_packages[@]}" valgrind
+  build_project
+  exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$0" --on-this-display "$@"
+fi
+shift
+revision=${1:-}
+rounds=${2:-10}
+work=$(mktemp -d)
+trap 'git -C "$project_root" worktree remove --force "$work/tree" >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+
+# Builds the driver against the library of a revision: the demo module's entry points have not changed.
+build_driver_for() { # revision
+  git -C "$project_root" worktree add --detach "$work/tree" "$1" >/dev/null 2>&1
+  cmake -S "$work/tree" -B "$work/build" -DSOLAR_BUILD_TESTS=OFF -DSOLAR_BUILD_BENCHMARKS=OFF >/dev/null
+  cmake --build "$work/build" -j "$(nproc)" --target solar_system_lib >/dev/null
+  g++ -std=c++17 -O2 -I"$work/tree/src" "$project_root/bench/frame_instructions.cpp" \
+    "$work/build/libsolar_system_lib.a" -lglut -lGLU -lGL -o "$work/driver"
+  echo "$work/driver"
+}
+
+# Prints instructions per frame and per pick.
+count() { # driver
+  local out="$work/callgrind.out"
+  LP_NUM_THREADS=0 valgrind --tool=callgrind --collect-atstart=no --toggle-collect=measured_frames \
+    --callgrind-out-file="$out.frames" "$1" "$rounds" >/dev/null 2>&1
+  LP_NUM_THREADS=0 valgrind --tool=callgrind --collect-atstart=no --toggle-collect=measured_picks \
+    --callgrind-out-file="$out.picks" "$1" "$rounds" >/dev/null 2>&1
+  local frames picks
+  frames=$(awk '/^summary:/ { print $2 }' "$out.frames")
+  picks=$(awk '/^summary:/ { print $2 }' "$out.picks")
+  echo "$((frames / (2 * rounds))) $((picks / rounds))"
+}
+
+read -r frame pick <<<"$(count "$build_dir/bench/frame_instructions")"
+printf '%-24s %16s %16s\n' "build" "instr./frame" "instr./pick"
+printf '%-24s %16d %16d\n' "working tree" "$frame" "$pick"
+if [ -n "$revision" ]; then
+  read -r base_frame base_pick <<<"$(count "$(build_driver_for "$revision")")"
+  printf '%-24s %16d %16d\n' "$revision" "$base_frame" "$base_pick"
+  awk -v a="$frame" -v b="$base_frame" -v c="$pick" -v d="$base_pick" \
+    'BEGIN { printf "working tree / %s: frame %.4f, pick %.4f\n", "'"$revision"'", a / b, c / d }'
+fi
