@@ -1,8 +1,14 @@
 // The shell: process entry, the two GLUT windows and their callbacks, and the fixed-step frame timer.
 // Everything about the scene lives in the demo module; this file only talks to GLUT and hands events on.
-// The command line goes to glutInit unread, and Escape is the only way out (status 0).
+// The command line goes to glutInit unread, and Escape is the only way out (status 0), but for the loss of
+// the display (status 1).
 #include <GL/freeglut.h>
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+#include <unistd.h>
 
+#include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 
 #include "demo.h"
@@ -12,6 +18,50 @@ namespace {
 constexpr unsigned char escape_key = 27;
 constexpr int window_top_px = 100;
 constexpr int window_gap_px = 50;
+
+// When the X server goes away or one of the windows is destroyed under the program, Xlib's and freeglut's
+// default handlers call exit(), whose clean-up in freeglut can wait forever for a lock that the interrupted
+// GL call still holds. These say what happened in one line and end the process at once, running no clean-up.
+[[noreturn]] void end_without_display(const char* what, Display* display) {
+  std::fprintf(stderr, "solar_demo: %s on display %s; exiting\n", what,
+               display != nullptr ? DisplayString(display) : XDisplayName(nullptr));
+  _exit(1);
+}
+
+int on_connection_lost(Display* display) {
+  end_without_display("lost the connection to the X server", display);
+}
+
+int on_x_error(Display* display, XErrorEvent* error) {
+  char text[160] = "";
+  XGetErrorText(display, error->error_code, text, sizeof text);
+  char what[256];
+  std::snprintf(what, sizeof what, "X error \"%s\"", text);
+  end_without_display(what, display);
+}
+
+void on_glut_error(const char* format, va_list arguments) {
+  char text[256];
+  std::vsnprintf(text, sizeof text, format, arguments);
+  char what[300];
+  std::snprintf(what, sizeof what, "freeglut: %s", text);
+  end_without_display(what, nullptr);
+}
+
+// freeglut ignores the destruction of a window by another client: the window merely stops being drawn and
+// the program runs on without it. A question about the current window, asked every tick, turns that into
+// the X error handled above.
+void check_current_window_exists() {
+  Display* display = glXGetCurrentDisplay();
+  XWindowAttributes attributes;
+  if (display != nullptr) XGetWindowAttributes(display, glXGetCurrentDrawable(), &attributes);
+}
+
+void end_promptly_if_the_display_goes() {
+  XSetIOErrorHandler(on_connection_lost);
+  XSetErrorHandler(on_x_error);
+  glutInitErrorFunc(on_glut_error);
+}
 
 }  // namespace
 
@@ -59,8 +109,10 @@ void idle(int /*value*/) {
   }
   demo_idle(compute_timer_step_s(dt));
   glutSetWindow(mother_window);
+  check_current_window_exists();
   glutPostRedisplay();
   glutSetWindow(scout_window);
+  check_current_window_exists();
   glutPostRedisplay();
   glutTimerFunc(compute_timer_delay_ms(dt), idle, 0);
 }
@@ -81,6 +133,7 @@ int create_window(const char* title, int left_px) {
 
 int main(int argc, char** argv) {
   glutInit(&argc, argv);
+  end_promptly_if_the_display_goes();
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
   mother_window = create_window("Mother Ship", 0);
   scout_window = create_window("Scout Ship", disp_width + window_gap_px);

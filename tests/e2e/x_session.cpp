@@ -50,6 +50,17 @@ virtual_display::virtual_display() {
   if (connection_ == nullptr) throw std::runtime_error("cannot connect to " + name_);
 }
 
+void virtual_display::kill_server() {
+  // Any later call on a connection to a dead server would end this process through Xlib's handler.
+  if (connection_ != nullptr) XCloseDisplay(connection_);
+  connection_ = nullptr;
+  if (server_ > 0) {
+    kill(server_, SIGKILL);
+    waitpid(server_, nullptr, 0);
+  }
+  server_ = -1;
+}
+
 virtual_display::~virtual_display() {
   if (connection_ != nullptr) XCloseDisplay(connection_);
   if (server_ > 0) {
@@ -59,9 +70,13 @@ virtual_display::~virtual_display() {
 }
 
 program::program(const std::string& path, const std::string& display,
-                 const std::vector<std::string>& environment) {
+                 const std::vector<std::string>& environment, const std::string& error_file) {
   pid_ = fork();
   if (pid_ == 0) {
+    if (!error_file.empty()) {
+      const int errors = open(error_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (errors >= 0) dup2(errors, STDERR_FILENO);
+    }
     setenv("DISPLAY", display.c_str(), 1);
     for (const std::string& entry : environment) putenv(strdup(entry.c_str()));
     execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
@@ -81,10 +96,30 @@ bool program::running() {
   if (status_) return false;
   int status = 0;
   if (waitpid(pid_, &status, WNOHANG) == pid_) {
+    wait_status_ = status;
     status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return false;
   }
   return true;
+}
+
+std::string program::how_it_ended() const {
+  if (!status_) return "still running";
+  if (WIFSIGNALED(wait_status_))
+    return "killed by signal " + std::to_string(WTERMSIG(wait_status_)) + " (" +
+           strsignal(WTERMSIG(wait_status_)) + ")";
+  return "exited with status " + std::to_string(WEXITSTATUS(wait_status_));
+}
+
+std::string read_file(const std::string& path) {
+  std::string text;
+  FILE* in = std::fopen(path.c_str(), "r");
+  if (in == nullptr) return text;
+  char chunk[4096];
+  size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, in)) > 0) text.append(chunk, got);
+  std::fclose(in);
+  return text;
 }
 
 std::optional<int> program::wait_exit(milliseconds deadline) {

@@ -30,6 +30,8 @@ class virtual_display {
 
   const std::string& name() const { return name_; }
   Display* x() const { return connection_; }
+  // Closes this client's connection, then kills the server under whatever else is connected to it.
+  void kill_server();
 
  private:
   pid_t server_ = -1;
@@ -37,11 +39,12 @@ class virtual_display {
   Display* connection_ = nullptr;
 };
 
-// The program under test, started on a display with the given extra environment ("NAME=value").
+// The program under test, started on a display with the given extra environment ("NAME=value"); its
+// standard error goes to the named file when one is given, else where the test's goes.
 class program {
  public:
   program(const std::string& path, const std::string& display,
-          const std::vector<std::string>& environment = {});
+          const std::vector<std::string>& environment = {}, const std::string& error_file = "");
   ~program();
   program(const program&) = delete;
   program& operator=(const program&) = delete;
@@ -50,11 +53,17 @@ class program {
   std::optional<int> wait_exit(milliseconds deadline);
   bool running();
   pid_t pid() const { return pid_; }
+  // How the process ended, for a failure message: "exited with status N" or "killed by signal N (NAME)".
+  std::string how_it_ended() const;
 
  private:
   pid_t pid_ = -1;
   std::optional<int> status_;
+  int wait_status_ = 0;
 };
+
+// The whole of a small text file, or "" when it cannot be read.
+std::string read_file(const std::string& path);
 
 struct geometry {
   int x, y, width, height;  // client area, root coordinates

@@ -1,0 +1,81 @@
+// Losing the display under the running program: the X server killed, or one of its windows destroyed by
+// another client. Either must end the program at once with status 1 and one line naming the display; it used
+// to hang now and then in freeglut's exit-time clean-up. Closing a window through the window manager's
+// protocol is an ordinary way out, with status 0.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+// After GoogleTest: Xlib's macros (None among them) would clash with its names.
+#include "x_session.h"
+
+namespace {
+
+using e2e::milliseconds;
+
+constexpr int runs = 20;
+constexpr auto window_deadline = milliseconds(20000);
+// Far beyond the second the program takes: a hung program never ends at all.
+constexpr auto exit_deadline = milliseconds(10000);
+
+// One run: the program on a fresh server, its windows up, then the server or a window taken away by lose.
+void expect_prompt_exit_on_loss(int run, const std::function<void(e2e::virtual_display&, Window)>& lose) {
+  e2e::virtual_display display;
+  const std::string display_name = display.name();
+  const std::string errors = testing::TempDir() + "solar_display_loss_" + std::to_string(run) + ".txt";
+  e2e::program app(SOLAR_DEMO_PATH, display_name, {}, errors);
+  const Window mother = e2e::find_window(display.x(), "Mother Ship", window_deadline);
+  ASSERT_NE(mother, 0u) << "run " << run;
+  if (run % 2 == 1) {
+    // Every other run lets the program draw for a while first, so the loss strikes at different moments.
+    e2e::wait_until(milliseconds(3000), [&] {
+      const e2e::image img = e2e::capture(display.x(), mother);
+      return img.width > 0 && img.at(256, 256).r > 40;
+    });
+  }
+  lose(display, mother);
+  ASSERT_TRUE(app.wait_exit(exit_deadline).has_value()) << "run " << run << ": the program hangs";
+  EXPECT_EQ(app.how_it_ended(), "exited with status 1") << "run " << run;
+  const std::string message = e2e::read_file(errors);
+  EXPECT_NE(message.find("on display " + display_name), std::string::npos)
+      << "run " << run << ": " << message;
+  EXPECT_EQ(message.find('\n'), message.size() - 1) << "run " << run << ": one line, not " << message;
+  std::remove(errors.c_str());
+}
+
+TEST(DisplayLoss, KillingTheXServerEndsTheProgramWithStatusOneEveryTime) {
+  for (int run = 0; run < runs; ++run)
+    expect_prompt_exit_on_loss(run, [](e2e::virtual_display& display, Window) { display.kill_server(); });
+}
+
+TEST(DisplayLoss, AWindowDestroyedByAnotherClientEndsTheProgramWithStatusOneEveryTime) {
+  for (int run = 0; run < runs; ++run)
+    expect_prompt_exit_on_loss(run, [](e2e::virtual_display& display, Window mother) {
+      XDestroyWindow(display.x(), mother);
+      XSync(display.x(), False);
+    });
+}
+
+TEST(DisplayLoss, ClosingAWindowThroughTheWindowManagerEndsWithStatusZero) {
+  e2e::virtual_display display;
+  e2e::program app(SOLAR_DEMO_PATH, display.name());
+  Display* x = display.x();
+  const Window scout = e2e::find_window(x, "Scout Ship", window_deadline);
+  ASSERT_NE(scout, 0u);
+  // What a window manager sends for Alt+F4 or the close button.
+  XEvent close = {};
+  close.xclient.type = ClientMessage;
+  close.xclient.window = scout;
+  close.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
+  close.xclient.format = 32;
+  close.xclient.data.l[0] = static_cast<long>(XInternAtom(x, "WM_DELETE_WINDOW", False));
+  close.xclient.data.l[1] = CurrentTime;
+  XSendEvent(x, scout, False, NoEventMask, &close);
+  XSync(x, False);
+  ASSERT_TRUE(app.wait_exit(exit_deadline).has_value()) << "the program hangs";
+  EXPECT_EQ(app.how_it_ended(), "exited with status 0");
+}
+
+}  // namespace
