@@ -241,6 +241,56 @@ TEST_F(ShipModel, IsPlacedAtTheInverseOfTheShipsView) {
   EXPECT_LT(best, 0.35f) << "a nose vertex lies near eye + 3 * viewing direction";
 }
 
+// Pins the polygon offset of the model's grey faces: drawn at the very depths of the white outline, they
+// would win the GL_LESS test along much of it and hide it.
+TEST_F(ShipModel, TheGreyFacesHideNoneOfTheWhiteOutline) {
+  ship s("data/x_wing.obj");
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(70, 1, 0.1, 100);
+  glMatrixMode(GL_MODELVIEW);
+  glViewport(0, 0, gl_test::window_size_px, gl_test::window_size_px);
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_CULL_FACE);
+  // Seen from above and behind, a little aside, the ship 3 units long fills much of the window.
+  gluLookAt(2.5, 3, 4, 0, 0, -1.5, 0, 1, 0);
+  const auto is_white = [](const std::vector<unsigned char>& frame, size_t i) {
+    return frame[i] > 200 && frame[i + 1] > 200 && frame[i + 2] > 200;
+  };
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  s.draw_camera(RENDER);
+  const std::vector<unsigned char> with_faces = gl_test::read_frame();
+  // The outline as it should show: hidden only where another box stands in front of it. The faces go into
+  // the depth buffer alone, pushed well back, then the outline is drawn as the outline pass draws it.
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  float inverse[16];
+  std::memcpy(inverse, s.pose, sizeof inverse);
+  s.invert_pose(inverse);
+  glPushMatrix();
+  glMultMatrixf(inverse);
+  glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+  glEnable(GL_POLYGON_OFFSET_FILL);
+  glPolygonOffset(4, 16);
+  s.draw_x_wing();
+  glDisable(GL_POLYGON_OFFSET_FILL);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+  glColor3f(1, 1, 1);
+  s.draw_x_wing();
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  glPopMatrix();
+  const std::vector<unsigned char> outline = gl_test::read_frame();
+  int outline_pixels = 0, hidden = 0;
+  for (size_t i = 0; i < outline.size(); i += 3) {
+    if (!is_white(outline, i)) continue;
+    ++outline_pixels;
+    hidden += !is_white(with_faces, i);
+  }
+  ASSERT_GT(outline_pixels, 500);
+  EXPECT_LE(hidden, outline_pixels / 50) << "outline pixels hidden by the faces, of " << outline_pixels;
+  glLoadIdentity();
+}
+
 TEST_F(ShipModel, DrawCameraLeavesLightingOffFillModeAndWhite) {
   ship s("data/x_wing.obj");
   glTranslatef(1, 2, 3);

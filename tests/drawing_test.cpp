@@ -27,7 +27,6 @@ bool probe(int x, int y, gl_test::rgb expected, int tolerance = 3) {
 }
 
 constexpr gl_test::rgb black = {0, 0, 0};
-constexpr gl_test::rgb white = {255, 255, 255};
 
 // Window coordinates (origin bottom left) of a world point seen by the current window's ship.
 vec3 project(const vec3& world, ship_name viewer) {

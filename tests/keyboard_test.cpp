@@ -210,6 +210,24 @@ TEST_F(Picking, PickRegionFollowsGlutsTopLeftOrigin) {
   EXPECT_EQ(demo_pick(earth[0], earth[1]), EARTH) << "at " << earth[0] << "," << earth[1];
 }
 
+// Pins the flip of GLUT's y: the region is centred on (x, height - y), with no further -1. One pixel off
+// moves the region by a tenth of its width, which picks near a body's edge would only show now and then.
+TEST_F(Picking, ThePickRegionIsCentredOnTheFlippedPointerPosition) {
+  const int x = 100, y = 30;
+  demo_pick(x, y);
+  GLfloat left_behind[16];  // the pick region stays in the projection until the next frame
+  glGetFloatv(GL_PROJECTION_MATRIX, left_behind);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  GLint viewport[4] = {0, 0, gl_test::window_size_px, gl_test::window_size_px};
+  gluPickMatrix(x, gl_test::window_size_px - y, 10, 10, viewport);
+  gluPerspective(70, 1.0f, 0.1f, 2000);
+  GLfloat expected[16];
+  glGetFloatv(GL_PROJECTION_MATRIX, expected);
+  glMatrixMode(GL_MODELVIEW);
+  EXPECT_THAT(left_behind, testing::Pointwise(testing::FloatNear(1e-4f), expected));
+}
+
 TEST(NearestHit, SmallestUnsignedMinimumDepthWinsAndTiesGoToTheFirst) {
   const unsigned int far = 0xF0000000u, near = 0x10000000u;
   const unsigned int two[] = {1, far, far, SUN, 1, near, far, MARS};

@@ -8,4 +8,4 @@ install_missing_packages "${required_packages[@]}"
 build_project
 export LP_NUM_THREADS=${LP_NUM_THREADS:-0}
 bench="$build_dir/bench"
-with_display "$bench/process_compare" "$build_dir/solar_demo" "$bench/solar_floor" "$bench/libswap_probe.so" "$@"
+with_display "$bench/process_compare" "$build_dir/solar_demo" "$bench/solar_floor" "$build_dir/tests/libswap_probe.so" "$@"

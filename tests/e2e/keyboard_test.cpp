@@ -31,20 +31,21 @@ long resident_bytes(pid_t pid) {
 }
 
 TEST_F(Flying, StartsLookingAtTheSunAndGFollowsEarth) {
-  EXPECT_TRUE(wait_for(mother, sun_at_centre));
+  EXPECT_TRUE(wait_for(mother, "the sun at the centre", sun_at_centre));
   type_in(mother, "g");
-  EXPECT_TRUE(
-      wait_for(mother, [](const image& img) { return centre_has_hue(img, e2e::body_colour(earth)); }));
-  EXPECT_TRUE(wait_for(scout, sun_at_centre)) << "the scout ship did not move";
+  EXPECT_TRUE(wait_for(mother, "Earth at the centre",
+                       [](const image& img) { return centre_has_hue(img, e2e::body_colour(earth)); }));
+  EXPECT_TRUE(wait_for(scout, "the scout still on the sun", sun_at_centre));
 }
 
 TEST_F(Flying, TheScoutReceivesKeysAfterLessThan) {
   type_in(scout, "<g");
-  EXPECT_TRUE(wait_for(scout, [](const image& img) { return centre_has_hue(img, e2e::body_colour(earth)); }));
-  EXPECT_TRUE(wait_for(mother, sun_at_centre)) << "the mother ship's view stayed on the sun";
+  EXPECT_TRUE(wait_for(scout, "Earth at the scout window's centre",
+                       [](const image& img) { return centre_has_hue(img, e2e::body_colour(earth)); }));
+  EXPECT_TRUE(wait_for(mother, "the mother ship's view still on the sun", sun_at_centre));
   type_in(mother, ">m");
-  EXPECT_TRUE(wait_for(scout, [](const image& img) { return !centre_has_hue(img, e2e::body_colour(earth)); }))
-      << "m resets the scout too";
+  EXPECT_TRUE(wait_for(scout, "Earth gone from the scout window's centre after m",
+                       [](const image& img) { return !centre_has_hue(img, e2e::body_colour(earth)); }));
 }
 
 TEST_F(Flying, PauseFreezesThePictureAndResumeMovesItAgain) {
@@ -53,22 +54,24 @@ TEST_F(Flying, PauseFreezesThePictureAndResumeMovesItAgain) {
   for (int i = 0; i < 20; ++i)
     EXPECT_TRUE(shot(mother) == still) << "picture " << i << " changed while paused";
   type_in(mother, "P");
-  EXPECT_TRUE(wait_for(mother, [&](const image& img) { return !(img == still); }));
+  EXPECT_TRUE(
+      wait_for(mother, "the picture moving again", [&](const image& img) { return !(img == still); }));
 }
 
 TEST_F(Flying, PointingAtSaturnAndPressingSpaceFollowsIt) {
   type_in(mother, "p");  // hold the planets still while Saturn is looked for
   const e2e::colour saturn_colour = e2e::body_colour(saturn);
   long sum_x = 0, sum_y = 0, count = 0;
-  ASSERT_TRUE(wait_for(mother, [&](const image& img) {
+  ASSERT_TRUE(wait_for(mother, "Saturn somewhere in the mother window", [&](const image& img) {
     sum_x = sum_y = count = 0;
     for (int y = 0; y < img.height; ++y)
       for (int x = 0; x < img.width; ++x)
         if (e2e::has_hue(img.at(x, y), saturn_colour, 0.995)) sum_x += x, sum_y += y, ++count;
     return count >= 4;
-  })) << "Saturn not found in the mother window";
+  }));
   type_in(mother, " ", int(sum_x / count), int(sum_y / count));
-  EXPECT_TRUE(wait_for(mother, [&](const image& img) { return centre_has_hue(img, saturn_colour); }));
+  EXPECT_TRUE(wait_for(mother, "Saturn at the centre",
+                       [&](const image& img) { return centre_has_hue(img, saturn_colour); }));
 }
 
 TEST_F(Flying, SpaceOverTheSunChangesNothing) {
@@ -84,13 +87,14 @@ TEST_F(Flying, SpaceOverTheSunChangesNothing) {
 TEST_F(Flying, TwoThousandSpacesLeaveTheProgramsMemoryFlat) {
   const auto earth_at_centre = [](const image& img) { return centre_has_hue(img, e2e::body_colour(earth)); };
   type_in(mother, "p" + std::string(500, ' ') + "g");  // the driver's pools grow once, early on
-  ASSERT_TRUE(wait_for(mother, earth_at_centre));
+  ASSERT_TRUE(wait_for(mother, "Earth at the centre after the first spaces", earth_at_centre));
   const long before = resident_bytes(app.pid());
   ASSERT_GT(before, 0);
   type_in(mother, "m");
-  ASSERT_TRUE(wait_for(mother, sun_at_centre));
+  ASSERT_TRUE(wait_for(mother, "the sun at the centre after m", sun_at_centre));
   type_in(mother, std::string(2000, ' ') + "g");
-  ASSERT_TRUE(wait_for(mother, earth_at_centre, e2e::milliseconds(60000)));
+  ASSERT_TRUE(
+      wait_for(mother, "Earth at the centre after 2,000 spaces", earth_at_centre, e2e::milliseconds(60000)));
   const long grown = resident_bytes(app.pid()) - before;
   EXPECT_LT(grown, 1 << 20) << "resident memory grew by " << grown << " bytes over 2,000 picks";
 }

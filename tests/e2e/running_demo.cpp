@@ -1,8 +1,10 @@
 #include "running_demo.h"
 
 #include <X11/keysym.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 namespace e2e {
@@ -28,30 +30,38 @@ bool has_hue(image::pixel p, const colour& c, double min_cosine) {
   return (p.r * c[0] + p.g * c[1] + p.b * c[2]) / (length * c_length) >= min_cosine;
 }
 
+std::string RunningDemo::make_swap_file() {
+  std::string path = testing::TempDir() + "solar_swaps_XXXXXX";
+  const int fd = mkstemp(path.data());
+  if (fd >= 0) close(fd);
+  return path;
+}
+
 void RunningDemo::SetUp() {
   mother = find_window(display.x(), "Mother Ship", window_deadline);
   scout = find_window(display.x(), "Scout Ship", window_deadline);
   ASSERT_NE(mother, 0u) << "no Mother Ship window";
   ASSERT_NE(scout, 0u) << "no Scout Ship window";
-  // Both windows have drawn a frame once neither is black all over.
   for (Window w : {mother, scout}) {
-    ASSERT_TRUE(wait_for(w, [](const image& img) {
+    ASSERT_TRUE(wait_for(w, "a first frame: not black all over", [](const image& img) {
       for (size_t i = 0; i < img.rgb.size(); ++i)
         if (img.rgb[i] != 0) return true;
       return false;
-    })) << "a window never drew";
+    }));
   }
 }
 
 void RunningDemo::TearDown() {
-  if (!app.running()) return;
-  move_pointer(display.x(), mother, 256, 256);
-  press_keysym(display.x(), XK_Escape);
-  const std::optional<int> status = app.wait_exit(exit_deadline);
-  EXPECT_TRUE(status.has_value()) << "the program did not end on Escape";
-  if (status) {
-    EXPECT_EQ(*status, 0);
+  if (!app.running()) {
+    ADD_FAILURE() << "the program ended during the test: " << app.how_it_ended();
+  } else {
+    move_pointer(display.x(), mother, 256, 256);
+    press_keysym(display.x(), XK_Escape);
+    const std::optional<int> status = app.wait_exit(exit_deadline);
+    EXPECT_TRUE(status.has_value()) << "the program did not end on Escape";
+    EXPECT_EQ(app.how_it_ended(), "exited with status 0");
   }
+  std::remove(swap_file.c_str());
 }
 
 void RunningDemo::type_in(Window w, const std::string& keys, int x, int y) {
@@ -59,8 +69,8 @@ void RunningDemo::type_in(Window w, const std::string& keys, int x, int y) {
   for (char c : keys) type_char(display.x(), c);
 }
 
-bool RunningDemo::wait_for(Window w, const std::function<bool(const image&)>& condition,
-                           milliseconds deadline) {
+bool RunningDemo::wait_for(Window w, const std::string& what,
+                           const std::function<bool(const image&)>& condition, milliseconds deadline) {
   image last;
   const bool met = wait_until(deadline, [&] {
     last = shot(w);
@@ -70,22 +80,39 @@ bool RunningDemo::wait_for(Window w, const std::function<bool(const image&)>& co
     const std::string path = testing::TempDir() + "e2e_failure_" +
                              testing::UnitTest::GetInstance()->current_test_info()->name() + ".ppm";
     save_ppm(last, path);
-    ADD_FAILURE() << "the window never showed what was expected; last picture in " << path;
+    std::string seen = "no picture";
+    if (last.width > 0) {
+      const image::pixel p = last.at(last.width / 2, last.height / 2);
+      seen =
+          "a centre pixel of " + std::to_string(p.r) + "," + std::to_string(p.g) + "," + std::to_string(p.b);
+    }
+    ADD_FAILURE() << "expected " << what << "; saw " << seen << "; the last picture is in " << path;
   }
   return met;
 }
 
+long RunningDemo::swaps() const {
+  // The probe writes "first-swap-ns first-swap-ns swaps" in place at every swap.
+  long long first = 0, second = 0, count = 0;
+  std::sscanf(read_file(swap_file).c_str(), "%lld %lld %lld", &first, &second, &count);
+  return static_cast<long>(count);
+}
+
 image RunningDemo::wait_until_still(Window w) {
-  // Ten captures take longer than one tick of the timer, so a running animation shows a change among them.
-  constexpr int captures = 10;
-  image still;
+  // Two ticks redraw both windows twice; one more swap may have been under way when the picture was taken.
+  constexpr long swaps_for_two_ticks = 2 * 2 + 1;
+  image still = shot(w);
+  long since = swaps();
   const bool met = wait_until(screen_deadline, [&] {
-    still = shot(w);
-    for (int i = 1; i < captures; ++i)
-      if (!(shot(w) == still)) return false;
-    return true;
+    const image now = shot(w);
+    if (!(now == still)) {
+      still = now;
+      since = swaps();
+      return false;
+    }
+    return swaps() - since >= swaps_for_two_ticks;
   });
-  EXPECT_TRUE(met) << "the picture never stood still";
+  EXPECT_TRUE(met) << "the picture never stood still across two ticks; swaps seen: " << swaps() - since;
   return still;
 }
 

@@ -27,21 +27,29 @@ bool has_hue(image::pixel p, const colour& c, double min_cosine = 0.99);
 
 class RunningDemo : public testing::Test {
  protected:
+  static std::string make_swap_file();
+
   void SetUp() override;
   void TearDown() override;
 
   // Types the keys with the pointer at (x, y) of the window, as a user pointing there would.
   void type_in(Window w, const std::string& keys, int x = 256, int y = 256);
   image shot(Window w) { return capture(display.x(), w); }
-  // Waits until the window's picture satisfies the condition; saves the last picture for a failure report.
-  bool wait_for(Window w, const std::function<bool(const image&)>& condition,
+  // Waits until the window's picture satisfies the condition, described by what. A failure says what was
+  // expected and what the centre of the last picture showed, and saves that picture.
+  bool wait_for(Window w, const std::string& what, const std::function<bool(const image&)>& condition,
                 milliseconds deadline = screen_deadline);
 
-  // Once a pause has been handled, the picture stands still: waits for that and returns the picture.
+  // How many buffers the program has swapped, both windows together: its own measure of progress.
+  long swaps() const;
+  // Waits until the picture has stood unchanged while the program swapped enough buffers for two ticks of
+  // both windows, so that a running animation would have shown a change; returns that picture.
   image wait_until_still(Window w);
 
   virtual_display display;
-  program app{SOLAR_DEMO_PATH, display.name()};
+  std::string swap_file = make_swap_file();
+  program app{
+      SOLAR_DEMO_PATH, display.name(), {"LD_PRELOAD=" SWAP_PROBE_PATH, "SWAP_PROBE_FILE=" + swap_file}};
   Window mother = 0;
   Window scout = 0;
 };
