@@ -1,6 +1,7 @@
 #include "gl_test_support.h"
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -14,13 +15,20 @@ int scout_redraws = 0;
 
 void count_redraw() { ++(glutGetWindow() == mother_id ? mother_redraws : scout_redraws); }
 
+// A set-up failure must end the process: GoogleTest would otherwise report every test as skipped, and CTest
+// counts a skip as no failure.
+[[noreturn]] void abort_set_up(const char* why) {
+  std::fprintf(stderr, "GL test set-up failed: %s\n", why);
+  std::exit(1);
+}
+
 // One glutInit per process and two windows like the program's, so that every test runs against real
 // contexts. Without an X server the tests are skipped locally, but CI must never pass silently.
 class GlEnvironment : public testing::Environment {
  public:
   void SetUp() override {
     if (std::getenv("DISPLAY") == nullptr) {
-      if (std::getenv("CI") != nullptr) FAIL() << "no DISPLAY under CI: the GL tests need an X server";
+      if (std::getenv("CI") != nullptr) abort_set_up("no DISPLAY under CI: the GL tests need an X server");
       GTEST_SKIP() << "no DISPLAY: GL tests skipped";
     }
     int argc = 1;
@@ -32,6 +40,8 @@ class GlEnvironment : public testing::Environment {
     mother_id = create_window("Mother Ship", 0);
     scout_id = create_window("Scout Ship", window_size_px + 50);
     demo_set_window_ids(mother_id, scout_id);
+    // freeglut redraws a window only once the server has mapped it, which a loaded machine may delay.
+    if (!wait_for_redraws()) abort_set_up("the test windows were never mapped and drawn");
   }
 
  private:
@@ -58,7 +68,8 @@ void handle_pending_events() {
 }
 
 bool wait_for_redraws() {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  // A bound for a lost redraw, far above the few milliseconds one takes even on a loaded machine.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (mother_redraws == 0 || scout_redraws == 0) {
     if (std::chrono::steady_clock::now() > deadline) return false;
     handle_pending_events();
