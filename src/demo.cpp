@@ -6,6 +6,11 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
 ship* ships[ship_count] = {};
 body* planet[body_count] = {};
 bool demo_initialized = false;
@@ -16,11 +21,14 @@ int pick_x = 0;
 int pick_y = 0;
 unsigned int glut_mother_ship_window = 0;
 unsigned int glut_scout_ship_window = 0;
+bool status_overlay_on = false;
+bool names_overlay_on = false;
 
 namespace {
 
 struct catalogue_entry {
   body_name name;
+  const char* label;   // what the names overlay shows
   float diameter;      // scene units
   float spin_speed;    // degrees per second
   body_name parent;    // the root names itself
@@ -31,19 +39,19 @@ struct catalogue_entry {
 
 // clang-format off
 constexpr catalogue_entry body_catalogue[body_count] = {
-  // name      diameter spin  parent     orbit_r orbit_v image_path
-  {STARFIELD,  1000,    0,    STARFIELD,  0,      0,    "source_textures/starfield.jpg"},
-  {SUN,        8,       60,   STARFIELD,  0,      0,    "source_textures/sun.jpg"},
-  {MERCURY,    4,       120,  SUN,        8,      90,   "source_textures/mercury.jpg"},
-  {VENUS,      4,       60,   SUN,        12,     80,   "source_textures/venus.jpg"},
-  {EARTH,      4,       40,   SUN,        20,     70,   "source_textures/earth.jpg"},
-  {MOON,       3,       0,    EARTH,      4,      120,  "source_textures/moon.jpg"},
-  {MARS,       4,       50,   SUN,        28,     60,   "source_textures/mars.jpg"},
-  {JUPITER,    6,       30,   SUN,        32,     50,   "source_textures/jupiter.jpg"},
-  {SATURN,     6,       30,   SUN,        38,     40,   "source_textures/saturn.jpg"},
-  {URANUS,     6,       20,   SUN,        44,     30,   "source_textures/uranus.jpg"},
-  {NEPTUNE,    6,       20,   SUN,        50,     20,   "source_textures/neptune.jpg"},
-  {PLUTO,      4,       40,   SUN,        56,     10,   "source_textures/pluto.jpg"},
+  // name     label         diameter spin  parent     orbit_r orbit_v image_path
+  {STARFIELD, "Star-field", 1000,    0,    STARFIELD,  0,      0,    "source_textures/starfield.jpg"},
+  {SUN,       "Sun",        8,       60,   STARFIELD,  0,      0,    "source_textures/sun.jpg"},
+  {MERCURY,   "Mercury",    4,       120,  SUN,        8,      90,   "source_textures/mercury.jpg"},
+  {VENUS,     "Venus",      4,       60,   SUN,        12,     80,   "source_textures/venus.jpg"},
+  {EARTH,     "Earth",      4,       40,   SUN,        20,     70,   "source_textures/earth.jpg"},
+  {MOON,      "Moon",       3,       0,    EARTH,      4,      120,  "source_textures/moon.jpg"},
+  {MARS,      "Mars",       4,       50,   SUN,        28,     60,   "source_textures/mars.jpg"},
+  {JUPITER,   "Jupiter",    6,       30,   SUN,        32,     50,   "source_textures/jupiter.jpg"},
+  {SATURN,    "Saturn",     6,       30,   SUN,        38,     40,   "source_textures/saturn.jpg"},
+  {URANUS,    "Uranus",     6,       20,   SUN,        44,     30,   "source_textures/uranus.jpg"},
+  {NEPTUNE,   "Neptune",    6,       20,   SUN,        50,     20,   "source_textures/neptune.jpg"},
+  {PLUTO,     "Pluto",      4,       40,   SUN,        56,     10,   "source_textures/pluto.jpg"},
 };
 
 // Light 0 sits at the eye, light 1 shines from below, left and in front of it: both positions are given
@@ -138,7 +146,147 @@ void post_redisplay_of_both_windows() {
   glutPostRedisplay();
 }
 
+// The overlays are text over the finished frame, in window pixels with the origin at the bottom left, in
+// freeglut's fixed 8x13 font: 64 characters fill a 512-pixel line.
+void* const text_font = GLUT_BITMAP_8_BY_13;
+constexpr int text_line_px = 15;
+constexpr int text_margin_px = 6;
+constexpr int label_offset_px = 8;  // a name sits this far right of and above its body's centre
+constexpr GLfloat text_colour[3] = {1.0f, 1.0f, 0.6f};
+
+constexpr const char* command_keys_help =
+    "</>: scout/mother  l/r: LOOKAT/RELATIVE  g: Earth  space: pick\n"
+    "p/P: pause/resume  m: reset  h: help  n: names  Esc: quit";
+constexpr const char* lookat_keys_help =
+    "x y z/X Y Z: eye +/-  a b c/A B C: target  d e f/D E F: up\n"
+    "=/-: step x1.5 / x0.666";
+constexpr const char* relative_keys_help =
+    "q/e: turn right/left  x/c: nose down/up  a/d: roll right/left\n"
+    "w/s: forward/back  =/-: step x1.5 / x0.666";
+constexpr const char* geosynch_keys_help =
+    "w/s: closer/farther  1-9: follow Mercury ... Pluto\n"
+    "=/-: step x1.5 / x0.666";
+
+constexpr const char* mode_names[] = {"LOOKAT", "RELATIVE", "GEOSYNCH"};
+
+// Sets all the state text needs and a pixel projection. The depth test is switched back on afterwards
+// because nothing else in a frame switches it on; lighting and texturing are set anew by every drawing.
+void begin_text(int width, int height) {
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  gluOrtho2D(0, width, 0, height);
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  glDisable(GL_LIGHTING);
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_DEPTH_TEST);
+  glColor3fv(text_colour);
+}
+
+void end_text() {
+  glEnable(GL_DEPTH_TEST);
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopMatrix();
+}
+
+// Draws the lines of text from (x, top_y) downwards; returns how many there were.
+int draw_lines(int x, int top_y, const std::string& text) {
+  int line = 0;
+  size_t start = 0;
+  while (start <= text.size()) {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    glRasterPos2i(x, top_y - line * text_line_px);
+    glutBitmapString(text_font,
+                     reinterpret_cast<const unsigned char*>(text.substr(start, end - start).c_str()));
+    ++line;
+    start = end + 1;
+  }
+  return line;
+}
+
+int count_lines(const std::string& text) {
+  return 1 + static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+std::string compute_status_text(ship_name window) {
+  const ship& s = *ships[window];
+  char step[32];
+  const float steps[] = {s.lookat_speed, s.relative_speed, s.geosynch_speed};
+  std::snprintf(step, sizeof step, "%g", steps[s.get_mode()]);
+  std::string text =
+      std::string(ship_titles[window]) + (active_ship == window ? ", has the keys" : "") + "\n";
+  text += std::string(mode_names[s.get_mode()]) + ", step " + step;
+  if (s.get_mode() == GEOSYNCH && s.geosynch_body != nullptr)
+    text += std::string("\nfollowing ") + demo_body_label(s.geosynch_body->name);
+  if (frozen) text += "\npaused";
+  return text;
+}
+
+// The window's ship and its state at the top left; the active ship's keys and the commands at the bottom.
+void draw_status_overlay(ship_name window, int height) {
+  draw_lines(text_margin_px, height - text_margin_px - text_line_px, compute_status_text(window));
+  const std::string keys =
+      std::string(demo_mode_keys_help(ships[active_ship]->get_mode())) + "\n" + demo_command_keys_help();
+  draw_lines(text_margin_px, text_margin_px + (count_lines(keys) - 1) * text_line_px, keys);
+}
+
+// Writes a name beside a world point seen by the viewer, if the point lies in front of the camera and inside
+// the window.
+void draw_label(const char* label, const float* world, const ship& viewer, const double* projection,
+                const int* viewport) {
+  const float* v = viewer.pose;
+  const double eye_z = v[2] * world[0] + v[6] * world[1] + v[10] * world[2] + v[14];
+  if (eye_z >= -near_plane) return;
+  double model[16], x, y, z;
+  for (int i = 0; i < 16; ++i) model[i] = v[i];
+  if (!gluProject(world[0], world[1], world[2], model, projection, viewport, &x, &y, &z)) return;
+  if (x < 0 || y < 0 || x >= viewport[2] || y >= viewport[3]) return;
+  glRasterPos2i(static_cast<int>(x) + label_offset_px, static_cast<int>(y) + label_offset_px);
+  glutBitmapString(text_font, reinterpret_cast<const unsigned char*>(label));
+}
+
+// Every body but the star-field, whose centre is the sun's, and the other ship where its camera is.
+void draw_names_overlay(ship_name viewer, const double* projection, const int* viewport) {
+  for (int b = SUN; b < body_count; ++b)
+    draw_label(demo_body_label(body_name(b)), &planet[b]->world_pose[12], *ships[viewer], projection,
+               viewport);
+  const ship_name other = ship_name((viewer + 1) % ship_count);
+  float camera[16];
+  std::memcpy(camera, ships[other]->pose, sizeof camera);
+  ships[other]->invert_pose(camera);
+  draw_label(ship_titles[other], &camera[12], *ships[viewer], projection, viewport);
+}
+
+// Never in the selection pass, so that the text cannot change what a pick finds.
+void draw_overlays(ship_name viewer, int width, int height) {
+  if (!status_overlay_on && !names_overlay_on) return;
+  GLdouble projection[16];
+  glGetDoublev(GL_PROJECTION_MATRIX, projection);
+  const int viewport[4] = {0, 0, width, height};
+  begin_text(width, height);
+  if (names_overlay_on) draw_names_overlay(viewer, projection, viewport);
+  if (status_overlay_on) draw_status_overlay(viewer, height);
+  end_text();
+}
+
 }  // namespace
+
+const char* demo_body_label(body_name b) { return body_catalogue[b].label; }
+
+const char* demo_command_keys_help() { return command_keys_help; }
+
+const char* demo_mode_keys_help(navigation_mode mode) {
+  switch (mode) {
+    case LOOKAT: return lookat_keys_help;
+    case RELATIVE: return relative_keys_help;
+    case GEOSYNCH: return geosynch_keys_help;
+  }
+  return "";
+}
 
 void demo_set_window_ids(unsigned int mother, unsigned int scout) {
   glut_mother_ship_window = mother;
@@ -203,6 +351,7 @@ void demo_display() {
   const render_mode pass = is_picking ? SELECT : RENDER;
   planet[STARFIELD]->render(viewer, pass);
   ships[(viewer + 1) % ship_count]->draw_camera(pass);
+  if (pass == RENDER) draw_overlays(viewer, width, height);
 }
 
 void demo_keyboard(unsigned char key, int x, int y) {
@@ -229,6 +378,8 @@ void demo_keyboard(unsigned char key, int x, int y) {
     case 'm': demo_reset_ships(); break;
     case 'p': frozen = true; break;
     case 'P': frozen = false; break;
+    case 'h': status_overlay_on = !status_overlay_on; break;
+    case 'n': names_overlay_on = !names_overlay_on; break;
     default: active->handle_keyboard(key); break;
   }
   post_redisplay_of_both_windows();

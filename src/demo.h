@@ -17,6 +17,8 @@ extern int pick_x;                // pick position, window pixels from the left 
 extern int pick_y;                // pick position, window pixels from the top edge
 extern unsigned int glut_mother_ship_window;  // GLUT window id of "Mother Ship"
 extern unsigned int glut_scout_ship_window;   // GLUT window id of "Scout Ship"
+extern bool status_overlay_on;                // "h": each window's ship, mode, step and keys as text
+extern bool names_overlay_on;                 // "n": each body's name beside it
 
 // The frame timer's period in milliseconds: the float nearest to 100/3.
 constexpr float default_timer_period_ms = 33.333332f;
@@ -48,3 +50,10 @@ int demo_pick(int x, int y);
 int compute_nearest_hit(const unsigned int* records, int hit_count, int buffer_size);
 // Deletes the ships and the bodies.
 void demo_cleanup();
+
+// The name a person knows the body by, from the body catalogue.
+const char* demo_body_label(body_name b);
+// The keys as the status overlay and --help list them: the demo's commands, and one mode's ship keys. Each is
+// a few lines separated by newlines.
+const char* demo_command_keys_help();
+const char* demo_mode_keys_help(navigation_mode mode);

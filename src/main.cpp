@@ -1,7 +1,7 @@
 // The shell: process entry, the two GLUT windows and their callbacks, and the fixed-step frame timer.
 // Everything about the scene lives in the demo module; this file only talks to GLUT and hands events on.
-// The command line goes to glutInit unread, and Escape is the only way out (status 0), but for the loss of
-// the display (status 1).
+// The command line goes to glutInit, but for --help and --version, and Escape is the only way out
+// (status 0), but for the loss of the display (status 1).
 #include <GL/freeglut.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
@@ -10,6 +10,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "demo.h"
 
@@ -55,6 +56,35 @@ void check_current_window_exists() {
   Display* display = glXGetCurrentDisplay();
   XWindowAttributes attributes;
   if (display != nullptr) XGetWindowAttributes(display, glXGetCurrentDrawable(), &attributes);
+}
+
+void print_usage() {
+  std::printf(
+      "Usage: solar_demo [--help | -h | --version] [GLUT options such as -display NAME]\n"
+      "\n"
+      "A small solar system in two windows, \"%s\" and \"%s\", each showing the view\n"
+      "from one of two ships that fly through the same scene. Arguments other than the ones\n"
+      "above go to GLUT unchanged. Keys go to the window that has the keyboard focus.\n"
+      "\nCommands:\n%s\n\nLOOKAT keys:\n%s\n\nRELATIVE keys:\n%s\n\nGEOSYNCH keys:\n%s\n",
+      ship_titles[MOTHER_SHIP], ship_titles[SCOUT_SHIP], demo_command_keys_help(),
+      demo_mode_keys_help(LOOKAT), demo_mode_keys_help(RELATIVE), demo_mode_keys_help(GEOSYNCH));
+}
+
+// The program's only options; they are answered before GLUT looks for a display, so they work without one.
+// Returns true when the process should end here.
+bool answer_own_options(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (argument == "--help" || argument == "-h") {
+      print_usage();
+      return true;
+    }
+    if (argument == "--version") {
+      std::printf("solar_demo %s\n", SOLAR_VERSION);
+      return true;
+    }
+  }
+  return false;
 }
 
 void end_promptly_if_the_display_goes() {
@@ -132,11 +162,12 @@ int create_window(const char* title, int left_px) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (answer_own_options(argc, argv)) return 0;
   glutInit(&argc, argv);
   end_promptly_if_the_display_goes();
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-  mother_window = create_window("Mother Ship", 0);
-  scout_window = create_window("Scout Ship", disp_width + window_gap_px);
+  mother_window = create_window(ship_titles[MOTHER_SHIP], 0);
+  scout_window = create_window(ship_titles[SCOUT_SHIP], disp_width + window_gap_px);
   glutSetWindow(mother_window);
   init();
   glutSetWindow(scout_window);

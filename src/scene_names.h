@@ -24,6 +24,8 @@ enum ship_name {
   SCOUT_SHIP = 1,
 };
 constexpr int ship_count = 2;
+// Each ship's name, which is also the title of its window.
+constexpr const char* ship_titles[ship_count] = {"Mother Ship", "Scout Ship"};
 
 enum render_mode {
   RENDER = 0,  // normal drawing into the colour buffer

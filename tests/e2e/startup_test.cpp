@@ -1,6 +1,9 @@
-// The real executable on a private X server: its windows as the user sees them, and the way out.
+// The real executable: its windows as the user sees them on a private X server, the way out, and its options.
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
 
 #include "x_session.h"
 
@@ -65,6 +68,32 @@ TEST_F(Startup, OtherKeysDoNotEndTheProgram) {
   const std::optional<int> status = app.wait_exit(exit_deadline);
   ASSERT_TRUE(status.has_value());
   EXPECT_EQ(*status, 0) << "the keys before Escape were handled without a crash";
+}
+
+// The program's own options are answered before GLUT looks for a display, so they work without one.
+std::string output_without_display(const std::string& argument, int& status) {
+  std::string output;
+  FILE* pipe = popen(("env -u DISPLAY " SOLAR_DEMO_PATH " " + argument + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return output;
+  char chunk[4096];
+  size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) output.append(chunk, got);
+  status = pclose(pipe);
+  return output;
+}
+
+TEST(CommandLine, HelpAndVersionAnswerWithoutADisplay) {
+  for (const char* help : {"--help", "-h"}) {
+    int status = -1;
+    const std::string usage = output_without_display(help, status);
+    EXPECT_EQ(status, 0) << help;
+    for (const char* part :
+         {"Usage: solar_demo", "space: pick", "LOOKAT keys:", "RELATIVE keys:", "GEOSYNCH keys:"})
+      EXPECT_NE(usage.find(part), std::string::npos) << help << " lacks " << part << " in:\n" << usage;
+  }
+  int status = -1;
+  EXPECT_EQ(output_without_display("--version", status), "solar_demo " SOLAR_VERSION "\n");
+  EXPECT_EQ(status, 0);
 }
 
 }  // namespace

@@ -1,0 +1,114 @@
+// The status and names overlays: text over the finished frame that changes nothing else, neither the
+// picture around it nor what a pick finds.
+#include <GL/glu.h>
+
+#include <vector>
+
+#include "gl_test_support.h"
+
+namespace {
+
+class Overlays : public GlTest {
+ protected:
+  void SetUp() override {
+    GlTest::SetUp();
+    status_overlay_on = names_overlay_on = false;
+  }
+  void TearDown() override {
+    status_overlay_on = names_overlay_on = false;
+    GlTest::TearDown();
+  }
+  // A key through the command table, then back to drawing the mother window, as the scene stands still.
+  void press(unsigned char key) {
+    demo_keyboard(key, 256, 256);
+    gl_test::make_current(gl_test::mother_window());
+  }
+  std::vector<unsigned char> frame() {
+    gl_test::draw_frame();
+    return gl_test::read_frame();
+  }
+};
+
+bool is_text(const std::vector<unsigned char>& frame, int x, int y) {
+  const size_t i = 3 * (size_t(y) * gl_test::window_size_px + x);
+  return frame[i] > 200 && frame[i + 1] > 200 && frame[i + 2] > 100 && frame[i + 2] < 190;  // pale yellow
+}
+
+size_t bytes_differing(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+  size_t count = 0;
+  for (size_t i = 0; i < a.size(); ++i) count += a[i] != b[i];
+  return count;
+}
+
+TEST_F(Overlays, ToggledOnAndOffAgainTheFrameIsByteIdentical) {
+  frame();  // a context's first frame draws the orbits before Saturn turns line smoothing on
+  const std::vector<unsigned char> before = frame();
+  for (unsigned char key : {'h', 'n'}) {
+    press(key);
+    EXPECT_GT(bytes_differing(frame(), before), 0u) << "the overlay of " << key << " shows";
+    press(key);
+    EXPECT_EQ(bytes_differing(frame(), before), 0u) << "after " << key << " twice";
+  }
+}
+
+TEST_F(Overlays, StatusSitsTopLeftAndKeysAlongTheBottomAndNothingElseChanges) {
+  frame();
+  const std::vector<unsigned char> without = frame();
+  press('h');
+  const std::vector<unsigned char> with = frame();
+  constexpr int size = gl_test::window_size_px;
+  // Three status lines from the top, six key lines (LOOKAT's two and the commands' two, and room) up from
+  // the bottom, 15 pixels apart.
+  const auto in_status = [](int x, int y) { return y >= size - 6 - 3 * 15 - 4 && x < 8 + 8 * 26; };
+  const auto in_keys = [](int y) { return y < 6 + 4 * 15 + 2; };
+  int status_text = 0, key_text = 0, stray = 0;
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) {
+      const size_t i = 3 * (size_t(y) * size + x);
+      const bool changed =
+          with[i] != without[i] || with[i + 1] != without[i + 1] || with[i + 2] != without[i + 2];
+      if (!changed) continue;
+      if (in_status(x, y))
+        status_text += is_text(with, x, y);
+      else if (in_keys(y))
+        key_text += is_text(with, x, y);
+      else
+        ++stray;
+    }
+  EXPECT_GT(status_text, 100) << "\"Mother Ship, has the keys\" and the mode at the top left";
+  EXPECT_GT(key_text, 400) << "four lines of keys along the bottom";
+  EXPECT_EQ(stray, 0) << "pixels changed outside the text";
+}
+
+TEST_F(Overlays, ABodysNameStandsBesideItsCentre) {
+  frame();
+  const std::vector<unsigned char> without = frame();
+  press('n');
+  const std::vector<unsigned char> with = frame();
+  GLdouble model[16], projection[16], x, y, z;
+  GLint viewport[4];
+  for (int i = 0; i < 16; ++i) model[i] = ships[MOTHER_SHIP]->pose[i];
+  glGetDoublev(GL_PROJECTION_MATRIX, projection);
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  const float* centre = &planet[JUPITER]->world_pose[12];
+  ASSERT_TRUE(gluProject(centre[0], centre[1], centre[2], model, projection, viewport, &x, &y, &z));
+  // "Jupiter" in 8-pixel letters, from 8 pixels right of and above the centre.
+  int text = 0;
+  for (int py = int(y) + 8; py < int(y) + 8 + 13; ++py)
+    for (int px = int(x) + 8; px < int(x) + 8 + 7 * 8; ++px)
+      text += is_text(with, px, py) && !is_text(without, px, py);
+  EXPECT_GT(text, 40) << "near " << x << "," << y;
+}
+
+TEST_F(Overlays, PicksFindTheSameBodiesWithTheOverlaysOn) {
+  std::vector<int> found;
+  const int points[][2] = {{256, 256}, {6, 6}, {20, 500}, {300, 280}, {100, 300}, {256, 70}};
+  for (const auto& p : points) found.push_back(demo_pick(p[0], p[1]));
+  press('h');
+  press('n');
+  for (size_t k = 0; k < found.size(); ++k)
+    EXPECT_EQ(demo_pick(points[k][0], points[k][1]), found[k])
+        << "at " << points[k][0] << "," << points[k][1];
+}
+
+}  // namespace
