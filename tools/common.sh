@@ -1,16 +1,19 @@
-# Shared by the run and test scripts: installs the Debian packages the project needs (only those missing,
-# through sudo when not root) and configures and builds the tree into build/.
+# Shared by the project's scripts: installs the Debian packages they need (only those missing, through sudo
+# when not root) and configures and builds the tree into build/.
 # shellcheck shell=bash
 
 project_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir="$project_root/build"
 
-# What building, running and testing need on a fresh Debian machine.
-required_packages=(
+# What building and running the program need on a fresh Debian machine.
+run_packages=(
   cmake g++ make pkg-config
-  libgl-dev libgl1-mesa-dri libglu1-mesa-dev freeglut3-dev
-  libx11-dev libxtst-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgl-dev libgl1-mesa-dri libglu1-mesa-dev freeglut3-dev libx11-dev
+)
+# What the tests and benchmarks need besides, and the virtual X server the other scripts draw on.
+required_packages=(
+  "${run_packages[@]}"
+  libxtst-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
 )
 # What the test script needs beyond that.
@@ -29,10 +32,18 @@ install_missing_packages() {
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# Configures once and builds incrementally; extra arguments go to the configure step.
+# Configures once and builds the whole tree incrementally; extra arguments go to the configure step.
 build_project() {
-  cmake -S "$project_root" -B "$build_dir" -DSOLAR_WERROR=ON "$@" >/dev/null
+  cmake -S "$project_root" -B "$build_dir" -DSOLAR_WERROR=ON -DSOLAR_BUILD_TESTS=ON -DSOLAR_BUILD_BENCHMARKS=ON \
+    "$@" >/dev/null
   cmake --build "$build_dir" -j "$(nproc)"
+}
+
+# Only the program, for running it: no test or benchmark targets, so none of their packages are needed.
+build_program() {
+  cmake -S "$project_root" -B "$build_dir" -DSOLAR_WERROR=ON -DSOLAR_BUILD_TESTS=OFF -DSOLAR_BUILD_BENCHMARKS=OFF \
+    >/dev/null
+  cmake --build "$build_dir" -j "$(nproc)" --target solar_demo
 }
 
 # The whole tree built with clang as well, warnings as errors: what g++ lets pass must not break a user's
