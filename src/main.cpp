@@ -7,6 +7,7 @@
 #include <X11/Xlib.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -88,6 +89,9 @@ bool answer_own_options(int argc, char** argv) {
 }
 
 void end_promptly_if_the_display_goes() {
+  // A write to the socket of a server that has gone would otherwise end the process by SIGPIPE, silently,
+  // before Xlib could report the broken connection.
+  std::signal(SIGPIPE, SIG_IGN);
   XSetIOErrorHandler(on_connection_lost);
   XSetErrorHandler(on_x_error);
   glutInitErrorFunc(on_glut_error);
