@@ -16,8 +16,9 @@ required_packages=(
   libxtst-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
 )
-# What the test script needs beyond that.
-test_packages=(clang)
+# What the test script needs beyond that: the second compiler, and the tools that build and check the
+# Debian package.
+test_packages=(clang dpkg-dev file desktop-file-utils man-db)
 
 install_missing_packages() {
   local missing=() package
