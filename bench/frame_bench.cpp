@@ -10,34 +10,11 @@
 #include <string>
 
 #include "demo.h"
+#include "scene_windows.h"
 
 namespace {
 
 int mother_window = 0;
-
-void ignore_display() {}
-
-void create_windows(int argc, char** argv) {
-  glutInit(&argc, argv);
-  glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-  int windows[2];
-  const char* titles[] = {"Mother Ship", "Scout Ship"};
-  for (int i = 0; i < 2; ++i) {
-    glutInitWindowSize(512, 512);
-    glutInitWindowPosition(i * 562, 100);
-    windows[i] = glutCreateWindow(titles[i]);
-    glutDisplayFunc(ignore_display);
-  }
-  mother_window = windows[0];
-  demo_set_window_ids(windows[0], windows[1]);
-  for (int w : windows) {
-    glutSetWindow(w);
-    glClearColor(0, 0, 0, 0);
-    glClearDepth(1.0);
-    demo_init();
-  }
-  glutSetWindow(mother_window);
-}
 
 void BM_FrameFloor(benchmark::State& state) {
   glutSetWindow(mother_window);
@@ -84,7 +61,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  create_windows(argc, argv);
+  int windows[2];
+  scene_windows::create(argc, argv, windows);
+  mother_window = windows[0];
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   const auto& t = reporter.ns_per_iteration;

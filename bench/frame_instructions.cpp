@@ -8,31 +8,11 @@
 #include <cstdlib>
 
 #include "demo.h"
+#include "scene_windows.h"
 
 namespace {
 
 int windows[2];
-
-void ignore_display() {}
-
-void create_windows(int argc, char** argv) {
-  glutInit(&argc, argv);
-  glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-  const char* titles[] = {"Mother Ship", "Scout Ship"};
-  for (int i = 0; i < 2; ++i) {
-    glutInitWindowSize(512, 512);
-    glutInitWindowPosition(i * 562, 100);
-    windows[i] = glutCreateWindow(titles[i]);
-    glutDisplayFunc(ignore_display);
-  }
-  demo_set_window_ids(windows[0], windows[1]);
-  for (int w : windows) {
-    glutSetWindow(w);
-    glClearColor(0, 0, 0, 0);
-    glClearDepth(1.0);
-    demo_init();
-  }
-}
 
 // One frame of each window per round, as a tick draws them, with the scene moved between rounds.
 void draw_rounds(int rounds) {
@@ -58,7 +38,7 @@ extern "C" __attribute__((noinline)) void measured_picks(int picks) {
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::atoi(argv[1]) : 10;
-  create_windows(argc, argv);
+  scene_windows::create(argc, argv, windows);
   // The driver compiles shader variants in the first frames and picks: leave them out of the counts.
   draw_rounds(5);
   glutSetWindow(windows[0]);

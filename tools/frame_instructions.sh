@@ -22,7 +22,7 @@ build_driver_for() { # revision
   git -C "$project_root" worktree add --detach "$work/tree" "$1" >/dev/null 2>&1
   cmake -S "$work/tree" -B "$work/build" -DSOLAR_BUILD_TESTS=OFF -DSOLAR_BUILD_BENCHMARKS=OFF >/dev/null
   cmake --build "$work/build" -j "$(nproc)" --target solar_system_lib >/dev/null
-  g++ -std=c++17 -O2 -I"$work/tree/src" "$project_root/bench/frame_instructions.cpp" \
+  g++ -std=c++17 -O2 -I"$work/tree/src" -I"$project_root/bench" "$project_root/bench/frame_instructions.cpp" \
     "$work/build/libsolar_system_lib.a" -lglut -lGLU -lGL -o "$work/driver"
   echo "$work/driver"
 }

@@ -10,33 +10,13 @@
 #include <vector>
 
 #include "demo.h"
+#include "scene_windows.h"
 
 namespace {
 
-constexpr int window_size_px = 512;
+constexpr int window_size_px = scene_windows::size_px;
 constexpr int ticks_between_pictures = 15;
 int windows[ship_count];
-
-void ignore_display() {}
-
-void create_windows(int argc, char** argv) {
-  glutInit(&argc, argv);
-  glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-  for (int ship = 0; ship < ship_count; ++ship) {
-    glutInitWindowSize(window_size_px, window_size_px);
-    glutInitWindowPosition(ship * (window_size_px + 50), 100);
-    windows[ship] = glutCreateWindow(ship_titles[ship]);
-    glutDisplayFunc(ignore_display);
-  }
-  demo_set_window_ids(windows[MOTHER_SHIP], windows[SCOUT_SHIP]);
-  for (int w : windows) {
-    glutSetWindow(w);
-    glClearColor(0, 0, 0, 0);
-    glClearDepth(1.0);
-    demo_init();
-    demo_resize(window_size_px, window_size_px);
-  }
-}
 
 void advance(int ticks) {
   for (int i = 0; i < ticks; ++i) demo_idle(compute_timer_step_s(default_timer_period_ms));
@@ -102,7 +82,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string folder = argv[1];
-  create_windows(argc, argv);
+  scene_windows::create(argc, argv, windows);
   bool written = true;
   advance(ticks_between_pictures);
   written = take_pictures(folder, "default") && written;
