@@ -193,8 +193,8 @@ void end_text() {
   glPopMatrix();
 }
 
-// Draws the lines of text from (x, top_y) downwards; returns how many there were.
-int draw_lines(int x, int top_y, const std::string& text) {
+// Draws the lines of text from (x, top_y) downwards.
+void draw_lines(int x, int top_y, const std::string& text) {
   int line = 0;
   size_t start = 0;
   while (start <= text.size()) {
@@ -205,7 +205,6 @@ int draw_lines(int x, int top_y, const std::string& text) {
     ++line;
     start = end + 1;
   }
-  return line;
 }
 
 int count_lines(const std::string& text) {

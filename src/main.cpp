@@ -1,7 +1,7 @@
 // The shell: process entry, the two GLUT windows and their callbacks, and the fixed-step frame timer.
 // Everything about the scene lives in the demo module; this file only talks to GLUT and hands events on.
-// The command line goes to glutInit, but for --help and --version, and Escape is the only way out
-// (status 0), but for the loss of the display (status 1).
+// Arguments go to glutInit, except --help and --version, which the shell answers itself. The process ends
+// with status 0 on Escape and with status 1 when the display is lost.
 #include <GL/freeglut.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
