@@ -1,6 +1,5 @@
 // Whole frames drawn in the real context: what reaches the pixels, what the selection pass records, and the
 // GL state each drawing step leaves behind.
-#include <GL/glu.h>
 #include <gmock/gmock.h>
 
 #include <algorithm>
@@ -28,16 +27,7 @@ bool probe(int x, int y, gl_test::rgb expected, int tolerance = 3) {
 
 constexpr gl_test::rgb black = {0, 0, 0};
 
-// Window coordinates (origin bottom left) of a world point seen by the current window's ship.
-vec3 project(const vec3& world, ship_name viewer) {
-  GLdouble model[16], projection[16], x, y, z;
-  GLint viewport[4];
-  for (int i = 0; i < 16; ++i) model[i] = ships[viewer]->pose[i];
-  glGetDoublev(GL_PROJECTION_MATRIX, projection);
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  gluProject(world[0], world[1], world[2], model, projection, viewport, &x, &y, &z);
-  return {float(x), float(y), float(z)};
-}
+using gl_test::window_point;
 
 struct hit {
   GLuint zmin;
@@ -89,7 +79,7 @@ TEST_F(FramePixels, DefaultViewShowsTheYellowSunOnBlackSkyWithWhiteOrbits) {
   // A point of Neptune's orbit ring, half a turn away from Neptune itself.
   const matrix_math::mat4 frame = matrix_math::from_gl(planet[NEPTUNE]->orbit_pose);
   const vec3 ring_point = matrix_math::transform_point(frame, {-50, 0, 0});
-  const vec3 at = project(ring_point, MOTHER_SHIP);
+  const vec3 at = window_point(ring_point, MOTHER_SHIP);
   int brightest = 0;
   for (int dy = -2; dy <= 2; ++dy)
     for (int dx = -2; dx <= 2; ++dx) {
@@ -110,7 +100,7 @@ TEST_F(FramePixels, EachWindowShowsItsOwnShipsViewAndTheOtherShip) {
   // and white model shows above the sun in the mother window.
   gl_test::make_current(gl_test::mother_window());
   gl_test::draw_frame();
-  const vec3 scout_at = project({0, 50, 100}, MOTHER_SHIP);
+  const vec3 scout_at = window_point({0, 50, 100}, MOTHER_SHIP);
   int white_pixels = 0;
   for (int dy = -20; dy <= 20; ++dy)
     for (int dx = -20; dx <= 20; ++dx) {
@@ -155,7 +145,7 @@ TEST_F(SelectionPass, EveryBodyIsHitUnderItsOwnNameAndNothingElse) {
   gl_test::draw_frame();
   std::vector<vec3> centres;  // projected before any selection pass narrows the projection
   for (int b = 0; b < body_count; ++b)
-    centres.push_back(project(gl_test::body_centre(body_name(b)), MOTHER_SHIP));
+    centres.push_back(window_point(gl_test::body_centre(body_name(b)), MOTHER_SHIP));
   for (int b = SUN; b < body_count; ++b) {
     const vec3 at = centres[b];
     const std::vector<hit> hits = select_at(int(at[0]), gl_test::window_size_px - int(at[1]));
@@ -175,16 +165,16 @@ TEST_F(SelectionPass, OrbitRingsAreNotDrawnButSaturnsRingsAre) {
   ships[MOTHER_SHIP]->geosynch_distance = 30.0f;
   gl_test::draw_frame();
   const matrix_math::mat4 saturn = matrix_math::from_gl(planet[SATURN]->world_pose);
-  const vec3 centre = project(gl_test::body_centre(SATURN), MOTHER_SHIP);
+  const vec3 centre = window_point(gl_test::body_centre(SATURN), MOTHER_SHIP);
   std::vector<vec3> ring_points;  // projected before any selection pass narrows the projection
   for (int k = 0; k < 8; ++k) {
     const double a = k * M_PI / 4;
     const float r = 3 * (1.5f + 0.1f + 0.05f * 19);  // the outermost ring, in scene units
-    ring_points.push_back(project(
+    ring_points.push_back(window_point(
         matrix_math::transform_point(saturn, {float(r * cos(a)), 0, float(r * sin(a))}), MOTHER_SHIP));
   }
   const matrix_math::mat4 orbit = matrix_math::from_gl(planet[SATURN]->orbit_pose);
-  const vec3 orbit_point = project(
+  const vec3 orbit_point = window_point(
       matrix_math::transform_point(orbit, {38 * std::cos(0.4f), 0, 38 * std::sin(0.4f)}), MOTHER_SHIP);
 
   int ring_hits = 0;

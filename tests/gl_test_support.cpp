@@ -1,5 +1,7 @@
 #include "gl_test_support.h"
 
+#include <GL/glu.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -114,6 +116,16 @@ void rebuild_scene() {
 std::array<float, 3> body_centre(body_name b) {
   const float* m = planet[b]->world_pose;
   return {m[12], m[13], m[14]};
+}
+
+std::array<float, 3> window_point(const std::array<float, 3>& world, ship_name viewer) {
+  GLdouble model[16], projection[16], x, y, z;
+  GLint viewport[4];
+  for (int i = 0; i < 16; ++i) model[i] = ships[viewer]->pose[i];
+  glGetDoublev(GL_PROJECTION_MATRIX, projection);
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  gluProject(world[0], world[1], world[2], model, projection, viewport, &x, &y, &z);
+  return {float(x), float(y), float(z)};
 }
 
 std::array<float, 16> current_modelview() {

@@ -15,13 +15,10 @@ using matrix_math::vec3;
 
 // Where a world point shows in the current window, in GLUT's pixels (origin top left), after a normal frame.
 std::array<int, 2> on_screen(const vec3& world) {
-  GLdouble model[16], projection[16], x, y, z;
+  const vec3 at = gl_test::window_point(world, demo_get_current_window());
   GLint viewport[4];
-  for (int i = 0; i < 16; ++i) model[i] = ships[demo_get_current_window()]->pose[i];
-  glGetDoublev(GL_PROJECTION_MATRIX, projection);
   glGetIntegerv(GL_VIEWPORT, viewport);
-  gluProject(world[0], world[1], world[2], model, projection, viewport, &x, &y, &z);
-  return {int(x), viewport[3] - int(y)};
+  return {int(at[0]), viewport[3] - int(at[1])};
 }
 
 void look_from(ship& s, const vec3& eye, const vec3& target) {

@@ -1,7 +1,5 @@
 // The status and names overlays: text over the finished frame that changes nothing else, neither the
 // picture around it nor what a pick finds.
-#include <GL/glu.h>
-
 #include <vector>
 
 #include "gl_test_support.h"
@@ -85,18 +83,13 @@ TEST_F(Overlays, ABodysNameStandsBesideItsCentre) {
   const std::vector<unsigned char> without = frame();
   press('n');
   const std::vector<unsigned char> with = frame();
-  GLdouble model[16], projection[16], x, y, z;
-  GLint viewport[4];
-  for (int i = 0; i < 16; ++i) model[i] = ships[MOTHER_SHIP]->pose[i];
-  glGetDoublev(GL_PROJECTION_MATRIX, projection);
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  const float* centre = &planet[JUPITER]->world_pose[12];
-  ASSERT_TRUE(gluProject(centre[0], centre[1], centre[2], model, projection, viewport, &x, &y, &z));
+  const std::array<float, 3> centre = gl_test::window_point(gl_test::body_centre(JUPITER), MOTHER_SHIP);
+  ASSERT_TRUE(centre[2] > 0 && centre[2] < 1) << "Jupiter lies in front of the camera";
+  const int x = int(centre[0]), y = int(centre[1]);
   // "Jupiter" in 8-pixel letters, from 8 pixels right of and above the centre.
   int text = 0;
-  for (int py = int(y) + 8; py < int(y) + 8 + 13; ++py)
-    for (int px = int(x) + 8; px < int(x) + 8 + 7 * 8; ++px)
-      text += is_text(with, px, py) && !is_text(without, px, py);
+  for (int py = y + 8; py < y + 8 + 13; ++py)
+    for (int px = x + 8; px < x + 8 + 7 * 8; ++px) text += is_text(with, px, py) && !is_text(without, px, py);
   EXPECT_GT(text, 40) << "near " << x << "," << y;
 }
 
