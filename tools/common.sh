@@ -33,17 +33,20 @@ install_missing_packages() {
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# Configures once and builds the whole tree incrementally; extra arguments go to the configure step.
+# Configures build/ with warnings as errors; the arguments say which parts of the tree to build.
+configure_build_dir() {
+  cmake -S "$project_root" -B "$build_dir" -DSOLAR_WERROR=ON "$@" >/dev/null
+}
+
+# The whole tree, built incrementally.
 build_project() {
-  cmake -S "$project_root" -B "$build_dir" -DSOLAR_WERROR=ON -DSOLAR_BUILD_TESTS=ON -DSOLAR_BUILD_BENCHMARKS=ON \
-    "$@" >/dev/null
+  configure_build_dir -DSOLAR_BUILD_TESTS=ON -DSOLAR_BUILD_BENCHMARKS=ON
   cmake --build "$build_dir" -j "$(nproc)"
 }
 
 # Only the program, for running it: no test or benchmark targets, so none of their packages are needed.
 build_program() {
-  cmake -S "$project_root" -B "$build_dir" -DSOLAR_WERROR=ON -DSOLAR_BUILD_TESTS=OFF -DSOLAR_BUILD_BENCHMARKS=OFF \
-    >/dev/null
+  configure_build_dir -DSOLAR_BUILD_TESTS=OFF -DSOLAR_BUILD_BENCHMARKS=OFF
   cmake --build "$build_dir" -j "$(nproc)" --target solar_demo
 }
 

@@ -26,7 +26,8 @@ run_once() { # picks log
   local picks=$1 log=$2 probe pid status=0
   probe=$(mktemp)
   LP_NUM_THREADS=0 SWAP_PROBE_FILE="$probe" LD_PRELOAD="$build_dir/tests/libswap_probe.so" \
-    valgrind --leak-check=full --show-leak-kinds=definite,indirect,possible --errors-for-leak-kinds=definite,indirect --error-exitcode=42 --num-callers=40 \
+    valgrind --leak-check=full --show-leak-kinds=definite,indirect,possible \
+    --errors-for-leak-kinds=definite,indirect --error-exitcode=42 --num-callers=40 \
     --suppressions="$project_root/tools/valgrind-driver.supp" --log-file="$log" "$build_dir/solar_demo" &
   pid=$!
   swaps() { awk '{ print $3 }' "$probe" 2>/dev/null | grep . || echo 0; }
