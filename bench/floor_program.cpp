@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The floor of the whole-process comparison: the program's shell without its scene. The same two windows,
 // display mode, 33 ms timer and redisplays, each frame cleared and swapped with nothing drawn, and Escape to
 // quit. Whatever the real program costs beyond this is the scene's own cost.

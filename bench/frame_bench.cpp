@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Benchmarks of one window's frame, one selection pass and one tick, each beside its floor: the same window
 // cleared and finished with nothing drawn. The figures that matter are the ratios to that floor, printed at
 // the end, since absolute times depend on the machine. Runs under an X server (the README's command starts

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Instruction counts of steady frames and picks, for callgrind: builds the scene in two windows like the
 // program's, warms both up, then draws a fixed number of frames of each window and a fixed number of picks
 // inside the two functions that tools/frame_instructions.sh tells callgrind to count. Uses only the demo

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Key to screen: the time from a key event sent through the X server to the first changed pixel of the
 // window, over 50 keys, on the real program under a private Xvfb. The scene is paused first, so that only the
 // key changes the picture: "x" and "X" in turn step the mother ship's eye sideways and back.

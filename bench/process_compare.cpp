@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the real program and the floor program side by side in turns, for the same seconds each, and prints
 // for both: CPU time per tick in steady state, peak resident memory, and the time from start to the first
 // buffer swap of each window; then the ratio program / floor for each. Swaps are observed through the

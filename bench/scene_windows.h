@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two windows of the program and the scene in them, for the drivers that draw frames without the
 // program's shell: the benchmarks, the instruction counter and the picture tour. Each window is set up as
 // the shell sets it up; nothing is drawn until the caller draws. Uses only the demo module's entry points,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scene's owner: builds the bodies from the catalogue and the two ships, sets up each window's GL
 // context, advances the scene on the timer, draws a window's frame, runs the keyboard commands and picking,
 // and deletes everything on exit. It never reads files: image and model paths are carried but not opened.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The demo module owns the scene: the twelve bodies and the two ships, from the first window set-up to the
 // exit path. The shell in main.cpp reaches it only through the demo_ functions; the globals below are shared
 // with the frame drawing, the keyboard commands and the tests.

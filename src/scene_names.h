@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The identifiers shared by every module: which body, which ship (and so which window), which drawing pass
 // and which navigation mode. The numeric values are part of the program's behaviour: a body_name is also the
 // body's index in the scene and its selection name, a ship_name the index of its ship and texture slot.

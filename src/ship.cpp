@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Ship navigation and camera: defaults, mode switches, the movement operations, step sizes and per-mode key
 // tables; the view each mode puts on the model-view stack, the closed-form inverse that turns a view back
 // into a camera frame, and the box model drawn there. Everything but invert_pose composes on the GL stack.

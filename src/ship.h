@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A ship: one camera flying through the scene, the navigation state the keyboard changes, and the box model
 // the other window draws where this camera is. Relative moves and the camera compose on the OpenGL model-view
 // stack, so they need a current GL context with GL_MODELVIEW selected. A ship follows a body without owning

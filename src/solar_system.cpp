@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The body's data, motion and world matrices. The random attributes come from the process's one drand48
 // stream, which nothing seeds, so every run builds the same scene: a constructor always takes seven draws and
 // set_parent one, and the scene set-up interleaves them in catalogue order.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One node of the solar-system scene graph: the star-field, the sun, a planet or the moon.
 // A body owns its angles and world matrices and lists its children without owning them; the demo module
 // creates and deletes every body. World matrices are composed on the OpenGL model-view stack, so

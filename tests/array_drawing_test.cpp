@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The frame drawn from vertex arrays against the same frame drawn the way the program once drew it, with
 // gluSphere and glBegin/glEnd, kept here as the reference; and the memory a long run of picks costs, which
 // immediate mode in selection mode made grow without bound on this driver.

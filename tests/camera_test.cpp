@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The ship's camera in its three modes, the closed-form inverse, and the ship model drawn at a camera.
 #include <GL/glu.h>
 #include <gmock/gmock.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The demo module's set-up, timer step and reshape, in the real windows' contexts.
 #include <gmock/gmock.h>
 

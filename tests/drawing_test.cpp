@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole frames drawn in the real context: what reaches the pixels, what the selection pass records, and the
 // GL state each drawing step leaves behind.
 #include <gmock/gmock.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Long runs and hostile input, in-process: a month of ticks, and navigation driven to degenerate values.
 #include <gmock/gmock.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gl_test_support.h"
 
 #include <GL/glu.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The shared GL context of the in-process tests: a real freeglut window pair under the X server named by
 // DISPLAY (the test script starts Xvfb when there is none), drawn by Mesa's software renderer. Tests derive
 // their fixture from GlTest, which checks after every test that no GL error is pending and that the

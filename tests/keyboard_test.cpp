@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The demo's command table and picking, in-process on real rendered frames.
 #include <GL/glu.h>
 #include <gmock/gmock.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Small column-major 4x4 helpers that let tests state expected matrices without OpenGL, so that what the
 // program composes on the GL stack is checked against arithmetic of another origin.
 #pragma once

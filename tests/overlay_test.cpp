@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The status and names overlays: text over the finished frame that changes nothing else, neither the
 // picture around it nor what a pick finds.
 #include <vector>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Ship navigation: defaults, the three key tables, the step sizes and the relative moves on the GL stack.
 #include <GL/glu.h>
 #include <gmock/gmock.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scene graph as the catalogue builds it, its random attributes, its motion over time and the world
 // matrices composed on the real GL stack.
 #include <gmock/gmock.h>

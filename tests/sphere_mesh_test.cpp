@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The geometry the program computes for itself, checked value for value against what immediate mode used to
 // receive: gluSphere's own calls, and the ring strip as it was once sent vertex by vertex. Both are captured
 // by defining the immediate-mode entry points in this executable, which the dynamic linker binds GLU's calls

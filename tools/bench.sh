@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds, and runs the benchmarks on Mesa's software renderer with one thread,
 # printing each figure and its ratio to the floor measured in the same run, then the time from a key to the
 # first changed pixel.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds, and runs the program and the floor program in turns on a virtual X server
 # with Mesa's software renderer on one thread; prints CPU per tick, peak memory and time to first frame of
 # both, and their ratios. Arguments: seconds per run (default 10) and rounds (default 3).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Counts with callgrind the instructions of one steady frame and of one pick (Mesa's software renderer on one
 # thread, 512x512 windows), for the working tree and, when a git revision is given, for that revision built
 # from a temporary worktree with the same driver, side by side in one run. Instruction counts do not depend on

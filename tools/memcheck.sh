@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs the real program under valgrind's memcheck on a virtual X server, twice: each run flies both ships
 # with the same keys (default 300) for the same ticks (default 150), then picks with the space bar, 50 times
 # in the first run and 500 in the second, and quits with Escape. Fails on any invalid access, any definite

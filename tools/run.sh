@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds the program and starts it on the X display. Arguments go to the program.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Renders the README's picture tour: both windows at start-up, over Earth after "g", following Saturn from
 // 15 units after a pick, flying in RELATIVE, and with the overlays on. The keys go through the program's own
 // command table and the scene moves by a fixed number of ticks between pictures, so every run writes the same

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Renders the picture tour of the README into docs/ as PNG files, on a virtual X server: both windows at
 # start-up, over Earth after "g", following Saturn after a pick with the space bar, flying in RELATIVE, and
 # with the overlays on; and the menu icon from one of them. The scene moves by a fixed number of ticks between pictures, so two runs write the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds (with g++, with clang, and the sanitizer build of the program), and runs
 # the whole test suite headless, each drawing test on an X server of its own; ends with CTest's summary.
 set -euo pipefail

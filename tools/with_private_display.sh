@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs a command on an X server of its own, which ends with it. CTest runs each GL test process through this:
 # processes side by side on one server would cover each other's windows, and freeglut does not redraw a
 # window that another covers, so a test waiting for a redraw could wait forever.

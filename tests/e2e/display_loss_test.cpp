@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Losing the display under the running program: the X server killed, or one of its windows destroyed by
 // another client. Either must end the program at once with status 1 and one line naming the display; it used
 // to hang now and then in freeglut's exit-time clean-up. Closing a window through the window manager's

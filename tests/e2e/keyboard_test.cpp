@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Flying the real program with real key events through the X server, judged by the windows' real pixels.
 #include <gtest/gtest.h>
 

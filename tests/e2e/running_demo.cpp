@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "running_demo.h"
 
 #include <X11/keysym.h>

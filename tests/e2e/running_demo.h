@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A fixture for tests that drive the real program: a private X server, the demo started on it, and its two
 // windows found by title. Helpers type keys with the pointer over a window and wait for what a window shows.
 #pragma once

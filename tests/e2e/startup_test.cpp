@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real executable: its windows as the user sees them on a private X server, the way out, and its options.
 #include <X11/keysym.h>
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A key storm on the real program: thousands of random keys, every character code but Escape, with the
 // pointer thrown about inside and outside both windows. Run against the sanitizer build, any memory error or
 // undefined behaviour ends the program with a non-zero status, which the final Escape check would see.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Preloaded into a program under measurement: it passes every glXSwapBuffers on and keeps, in the file named
 // by SWAP_PROBE_FILE, the monotonic time of each window's first swap and the running count of all swaps.
 // The counts are rewritten in place at every swap, so they survive the program being killed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // End-to-end harness: a private Xvfb server per test, the real solar_demo executable on it, its windows found
 // by title, keys and pointer moves sent through the X server (XTest), and the windows' pixels read back with
 // XGetImage. Every wait polls a condition against a deadline; nothing sleeps for a fixed time to synchronise.
