@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The shell: process entry, the two GLUT windows and their callbacks, and the fixed-step frame timer.
 // Everything about the scene lives in the demo module; this file only talks to GLUT and hands events on.
 // Arguments go to glutInit, except --help and --version, which the shell answers itself. The process ends
@@ -153,10 +154,19 @@ void idle(int /*value*/) {
 
 namespace {
 
+// Desktops tie a window to its menu entry (StartupWMClass) and so to its icon by the window's WM_CLASS, which
+// freeglut leaves unset. The new window's context is current, so its drawable is the window.
+void name_window_class() {
+  static char program_class[] = "solar_demo";
+  XClassHint hint = {program_class, program_class};
+  XSetClassHint(glXGetCurrentDisplay(), glXGetCurrentDrawable(), &hint);
+}
+
 int create_window(const char* title, int left_px) {
   glutInitWindowSize(disp_width, disp_height);
   glutInitWindowPosition(left_px, window_top_px);
   const int window = glutCreateWindow(title);
+  name_window_class();
   glutKeyboardFunc(keyboard_callback);
   glutDisplayFunc(display_callback);
   glutReshapeFunc(resize_callback);

@@ -1,38 +1,52 @@
 #!/usr/bin/env bash
-# Builds the Debian package from a build folder, lists its contents, unpacks it into a temporary folder
-# (nothing is installed on the machine), runs the unpacked program with --version and --help, validates its
-# desktop entry and manual page, and checks that the manual page names every key the README lists.
-# Usage: tools/check_package.sh BUILD_DIR VERSION
+# SPDX-License-Identifier: MIT
+# Builds the Debian package with tools/package.sh and checks it as a distribution would: lintian --pedantic
+# finds nothing, information tags included, but the placeholder maintainer's address that the package's own
+# override explains; the version agrees everywhere it is written; the package, unpacked into a temporary
+# folder (nothing is installed on the machine), runs, and its windows carry the menu entry's WM_CLASS; the
+# menu entry and the manual page validate, and the manual page names every key the README lists.
+# Needs an X display for the windows. Usage: tools/check_package.sh
 set -euo pipefail
-build=$1
-version=$2
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+program_pid=""
+trap '[ -z "$program_pid" ] || kill "$program_pid" 2>/dev/null; rm -rf "$work"' EXIT
 fail() {
   echo "package check failed: $*" >&2
   exit 1
 }
 
-(cd "$build" && cpack -G DEB -B "$work/cpack" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack"; }
-deb=$(ls "$work"/cpack/*.deb)
+deb=$("$root/tools/package.sh" 2>"$work/package.log" | tail -n 1) || { cat "$work/package.log"; fail "package.sh"; }
 echo "== $(basename "$deb")"
 dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
 dpkg-deb --contents "$deb"
 depends=$(dpkg-deb --field "$deb" Depends)
 [[ $depends == *libglut* && $depends == *libglu1* ]] || fail "Depends lacks the GL libraries: $depends"
 
+echo "== lintian --pedantic -I"
+lintian --pedantic -I --fail-on error,warning,info,pedantic "$deb" || fail "lintian found the tags above"
+
 unpacked="$work/unpacked"
 dpkg-deb --extract "$deb" "$unpacked"
 program="$unpacked/usr/bin/solar_demo"
-manual="$unpacked/usr/share/man/man6/solar_demo.6"
+manual="$unpacked/usr/share/man/man1/solar_demo.1.gz"
 desktop="$unpacked/usr/share/applications/solar_demo.desktop"
+docs="$unpacked/usr/share/doc/solar-demo"
 for file in "$program" "$manual" "$desktop" "$unpacked/usr/share/icons/hicolor/128x128/apps/solar_demo.png" \
-  "$unpacked/usr/share/doc/solar_demo/README.md" "$unpacked/usr/share/doc/solar_demo/docs/how-it-works.md"; do
+  "$docs/README.md" "$docs/README.Debian" "$docs/copyright" "$docs/changelog.gz" "$docs/docs/how-it-works.md"; do
   [ -e "$file" ] || fail "the package lacks ${file#"$unpacked"}"
 done
 
+# One version: the newest CHANGELOG.md entry, the program's --version, the package, the manual page's
+# header and the packaged changelog.
+version=$(sed -nE 's/^## ([^ ]+) \(.*/\1/p' "$root/CHANGELOG.md" | head -n 1)
+[ -n "$version" ] || fail "CHANGELOG.md has no entry"
 [ "$(env -u DISPLAY "$program" --version)" = "solar_demo $version" ] || fail "--version does not print $version"
+[ "$(dpkg-deb --field "$deb" Version)" = "$version" ] || fail "the package's version is not $version"
+zgrep -q "^\.TH SOLAR_DEMO 1 .* \"solar_demo $version\"" "$manual" || fail "the manual page's header lacks $version"
+zcat "$docs/changelog.gz" | head -n 1 | grep -qF "solar-demo ($version)" || fail "the changelog does not start at $version"
+echo "version $version everywhere"
+
 env -u DISPLAY "$program" --help >"$work/help.txt" || fail "--help did not exit 0"
 grep -q "^Usage: solar_demo" "$work/help.txt" || fail "--help prints no usage"
 
@@ -52,9 +66,27 @@ readme_keys=$({
   grep -oE '^\| (space|Escape) ' "$work/readme_keys.md" | tr -d '| '
 } | sort -u)
 # Every key tagged in the manual page's KEYS section: the bold words of the tag after each .TP.
-manual_keys=$(sed -n '/^\.SH KEYS/,/^\.SH [^K]/p' "$manual" | awk '
+manual_keys=$(zcat "$manual" | sed -n '/^\.SH KEYS/,/^\.SH [^K]/p' | awk '
   previous == ".TP" && /^\.BR? / { sub(/^\.BR? /, ""); gsub(/"[^"]*"/, " "); gsub(/\\-/, "-"); print }
   { previous = $0 }' | tr ' ' '\n' | grep . | sort -u)
 missing=$(comm -23 <(echo "$readme_keys") <(echo "$manual_keys"))
 [ -z "$missing" ] || fail "keys the README lists but the manual page does not: $(echo $missing)"
-echo "package check passed: $(echo "$readme_keys" | wc -l) keys of the README are in the manual page"
+echo "$(echo "$readme_keys" | wc -l) keys of the README are in the manual page"
+
+# The menu entry's StartupWMClass on both windows of the running program.
+wm_class=$(sed -n 's/^StartupWMClass=//p' "$desktop")
+[ -n "$wm_class" ] || fail "the menu entry names no StartupWMClass"
+[ -n "${DISPLAY:-}" ] || fail "no X display to run the program on"
+"$program" &
+program_pid=$!
+for title in "Mother Ship" "Scout Ship"; do
+  deadline=$((SECONDS + 60))
+  until class=$(xprop -name "$title" WM_CLASS 2>/dev/null) && [[ $class == WM_CLASS* ]]; do
+    kill -0 "$program_pid" 2>/dev/null || fail "the program ended before its \"$title\" window appeared"
+    [ $SECONDS -lt $deadline ] || fail "no \"$title\" window within 60 s"
+    sleep 0.1
+  done
+  [ "$class" = "WM_CLASS(STRING) = \"$wm_class\", \"$wm_class\"" ] || fail "\"$title\" has $class"
+done
+echo "both windows carry WM_CLASS $wm_class"
+echo "package check passed"

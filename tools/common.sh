@@ -1,4 +1,5 @@
 # Shared by the project's scripts: installs the Debian packages they need (only those missing, through sudo
+# SPDX-License-Identifier: MIT
 # when not root) and configures and builds the tree into build/.
 # shellcheck shell=bash
 
@@ -18,7 +19,7 @@ required_packages=(
 )
 # What the test script needs beyond that: the second compiler, and the tools that build and check the
 # Debian package.
-test_packages=(clang dpkg-dev file desktop-file-utils man-db)
+test_packages=(clang dpkg-dev file desktop-file-utils man-db lintian x11-utils)
 
 install_missing_packages() {
   local missing=() package
