@@ -4,13 +4,12 @@
 // and deletes everything on exit. It never reads files: image and model paths are carried but not opened.
 #include "demo.h"
 
-#include <GL/freeglut.h>
-#include <GL/glu.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
+
+#include "opengl.h"
 
 ship* ships[ship_count] = {};
 body* planet[body_count] = {};

@@ -3,62 +3,19 @@
 // Everything about the scene lives in the demo module; this file only talks to GLUT and hands events on.
 // Arguments go to glutInit, except --help and --version, which the shell answers itself. The process ends
 // with status 0 on Escape and with status 1 when the display is lost.
-#include <GL/freeglut.h>
-#include <GL/glx.h>
-#include <X11/Xlib.h>
-#include <unistd.h>
-
-#include <csignal>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "demo.h"
+#include "opengl.h"
+#include "platform.h"
 
 namespace {
 
 constexpr unsigned char escape_key = 27;
 constexpr int window_top_px = 100;
 constexpr int window_gap_px = 50;
-
-// When the X server goes away or one of the windows is destroyed under the program, Xlib's and freeglut's
-// default handlers call exit(), whose clean-up in freeglut can wait forever for a lock that the interrupted
-// GL call still holds. These say what happened in one line and end the process at once, running no clean-up.
-[[noreturn]] void end_without_display(const char* what, Display* display) {
-  std::fprintf(stderr, "solar_demo: %s on display %s; exiting\n", what,
-               display != nullptr ? DisplayString(display) : XDisplayName(nullptr));
-  _exit(1);
-}
-
-int on_connection_lost(Display* display) {
-  end_without_display("lost the connection to the X server", display);
-}
-
-int on_x_error(Display* display, XErrorEvent* error) {
-  char text[160] = "";
-  XGetErrorText(display, error->error_code, text, sizeof text);
-  char what[256];
-  std::snprintf(what, sizeof what, "X error \"%s\"", text);
-  end_without_display(what, display);
-}
-
-void on_glut_error(const char* format, va_list arguments) {
-  char text[256];
-  std::vsnprintf(text, sizeof text, format, arguments);
-  char what[300];
-  std::snprintf(what, sizeof what, "freeglut: %s", text);
-  end_without_display(what, nullptr);
-}
-
-// freeglut ignores the destruction of a window by another client: the window merely stops being drawn and
-// the program runs on without it. A question about the current window, asked every tick, turns that into
-// the X error handled above.
-void check_current_window_exists() {
-  Display* display = glXGetCurrentDisplay();
-  XWindowAttributes attributes;
-  if (display != nullptr) XGetWindowAttributes(display, glXGetCurrentDrawable(), &attributes);
-}
 
 void print_usage() {
   std::printf(
@@ -87,15 +44,6 @@ bool answer_own_options(int argc, char** argv) {
     }
   }
   return false;
-}
-
-void end_promptly_if_the_display_goes() {
-  // A write to the socket of a server that has gone would otherwise end the process by SIGPIPE, silently,
-  // before Xlib could report the broken connection.
-  std::signal(SIGPIPE, SIG_IGN);
-  XSetIOErrorHandler(on_connection_lost);
-  XSetErrorHandler(on_x_error);
-  glutInitErrorFunc(on_glut_error);
 }
 
 }  // namespace
@@ -144,29 +92,21 @@ void idle(int /*value*/) {
   }
   demo_idle(compute_timer_step_s(dt));
   glutSetWindow(mother_window);
-  check_current_window_exists();
+  platform_check_window();
   glutPostRedisplay();
   glutSetWindow(scout_window);
-  check_current_window_exists();
+  platform_check_window();
   glutPostRedisplay();
   glutTimerFunc(compute_timer_delay_ms(dt), idle, 0);
 }
 
 namespace {
 
-// Desktops tie a window to its menu entry (StartupWMClass) and so to its icon by the window's WM_CLASS, which
-// freeglut leaves unset. The new window's context is current, so its drawable is the window.
-void name_window_class() {
-  static char program_class[] = "solar_demo";
-  XClassHint hint = {program_class, program_class};
-  XSetClassHint(glXGetCurrentDisplay(), glXGetCurrentDrawable(), &hint);
-}
-
 int create_window(const char* title, int left_px) {
   glutInitWindowSize(disp_width, disp_height);
   glutInitWindowPosition(left_px, window_top_px);
   const int window = glutCreateWindow(title);
-  name_window_class();
+  platform_name_window();
   glutKeyboardFunc(keyboard_callback);
   glutDisplayFunc(display_callback);
   glutReshapeFunc(resize_callback);
@@ -177,8 +117,8 @@ int create_window(const char* title, int left_px) {
 
 int main(int argc, char** argv) {
   if (answer_own_options(argc, argv)) return 0;
+  platform_end_promptly_on_display_loss(argc, argv);
   glutInit(&argc, argv);
-  end_promptly_if_the_display_goes();
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
   mother_window = create_window(ship_titles[MOTHER_SHIP], 0);
   scout_window = create_window(ship_titles[SCOUT_SHIP], disp_width + window_gap_px);

@@ -4,6 +4,9 @@
 // body's index in the scene and its selection name, a ship_name the index of its ship and texture slot.
 #pragma once
 
+// First, so that Windows' RELATIVE macro is gone before the navigation modes are named (see opengl.h).
+#include "opengl.h"
+
 enum body_name {
   STARFIELD = 0,
   SUN = 1,

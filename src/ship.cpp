@@ -4,11 +4,9 @@
 // into a camera frame, and the box model drawn there. Everything but invert_pose composes on the GL stack.
 #include "ship.h"
 
-#include <GL/freeglut.h>
-#include <GL/glu.h>
-
 #include <cstring>
 
+#include "opengl.h"
 #include "solar_system.h"
 
 namespace {

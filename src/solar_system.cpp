@@ -1,18 +1,20 @@
 // SPDX-License-Identifier: MIT
-// The body's data, motion and world matrices. The random attributes come from the process's one drand48
-// stream, which nothing seeds, so every run builds the same scene: a constructor always takes seven draws and
-// set_parent one, and the scene set-up interleaves them in catalogue order.
+// The body's data, motion and world matrices. The random attributes come from the scene's one random stream
+// (scene_random.h), which nothing seeds, so every run builds the same scene: a constructor always takes seven
+// draws and set_parent one, and the scene set-up interleaves them in catalogue order.
 #include "solar_system.h"
-
-#include <GL/gl.h>
 
 #include <array>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
+
+#include "opengl.h"
+#include "scene_random.h"
 
 namespace {
 
+// The value of POSIX M_PI, which standard C++ does not provide (Windows hides it under -std=c++17).
+constexpr double pi = 3.14159265358979323846;
 constexpr float pluto_orbit_tilt_deg = 10.0f;
 
 constexpr int saturn_ring_count = 20;
@@ -32,7 +34,7 @@ constexpr double sphere_radius = 1.0;  // bodies are scaled to their radius befo
 const std::array<float, saturn_colour_count>& saturn_colour_offsets() {
   static const std::array<float, saturn_colour_count> offsets = [] {
     std::array<float, saturn_colour_count> drawn;
-    for (float& each : drawn) each = drand48();
+    for (float& each : drawn) each = scene_random();
     return drawn;
   }();
   return offsets;
@@ -75,7 +77,7 @@ ring_vertices compute_ring_vertices(float ring_radius) {
   ring_vertices strip;
   for (int i = 0; i < ring_vertex_count; ++i) {
     // The angle and the products in double, each coordinate rounded to float once.
-    const double a = i * 2 * M_PI / (ring_vertex_count - 1);
+    const double a = i * 2 * pi / (ring_vertex_count - 1);
     strip[3 * i] = static_cast<float>(ring_radius * std::cos(a));
     strip[3 * i + 1] = 0.0f;
     strip[3 * i + 2] = static_cast<float>(ring_radius * std::sin(a));
@@ -89,7 +91,7 @@ ring_vertices compute_ring_vertices(float ring_radius) {
 sphere_mesh compute_sphere_mesh() {
   float slice_sin[sphere_slices + 1], slice_cos[sphere_slices + 1];
   for (int i = 0; i < sphere_slices; ++i) {
-    const float angle = 2 * M_PI * i / sphere_slices;
+    const float angle = 2 * pi * i / sphere_slices;
     slice_sin[i] = std::sin(static_cast<double>(angle));
     slice_cos[i] = std::cos(static_cast<double>(angle));
   }
@@ -99,7 +101,7 @@ sphere_mesh compute_sphere_mesh() {
   float normal_sin[sphere_stacks + 1], normal_cos[sphere_stacks + 1];
   float ring_radius[sphere_stacks + 1], height[sphere_stacks + 1];
   for (int j = 0; j <= sphere_stacks; ++j) {
-    const float angle = M_PI * j / sphere_stacks;
+    const float angle = pi * j / sphere_stacks;
     normal_sin[j] = std::sin(static_cast<double>(angle));
     normal_cos[j] = std::cos(static_cast<double>(angle));
     ring_radius[j] = sphere_radius * std::sin(static_cast<double>(angle));
@@ -134,22 +136,22 @@ sphere_mesh compute_sphere_mesh() {
 body::body(body_name name, float radius, float spin_speed)
     : name(name), radius(radius), spin_speed(spin_speed) {
   // Each draw is a double; the arithmetic on it is double and the result stored as float.
-  float x = drand48() - 0.5;
+  float x = scene_random() - 0.5;
   float y = 1.0f;
-  float z = drand48() - 0.5;
+  float z = scene_random() - 0.5;
   // Sum of squares in float, its root in double, the divisions in float again.
   const float length = std::sqrt(static_cast<double>(x * x + y * y + z * z));
   spin_axis[0] = x / length;
   spin_axis[1] = y / length;
   spin_axis[2] = z / length;
-  spin_angle = drand48() * 360.0;
+  spin_angle = scene_random() * 360.0;
   if (name == STARFIELD) {
     spin_axis[0] = 0.0f;
     spin_axis[1] = 1.0f;
     spin_axis[2] = 0.0f;
   }
   has_texture = false;
-  for (float& channel : color) channel = drand48();
+  for (float& channel : color) channel = scene_random();
   if (name == SUN) {
     color[0] = 1.0f;
     color[1] = 1.0f;
@@ -158,14 +160,14 @@ body::body(body_name name, float radius, float spin_speed)
     color[0] = color[1] = color[2] = 0.0f;
   }
   orbit_radius = 0.0f;
-  orbit_angle = drand48() * 360.0;
+  orbit_angle = scene_random() * 360.0;
   orbit_speed = 0.0f;
 }
 
 void body::set_parent(body* new_parent, float new_orbit_radius, float new_orbit_speed) {
   parent = new_parent;
   orbit_radius = new_orbit_radius;
-  orbit_angle = drand48() * 360.0;
+  orbit_angle = scene_random() * 360.0;
   orbit_speed = new_orbit_speed;
   parent->children.push_back(this);
 }

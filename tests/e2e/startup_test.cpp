@@ -97,4 +97,15 @@ TEST(CommandLine, HelpAndVersionAnswerWithoutADisplay) {
   EXPECT_EQ(status, 0);
 }
 
+// freeglut's errors used to come with its own prefix before the windows existed, and to name $DISPLAY
+// rather than the display the program was told to use.
+TEST(CommandLine, AnUnreachableDisplayIsNamedInOneLineOfTheProgramsOwn) {
+  int status = -1;
+  const std::string message = output_without_display("-display :4093", status);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_EQ(message.rfind("solar_demo: ", 0), 0u) << message;
+  EXPECT_NE(message.find("on display :4093; exiting\n"), std::string::npos) << message;
+  EXPECT_EQ(message.find('\n'), message.size() - 1) << message;
+}
+
 }  // namespace

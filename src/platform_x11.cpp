@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: MIT
+// The shell's X11 side: a prompt, one-line exit when the X server or a window goes away or freeglut reports
+// an error, the windows' WM_CLASS, and the per-tick question that reveals a window destroyed by another
+// client. Every message names the display actually opened, or else the one asked for.
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <csignal>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "opengl.h"
+#include "platform.h"
+
+namespace {
+
+constexpr char program_class[] = "solar_demo";  // also the menu entry's StartupWMClass
+const char* requested_display = nullptr;        // from -display, or null for $DISPLAY
+
+// Xlib's and freeglut's default handlers call exit(), whose clean-up in freeglut can wait forever for a lock
+// that the interrupted GL call still holds. This says what happened in one line and ends the process at once,
+// running no clean-up.
+[[noreturn]] void end_without_display(const char* what, Display* display) {
+  const char* name = display != nullptr ? DisplayString(display) : XDisplayName(requested_display);
+  if (name[0] != '\0')
+    std::fprintf(stderr, "solar_demo: %s on display %s; exiting\n", what, name);
+  else
+    std::fprintf(stderr, "solar_demo: %s on no display (DISPLAY is not set); exiting\n", what);
+  std::_Exit(1);
+}
+
+int on_connection_lost(Display* display) {
+  end_without_display("lost the connection to the X server", display);
+}
+
+int on_x_error(Display* display, XErrorEvent* error) {
+  char text[160] = "";
+  XGetErrorText(display, error->error_code, text, sizeof text);
+  char what[256];
+  std::snprintf(what, sizeof what, "X error \"%s\"", text);
+  end_without_display(what, display);
+}
+
+// freeglut gives no way to its connection; once a window's context is current, GLX gives the display in use.
+void on_glut_error(const char* format, va_list arguments) {
+  char text[256];
+  std::vsnprintf(text, sizeof text, format, arguments);
+  char what[300];
+  std::snprintf(what, sizeof what, "freeglut: %s", text);
+  end_without_display(what, glXGetCurrentDisplay());
+}
+
+// The display glutInit will open: the value of the last -display, as Xlib reads it, else $DISPLAY.
+const char* find_requested_display(int argc, char** argv) {
+  const char* name = nullptr;
+  for (int i = 1; i + 1 < argc; ++i)
+    if (std::strcmp(argv[i], "-display") == 0) name = argv[i + 1];
+  return name;
+}
+
+}  // namespace
+
+void platform_end_promptly_on_display_loss(int argc, char** argv) {
+  requested_display = find_requested_display(argc, argv);
+  // A write to the socket of a server that has gone would otherwise end the process by SIGPIPE, silently,
+  // before Xlib could report the broken connection.
+  std::signal(SIGPIPE, SIG_IGN);
+  XSetIOErrorHandler(on_connection_lost);
+  XSetErrorHandler(on_x_error);
+  glutInitErrorFunc(on_glut_error);
+}
+
+// freeglut leaves WM_CLASS unset. The new window's context is current, so its drawable is the window.
+void platform_name_window() {
+  static char name[sizeof program_class];
+  std::memcpy(name, program_class, sizeof name);
+  XClassHint hint = {name, name};
+  XSetClassHint(glXGetCurrentDisplay(), glXGetCurrentDrawable(), &hint);
+}
+
+// freeglut ignores the destruction of a window by another client: the window merely stops being drawn and the
+// program runs on without it. Asking the server about the window turns that into the X error handled above.
+void platform_check_window() {
+  Display* display = glXGetCurrentDisplay();
+  XWindowAttributes attributes;
+  if (display != nullptr) XGetWindowAttributes(display, glXGetCurrentDrawable(), &attributes);
+}
