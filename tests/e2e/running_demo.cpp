@@ -8,16 +8,15 @@
 #include <cstdio>
 #include <vector>
 
+#include "scene_random.h"
+
 namespace e2e {
 
 colour body_colour(int body_index) {
-  // drand48 as glibc runs it from its initial, all-zero state.
-  uint64_t state = 0;
+  // The stream the program builds its scene from, from its unseeded state.
+  std::uint64_t state = 0;
   std::vector<double> draws;
-  for (int i = 0; i < 8 * 12; ++i) {
-    state = (0x5DEECE66Dull * state + 0xB) & ((1ull << 48) - 1);
-    draws.push_back(static_cast<double>(state) / static_cast<double>(1ull << 48));
-  }
+  for (int i = 0; i < 8 * 12; ++i) draws.push_back(compute_next_drand48(state));
   int first = 0;
   for (int b = 0; b < body_index; ++b) first += b == 0 ? 7 : 8;
   return {static_cast<float>(draws[first + 3]), static_cast<float>(draws[first + 4]),

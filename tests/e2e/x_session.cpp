@@ -71,7 +71,8 @@ virtual_display::~virtual_display() {
 }
 
 program::program(const std::string& path, const std::string& display,
-                 const std::vector<std::string>& environment, const std::string& error_file) {
+                 const std::vector<std::string>& environment, const std::string& error_file,
+                 const std::vector<std::string>& arguments) {
   pid_ = fork();
   if (pid_ == 0) {
     if (!error_file.empty()) {
@@ -80,7 +81,10 @@ program::program(const std::string& path, const std::string& display,
     }
     setenv("DISPLAY", display.c_str(), 1);
     for (const std::string& entry : environment) putenv(strdup(entry.c_str()));
-    execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
+    std::vector<char*> argv{const_cast<char*>(path.c_str())};
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    execv(path.c_str(), argv.data());
     _exit(127);
   }
   if (pid_ < 0) throw std::runtime_error("fork failed");
@@ -205,6 +209,13 @@ void save_ppm(const image& img, const std::string& path) {
 void move_pointer(Display* x, Window w, int px, int py) {
   const geometry g = window_geometry(x, w);
   XTestFakeMotionEvent(x, DefaultScreen(x), g.x + px, g.y + py, CurrentTime);
+  XSync(x, False);
+}
+
+void click(Display* x, Window w, int px, int py) {
+  move_pointer(x, w, px, py);
+  XTestFakeButtonEvent(x, 1, True, CurrentTime);
+  XTestFakeButtonEvent(x, 1, False, CurrentTime);
   XSync(x, False);
 }
 

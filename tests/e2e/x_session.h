@@ -40,12 +40,13 @@ class virtual_display {
   Display* connection_ = nullptr;
 };
 
-// The program under test, started on a display with the given extra environment ("NAME=value"); its
-// standard error goes to the named file when one is given, else where the test's goes.
+// The program under test, started on a display with the given extra environment ("NAME=value") and
+// arguments; its standard error goes to the named file when one is given, else where the test's goes.
 class program {
  public:
   program(const std::string& path, const std::string& display,
-          const std::vector<std::string>& environment = {}, const std::string& error_file = "");
+          const std::vector<std::string>& environment = {}, const std::string& error_file = "",
+          const std::vector<std::string>& arguments = {});
   ~program();
   program(const program&) = delete;
   program& operator=(const program&) = delete;
@@ -94,6 +95,8 @@ void save_ppm(const image& img, const std::string& path);
 
 // Moves the pointer to a point of the window's client area (window pixels from its top-left corner).
 void move_pointer(Display* x, Window w, int px, int py);
+// Moves the pointer there and clicks the first mouse button.
+void click(Display* x, Window w, int px, int py);
 // Presses and releases the key that types this keysym, with Shift when the keysym needs it.
 void press_keysym(Display* x, unsigned long keysym);
 // Types one character as a user would: the pointer must be over the window that should receive it.

@@ -1,0 +1,201 @@
+// SPDX-License-Identifier: MIT
+// The Windows build that tools/windows.sh makes, run under Wine on an X server of its own and held against
+// this process's own drawing of the same scene by the Linux build of the same code. Paused, both windows must
+// show the picture of one tick within a few pixels; "h" must add the overlay; after a click activates
+// "Mother Ship", a space over a planet must make the mother ship follow it and the overlay name it; Escape
+// must end it with status 0. A scene built from another random stream, a lost key or a wrong pick position
+// changes thousands of pixels.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "demo.h"
+#include "scene_windows.h"
+// After GoogleTest: Xlib's macros (None among them) would clash with its names.
+#include "x_session.h"
+
+namespace {
+
+using e2e::clock;
+using e2e::milliseconds;
+
+constexpr int size_px = scene_windows::size_px;
+constexpr auto window_deadline = milliseconds(120000);  // Wine starts in seconds, far slower when busy
+constexpr auto screen_deadline = milliseconds(60000);
+constexpr auto still_span = milliseconds(300);  // nine ticks without a change: the picture is paused
+constexpr int tick_ms = 33;
+// The two C runtimes' sine and cosine may round a ring vertex differently; a tick off moves the planets by
+// hundreds of pixels, another scene or a missing overlay by thousands.
+constexpr size_t tolerated_pixels = 40;
+
+size_t pixels_differing(const e2e::image& a, const e2e::image& b) {
+  if (a.width != b.width || a.height != b.height) return size_t(-1);
+  size_t count = 0;
+  for (size_t i = 0; i < a.rgb.size(); i += 3)
+    count += a.rgb[i] != b.rgb[i] || a.rgb[i + 1] != b.rgb[i + 1] || a.rgb[i + 2] != b.rgb[i + 2];
+  return count;
+}
+
+// The scene as the Linux build draws it, in this process's own windows on its own display.
+class linux_scene {
+ public:
+  linux_scene() {
+    char name[] = "solar_windows_tests";
+    char* argv[] = {name, nullptr};
+    scene_windows::create(1, argv, windows_);
+    draw(MOTHER_SHIP);
+    draw(SCOUT_SHIP);  // each window shows the other ship where that ship's camera last was
+  }
+  void tick() {
+    demo_idle(compute_timer_step_s(default_timer_period_ms));
+    ++ticks_;
+  }
+  int ticks() const { return ticks_; }
+  void key(unsigned char k, int x = size_px / 2, int y = size_px / 2) {
+    glutSetWindow(windows_[MOTHER_SHIP]);
+    demo_keyboard(k, x, y);
+  }
+  int pick(int x, int y) {
+    glutSetWindow(windows_[MOTHER_SHIP]);
+    return demo_pick(x, y);
+  }
+  // One frame of the window, top row first like an X image.
+  e2e::image draw(ship_name viewer) {
+    glutSetWindow(windows_[viewer]);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    demo_display();
+    glFinish();
+    std::vector<unsigned char> rows(3 * size_px * size_px);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, size_px, size_px, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
+    e2e::image img;
+    img.width = img.height = size_px;
+    for (int row = size_px - 1; row >= 0; --row)
+      img.rgb.insert(img.rgb.end(), &rows[3 * size_t(row) * size_px], &rows[3 * size_t(row + 1) * size_px]);
+    return img;
+  }
+  // Where a body's centre shows in the mother window, in GLUT's window pixels (origin top left).
+  std::array<int, 2> centre_in_mother_window(body_name b) {
+    draw(MOTHER_SHIP);
+    GLdouble model[16], projection[16], x, y, z;
+    for (int i = 0; i < 16; ++i) model[i] = ships[MOTHER_SHIP]->pose[i];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    const GLint viewport[4] = {0, 0, size_px, size_px};
+    const float* w = &planet[b]->world_pose[12];
+    gluProject(w[0], w[1], w[2], model, projection, viewport, &x, &y, &z);
+    return {int(x), size_px - int(y)};
+  }
+
+ private:
+  int windows_[ship_count];
+  int ticks_ = 1;  // the program's first tick runs before its first frame
+};
+
+class WindowsBuild : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::ifstream(SOLAR_WINDOWS_EXE).good()) {
+      if (std::getenv("CI") != nullptr)
+        FAIL() << SOLAR_WINDOWS_EXE << " is missing: tools/windows.sh makes it";
+      GTEST_SKIP() << "no Windows build: tools/windows.sh makes it";
+    }
+  }
+  e2e::image shot(Window w) { return e2e::capture(display.x(), w); }
+  // The picture once it has stood unchanged for several ticks.
+  e2e::image wait_until_still(Window w) {
+    e2e::image last = shot(w);
+    auto since = clock::now();
+    e2e::wait_until(screen_deadline, [&] {
+      e2e::image now = shot(w);
+      if (now == last) return clock::now() - since >= still_span;
+      last = std::move(now);
+      since = clock::now();
+      return false;
+    });
+    return last;
+  }
+  // Whether the picture differs from this build's by at most a few pixels; says by how many either way.
+  bool matches(Window w, ship_name viewer, const std::string& what) {
+    const e2e::image wine = wait_until_still(w), linux = scene.draw(viewer);
+    const size_t differing = pixels_differing(wine, linux);
+    std::printf("%s, %s window: %zu pixels differ from the Linux build\n", what.c_str(), ship_titles[viewer],
+                differing);
+    if (differing <= tolerated_pixels) return true;
+    e2e::save_ppm(wine, testing::TempDir() + "wine_" + what + ".ppm");
+    e2e::save_ppm(linux, testing::TempDir() + "linux_" + what + ".ppm");
+    return false;
+  }
+  e2e::virtual_display display;
+  const clock::time_point started = clock::now();
+  e2e::program wine{"/usr/bin/wine",
+                    display.name(),
+                    {"WINEPREFIX=" WINE_PREFIX, "WINEDEBUG=-all"},
+                    "",
+                    {SOLAR_WINDOWS_EXE}};
+  linux_scene scene;
+};
+
+TEST_F(WindowsBuild, UnderWineItDrawsAndAnswersAsTheLinuxBuildDoes) {
+  const Window mother = e2e::find_window(display.x(), "Mother Ship", window_deadline);
+  const Window scout = e2e::find_window(display.x(), "Scout Ship", window_deadline);
+  ASSERT_NE(mother, 0u) << "no Mother Ship window: " << wine.how_it_ended();
+  ASSERT_NE(scout, 0u) << "no Scout Ship window: " << wine.how_it_ended();
+  for (Window w : {mother, scout}) {
+    const e2e::geometry g = e2e::window_geometry(display.x(), w);
+    EXPECT_EQ(g.width, size_px);
+    EXPECT_EQ(g.height, size_px);
+  }
+
+  // Keys go to the active window, at first the last one created.
+  e2e::type_char(display.x(), 'p');
+  // Find the tick the program stopped at: it cannot have run more ticks than 33 ms periods have passed.
+  bool paused_tick_found = e2e::wait_until(screen_deadline, [&] {
+    const e2e::image paused = wait_until_still(mother);
+    const int most_ticks = int((clock::now() - started) / milliseconds(tick_ms)) + 1;
+    for (; scene.ticks() <= most_ticks; scene.tick())
+      if (pixels_differing(paused, scene.draw(MOTHER_SHIP)) <= tolerated_pixels)
+        return shot(mother) == paused;
+    return false;
+  });
+  ASSERT_TRUE(paused_tick_found) << "no tick of the Linux build draws the paused mother window";
+  scene.key('p');
+  std::printf("paused at tick %d\n", scene.ticks());
+  EXPECT_TRUE(matches(mother, MOTHER_SHIP, "paused"));
+  EXPECT_TRUE(matches(scout, SCOUT_SHIP, "paused"));
+
+  const e2e::image without_overlay = shot(mother);
+  e2e::type_char(display.x(), 'h');
+  scene.key('h');
+  ASSERT_TRUE(e2e::wait_until(screen_deadline, [&] { return !(shot(mother) == without_overlay); }))
+      << "\"h\" changed nothing";
+  EXPECT_TRUE(matches(mother, MOTHER_SHIP, "overlay"));
+
+  // A planet that a pick at its centre finds in the mother window, as this build picks.
+  body_name target = SUN;
+  std::array<int, 2> at{};
+  for (int b = MERCURY; b <= PLUTO && target == SUN; ++b) {
+    at = scene.centre_in_mother_window(body_name(b));
+    if (b != MOON && scene.pick(at[0], at[1]) == b) target = body_name(b);
+  }
+  ASSERT_NE(target, SUN) << "no planet to point at";
+  // The server hands Wine the click before the key, so the key finds "Mother Ship" active.
+  e2e::click(display.x(), mother, at[0], at[1]);
+  e2e::type_char(display.x(), ' ');
+  scene.key(' ', at[0], at[1]);
+  ASSERT_EQ(ships[MOTHER_SHIP]->geosynch_body, planet[target]);
+  EXPECT_TRUE(matches(mother, MOTHER_SHIP, std::string("following ") + demo_body_label(target)));
+
+  e2e::type_char(display.x(), 27);
+  const std::optional<int> status = wine.wait_exit(screen_deadline);
+  ASSERT_TRUE(status.has_value()) << "Escape did not end the program";
+  EXPECT_EQ(*status, 0);
+}
+
+}  // namespace
