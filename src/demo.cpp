@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The scene's owner: builds the bodies from the catalogue and the two ships, sets up each window's GL
-// context, advances the scene on the timer, draws a window's frame, runs the keyboard commands and picking,
-// and deletes everything on exit. It never reads files: image and model paths are carried but not opened.
+// context, advances the scene on the timer, draws a window's frame (the overlays over it come from
+// overlay.cpp), runs the command table and picking, and deletes everything on exit. It never reads files:
+// image and model paths are carried but not opened.
 #include "demo.h"
 
-#include <algorithm>
-#include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "opengl.h"
@@ -21,8 +19,6 @@ int pick_x = 0;
 int pick_y = 0;
 unsigned int glut_mother_ship_window = 0;
 unsigned int glut_scout_ship_window = 0;
-bool status_overlay_on = false;
-bool names_overlay_on = false;
 
 namespace {
 
@@ -146,145 +142,100 @@ void post_redisplay_of_both_windows() {
   glutPostRedisplay();
 }
 
-// The overlays are text over the finished frame, in window pixels with the origin at the bottom left, in
-// freeglut's fixed 8x13 font: 64 characters fill a 512-pixel line.
-void* const text_font = GLUT_BITMAP_8_BY_13;
-constexpr int text_line_px = 15;
-constexpr int text_margin_px = 6;
-constexpr int label_offset_px = 8;  // a name sits this far right of and above its body's centre
-constexpr GLfloat text_colour[3] = {1.0f, 1.0f, 0.6f};
+// One row of the demo's command table: the keys, how --help and the status overlay write them and what they
+// do, and the action, told which of the keys was pressed and where the pointer was. The digits act only in
+// GEOSYNCH, so their help goes with that mode's keys; Escape is the shell's and has no action here.
+struct command {
+  const char* keys;
+  const char* label;
+  const char* help;
+  void (*act)(int which, int x, int y);
+  bool geosynch_only = false;
+};
 
-constexpr const char* command_keys_help =
-    "</>: scout/mother  l/r: LOOKAT/RELATIVE  g: Earth  space: pick\n"
-    "p/P: pause/resume  m: reset  h: help  n: names  Esc: quit";
-constexpr const char* lookat_keys_help =
-    "x y z/X Y Z: eye +/-  a b c/A B C: target  d e f/D E F: up\n"
-    "=/-: step x1.5 / x0.666";
-constexpr const char* relative_keys_help =
-    "q/e: turn right/left  x/c: nose down/up  a/d: roll right/left\n"
-    "w/s: forward/back  =/-: step x1.5 / x0.666";
-constexpr const char* geosynch_keys_help =
-    "w/s: closer/farther  1-9: follow Mercury ... Pluto\n"
-    "=/-: step x1.5 / x0.666";
+const std::vector<command> command_table = {
+    {"<>", "</>", "scout/mother",
+     [](int which, int, int) { active_ship = which == 0 ? SCOUT_SHIP : MOTHER_SHIP; }},
+    {"lr", "l/r", "LOOKAT/RELATIVE",
+     [](int which, int, int) { ships[active_ship]->set_mode(which == 0 ? LOOKAT : RELATIVE, nullptr); }},
+    {"g", "g", "Earth", [](int, int, int) { follow(EARTH); }},
+    {" ", "space", "pick", [](int, int x, int y) { follow_if_planet(demo_pick(x, y)); }},
+    {"123456789", "1-9", "follow Mercury ... Pluto",
+     [](int which, int, int) {
+       if (ships[active_ship]->get_mode() == GEOSYNCH) follow(planet_by_digit[which]);
+     },
+     true},
+    {"pP", "p/P", "pause/resume", [](int which, int, int) { frozen = which == 0; }},
+    {"m", "m", "reset", [](int, int, int) { demo_reset_ships(); }},
+    {"h", "h", "help", [](int, int, int) { status_overlay_on = !status_overlay_on; }},
+    {"n", "n", "names", [](int, int, int) { names_overlay_on = !names_overlay_on; }},
+    {"\x1b", "Esc", "quit", nullptr},
+};
 
-constexpr const char* mode_names[] = {"LOOKAT", "RELATIVE", "GEOSYNCH"};
-
-// Sets all the state text needs and a pixel projection. The depth test is switched back on afterwards
-// because nothing else in a frame switches it on; lighting and texturing are set anew by every drawing.
-void begin_text(int width, int height) {
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  gluOrtho2D(0, width, 0, height);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
-  glDisable(GL_LIGHTING);
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_DEPTH_TEST);
-  glColor3fv(text_colour);
+// Runs the command whose row holds the key; false when no row does.
+bool run_command(unsigned char key, int x, int y) {
+  for (const command& row : command_table)
+    for (int which = 0; row.keys[which] != '\0'; ++which)
+      if (static_cast<unsigned char>(row.keys[which]) == key) {
+        if (row.act != nullptr) row.act(which, x, y);
+        return true;
+      }
+  return false;
 }
 
-void end_text() {
-  glEnable(GL_DEPTH_TEST);
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  glPopMatrix();
-}
-
-// Draws the lines of text from (x, top_y) downwards.
-void draw_lines(int x, int top_y, const std::string& text) {
-  int line = 0;
-  size_t start = 0;
-  while (start <= text.size()) {
-    const size_t end = std::min(text.find('\n', start), text.size());
-    glRasterPos2i(x, top_y - line * text_line_px);
-    glutBitmapString(text_font,
-                     reinterpret_cast<const unsigned char*>(text.substr(start, end - start).c_str()));
-    ++line;
-    start = end + 1;
+// Rows written "label: help", two spaces apart, as many to a line as fit the overlay's 64 columns.
+constexpr size_t help_columns = 64;
+class help_lines {
+ public:
+  void add(const char* label, const char* help) {
+    const std::string item = std::string(label) + ": " + help;
+    if (!line_.empty() && line_.size() + 2 + item.size() > help_columns) {
+      text_ += line_ + "\n";
+      line_.clear();
+    }
+    line_ += (line_.empty() ? "" : "  ") + item;
   }
+  std::string text() const { return text_ + line_; }
+
+ private:
+  std::string text_, line_;
+};
+
+std::string compute_command_help() {
+  help_lines lines;
+  for (const command& row : command_table)
+    if (!row.geosynch_only) lines.add(row.label, row.help);
+  return lines.text();
 }
 
-int count_lines(const std::string& text) {
-  return 1 + static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-}
-
-std::string compute_status_text(ship_name window) {
-  const ship& s = *ships[window];
-  char step[32];
-  const float steps[] = {s.lookat_speed, s.relative_speed, s.geosynch_speed};
-  std::snprintf(step, sizeof step, "%g", steps[s.get_mode()]);
-  std::string text =
-      std::string(ship_titles[window]) + (active_ship == window ? ", has the keys" : "") + "\n";
-  text += std::string(mode_names[s.get_mode()]) + ", step " + step;
-  if (s.get_mode() == GEOSYNCH && s.geosynch_body != nullptr)
-    text += std::string("\nfollowing ") + demo_body_label(s.geosynch_body->name);
-  if (frozen) text += "\npaused";
-  return text;
-}
-
-// The window's ship and its state at the top left; the active ship's keys and the commands at the bottom.
-void draw_status_overlay(ship_name window, int height) {
-  draw_lines(text_margin_px, height - text_margin_px - text_line_px, compute_status_text(window));
-  const std::string keys =
-      std::string(demo_mode_keys_help(ships[active_ship]->get_mode())) + "\n" + demo_command_keys_help();
-  draw_lines(text_margin_px, text_margin_px + (count_lines(keys) - 1) * text_line_px, keys);
-}
-
-// Writes a name beside a world point seen by the viewer, if the point lies in front of the camera and inside
-// the window.
-void draw_label(const char* label, const float* world, const ship& viewer, const double* projection,
-                const int* viewport) {
-  const float* v = viewer.pose;
-  const double eye_z = v[2] * world[0] + v[6] * world[1] + v[10] * world[2] + v[14];
-  if (eye_z >= -near_plane) return;
-  double model[16], x, y, z;
-  for (int i = 0; i < 16; ++i) model[i] = v[i];
-  if (!gluProject(world[0], world[1], world[2], model, projection, viewport, &x, &y, &z)) return;
-  if (x < 0 || y < 0 || x >= viewport[2] || y >= viewport[3]) return;
-  glRasterPos2i(static_cast<int>(x) + label_offset_px, static_cast<int>(y) + label_offset_px);
-  glutBitmapString(text_font, reinterpret_cast<const unsigned char*>(label));
-}
-
-// Every body but the star-field, whose centre is the sun's, and the other ship where its camera is.
-void draw_names_overlay(ship_name viewer, const double* projection, const int* viewport) {
-  for (int b = SUN; b < body_count; ++b)
-    draw_label(demo_body_label(body_name(b)), &planet[b]->world_pose[12], *ships[viewer], projection,
-               viewport);
-  const ship_name other = ship_name((viewer + 1) % ship_count);
-  float camera[16];
-  std::memcpy(camera, ships[other]->pose, sizeof camera);
-  ships[other]->invert_pose(camera);
-  draw_label(ship_titles[other], &camera[12], *ships[viewer], projection, viewport);
-}
-
-// Never in the selection pass, so that the text cannot change what a pick finds.
-void draw_overlays(ship_name viewer, int width, int height) {
-  if (!status_overlay_on && !names_overlay_on) return;
-  GLdouble projection[16];
-  glGetDoublev(GL_PROJECTION_MATRIX, projection);
-  const int viewport[4] = {0, 0, width, height};
-  begin_text(width, height);
-  if (names_overlay_on) draw_names_overlay(viewer, projection, viewport);
-  if (status_overlay_on) draw_status_overlay(viewer, height);
-  end_text();
+std::string compute_mode_help(navigation_mode mode) {
+  help_lines lines;
+  for (const key_binding& row : ship_key_table(mode)) lines.add(row.label, row.help);
+  if (mode == GEOSYNCH)
+    for (const command& row : command_table)
+      if (row.geosynch_only) lines.add(row.label, row.help);
+  return lines.text();
 }
 
 }  // namespace
 
 const char* demo_body_label(body_name b) { return body_catalogue[b].label; }
 
-const char* demo_command_keys_help() { return command_keys_help; }
+const char* demo_command_keys_help() {
+  static const std::string help = compute_command_help();
+  return help.c_str();
+}
 
 const char* demo_mode_keys_help(navigation_mode mode) {
-  switch (mode) {
-    case LOOKAT: return lookat_keys_help;
-    case RELATIVE: return relative_keys_help;
-    case GEOSYNCH: return geosynch_keys_help;
-  }
-  return "";
+  static const std::string help[] = {compute_mode_help(LOOKAT), compute_mode_help(RELATIVE),
+                                     compute_mode_help(GEOSYNCH)};
+  return mode >= LOOKAT && mode <= GEOSYNCH ? help[mode].c_str() : "";
+}
+
+std::vector<std::string> demo_command_keys() {
+  std::vector<std::string> keys;
+  for (const command& row : command_table) keys.emplace_back(row.keys);
+  return keys;
 }
 
 void demo_set_window_ids(unsigned int mother, unsigned int scout) {
@@ -350,37 +301,12 @@ void demo_display() {
   const render_mode pass = is_picking ? SELECT : RENDER;
   planet[STARFIELD]->render(viewer, pass);
   ships[(viewer + 1) % ship_count]->draw_camera(pass);
-  if (pass == RENDER) draw_overlays(viewer, width, height);
+  if (pass == RENDER) overlay_draw(viewer, width, height);
 }
 
 void demo_keyboard(unsigned char key, int x, int y) {
   if (!demo_initialized) return;
-  ship* const active = ships[active_ship];
-  switch (key) {
-    case ' ': follow_if_planet(demo_pick(x, y)); break;
-    case '1':
-    case '2':
-    case '3':
-    case '4':
-    case '5':
-    case '6':
-    case '7':
-    case '8':
-    case '9':
-      if (active->get_mode() == GEOSYNCH) follow(planet_by_digit[key - '1']);
-      break;
-    case '<': active_ship = SCOUT_SHIP; break;
-    case '>': active_ship = MOTHER_SHIP; break;
-    case 'g': follow(EARTH); break;
-    case 'l': active->set_mode(LOOKAT, nullptr); break;
-    case 'r': active->set_mode(RELATIVE, nullptr); break;
-    case 'm': demo_reset_ships(); break;
-    case 'p': frozen = true; break;
-    case 'P': frozen = false; break;
-    case 'h': status_overlay_on = !status_overlay_on; break;
-    case 'n': names_overlay_on = !names_overlay_on; break;
-    default: active->handle_keyboard(key); break;
-  }
+  if (!run_command(key, x, y)) ships[active_ship]->handle_keyboard(key);
   post_redisplay_of_both_windows();
 }
 

@@ -4,6 +4,10 @@
 // with the frame drawing, the keyboard commands and the tests.
 #pragma once
 
+#include <string>
+#include <vector>
+
+#include "overlay.h"
 #include "scene_names.h"
 #include "ship.h"
 #include "solar_system.h"
@@ -18,8 +22,6 @@ extern int pick_x;                // pick position, window pixels from the left 
 extern int pick_y;                // pick position, window pixels from the top edge
 extern unsigned int glut_mother_ship_window;  // GLUT window id of "Mother Ship"
 extern unsigned int glut_scout_ship_window;   // GLUT window id of "Scout Ship"
-extern bool status_overlay_on;                // "h": each window's ship, mode, step and keys as text
-extern bool names_overlay_on;                 // "n": each body's name beside it
 
 // The frame timer's period in milliseconds: the float nearest to 100/3.
 constexpr float default_timer_period_ms = 33.333332f;
@@ -54,7 +56,9 @@ void demo_cleanup();
 
 // The name a person knows the body by, from the body catalogue.
 const char* demo_body_label(body_name b);
-// The keys as the status overlay and --help list them: the demo's commands, and one mode's ship keys. Each is
-// a few lines separated by newlines.
+// The keys as the status overlay and --help list them, from the command table and a mode's key table
+// (ship_key_table): the demo's commands, and one mode's keys. Each is a few lines separated by newlines.
 const char* demo_command_keys_help();
 const char* demo_mode_keys_help(navigation_mode mode);
+// Every row of the command table as its keys, Escape's (which the shell takes) included.
+std::vector<std::string> demo_command_keys();

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The shell: process entry, the two GLUT windows and their callbacks, and the fixed-step frame timer.
 // Everything about the scene lives in the demo module; this file only talks to GLUT and hands events on.
-// Arguments go to glutInit, except --help and --version, which the shell answers itself. The process ends
-// with status 0 on Escape and with status 1 when the display is lost.
+// Arguments go to glutInit, except --help and --version, which the shell answers itself; any that GLUT does
+// not take either is named on stderr and ignored. The process ends with status 0 on Escape and with status 1
+// when the display is lost.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -44,6 +45,13 @@ bool answer_own_options(int argc, char** argv) {
     }
   }
   return false;
+}
+
+// glutInit takes out of argv the options it knows; what is left is known to nobody, most likely mistyped.
+void name_ignored_arguments(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    std::fprintf(stderr, "solar_demo: ignoring \"%s\": neither the program nor GLUT knows it (see --help)\n",
+                 argv[i]);
 }
 
 }  // namespace
@@ -119,6 +127,7 @@ int main(int argc, char** argv) {
   if (answer_own_options(argc, argv)) return 0;
   platform_end_promptly_on_display_loss(argc, argv);
   glutInit(&argc, argv);
+  name_ignored_arguments(argc, argv);
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
   mother_window = create_window(ship_titles[MOTHER_SHIP], 0);
   scout_window = create_window(ship_titles[SCOUT_SHIP], disp_width + window_gap_px);

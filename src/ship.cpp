@@ -143,6 +143,81 @@ void ship::decrease_speed() {
   }
 }
 
+namespace {
+
+// The unit step of key `which` in a row of keys written "+x -x +y -y +z -z", as the LOOKAT rows are.
+void unit_step(int which, float& dx, float& dy, float& dz) {
+  float step[3] = {0, 0, 0};
+  step[which / 2] = which % 2 == 0 ? 1.0f : -1.0f;
+  dx = step[0];
+  dy = step[1];
+  dz = step[2];
+}
+
+// Lower case adds one step along a world axis, upper case takes one away.
+const std::vector<key_binding> lookat_keys = {
+    {"xXyYzZ", "x y z/X Y Z", "eye +/-",
+     [](ship& s, int which) {
+       float dx, dy, dz;
+       unit_step(which, dx, dy, dz);
+       s.move_lookat_eye(dx, dy, dz);
+     }},
+    {"aAbBcC", "a b c/A B C", "target",
+     [](ship& s, int which) {
+       float dx, dy, dz;
+       unit_step(which, dx, dy, dz);
+       s.move_lookat_origin(dx, dy, dz);
+     }},
+    {"dDeEfF", "d e f/D E F", "up",
+     [](ship& s, int which) {
+       float dx, dy, dz;
+       unit_step(which, dx, dy, dz);
+       s.move_lookat_up(dx, dy, dz);
+     }},
+    {"=-", "=/-", "step x1.5 / x0.666",
+     [](ship& s, int which) { which == 0 ? s.increase_speed() : s.decrease_speed(); }},
+};
+
+// Each pair turns one way and back about one of the camera's own axes, or steps forward and back.
+const std::vector<key_binding> relative_keys = {
+    {"qe", "q/e", "turn right/left",
+     [](ship& s, int which) { s.move_relative_roll(which == 0 ? 1 : -1, 0, 0); }},
+    {"xc", "x/c", "nose down/up",
+     [](ship& s, int which) { s.move_relative_roll(0, which == 0 ? 1 : -1, 0); }},
+    {"ad", "a/d", "roll right/left",
+     [](ship& s, int which) { s.move_relative_roll(0, 0, which == 0 ? 1 : -1); }},
+    {"ws", "w/s", "forward/back", [](ship& s, int which) { s.move_relative_Z(which == 0 ? 1 : -1); }},
+    {"=-", "=/-", "step x1.5 / x0.666",
+     [](ship& s, int which) { which == 0 ? s.increase_speed() : s.decrease_speed(); }},
+};
+
+// "w" closes in on the followed body and "s" backs away, as in RELATIVE, though the signs differ.
+const std::vector<key_binding> geosynch_keys = {
+    {"ws", "w/s", "closer/farther", [](ship& s, int which) { s.move_geosynch_Z(which == 0 ? -1 : 1); }},
+    {"=-", "=/-", "step x1.5 / x0.666",
+     [](ship& s, int which) { which == 0 ? s.increase_speed() : s.decrease_speed(); }},
+};
+
+const std::vector<key_binding> no_keys;
+
+// Runs the row that holds the key, if any does.
+void act_on_key(const std::vector<key_binding>& table, ship& s, unsigned char key) {
+  for (const key_binding& row : table)
+    for (int which = 0; row.keys[which] != '\0'; ++which)
+      if (static_cast<unsigned char>(row.keys[which]) == key) return row.act(s, which);
+}
+
+}  // namespace
+
+const std::vector<key_binding>& ship_key_table(navigation_mode mode) {
+  switch (mode) {
+    case LOOKAT: return lookat_keys;
+    case RELATIVE: return relative_keys;
+    case GEOSYNCH: return geosynch_keys;
+  }
+  return no_keys;
+}
+
 void ship::handle_keyboard(unsigned char key) {
   switch (mode) {
     case LOOKAT: handle_key_lookat(key); break;
@@ -151,59 +226,11 @@ void ship::handle_keyboard(unsigned char key) {
   }
 }
 
-// Lower case adds one step along a world axis, upper case takes one away.
-void ship::handle_key_lookat(unsigned char key) {
-  switch (key) {
-    case 'x': move_lookat_eye(1, 0, 0); break;
-    case 'X': move_lookat_eye(-1, 0, 0); break;
-    case 'y': move_lookat_eye(0, 1, 0); break;
-    case 'Y': move_lookat_eye(0, -1, 0); break;
-    case 'z': move_lookat_eye(0, 0, 1); break;
-    case 'Z': move_lookat_eye(0, 0, -1); break;
-    case 'a': move_lookat_origin(1, 0, 0); break;
-    case 'A': move_lookat_origin(-1, 0, 0); break;
-    case 'b': move_lookat_origin(0, 1, 0); break;
-    case 'B': move_lookat_origin(0, -1, 0); break;
-    case 'c': move_lookat_origin(0, 0, 1); break;
-    case 'C': move_lookat_origin(0, 0, -1); break;
-    case 'd': move_lookat_up(1, 0, 0); break;
-    case 'D': move_lookat_up(-1, 0, 0); break;
-    case 'e': move_lookat_up(0, 1, 0); break;
-    case 'E': move_lookat_up(0, -1, 0); break;
-    case 'f': move_lookat_up(0, 0, 1); break;
-    case 'F': move_lookat_up(0, 0, -1); break;
-    case '=': increase_speed(); break;
-    case '-': decrease_speed(); break;
-    default: break;
-  }
-}
+void ship::handle_key_lookat(unsigned char key) { act_on_key(lookat_keys, *this, key); }
 
-void ship::handle_key_relative(unsigned char key) {
-  switch (key) {
-    case 'q': move_relative_roll(1, 0, 0); break;
-    case 'e': move_relative_roll(-1, 0, 0); break;
-    case 'x': move_relative_roll(0, 1, 0); break;
-    case 'c': move_relative_roll(0, -1, 0); break;
-    case 'a': move_relative_roll(0, 0, 1); break;
-    case 'd': move_relative_roll(0, 0, -1); break;
-    case 'w': move_relative_Z(1); break;
-    case 's': move_relative_Z(-1); break;
-    case '=': increase_speed(); break;
-    case '-': decrease_speed(); break;
-    default: break;
-  }
-}
+void ship::handle_key_relative(unsigned char key) { act_on_key(relative_keys, *this, key); }
 
-// "w" closes in on the followed body and "s" backs away, as in RELATIVE, though the signs differ.
-void ship::handle_key_geosynch(unsigned char key) {
-  switch (key) {
-    case 'w': move_geosynch_Z(-1); break;
-    case 's': move_geosynch_Z(1); break;
-    case '=': increase_speed(); break;
-    case '-': decrease_speed(); break;
-    default: break;
-  }
-}
+void ship::handle_key_geosynch(unsigned char key) { act_on_key(geosynch_keys, *this, key); }
 
 void ship::apply_camera() {
   switch (mode) {

@@ -10,6 +10,18 @@
 #include "scene_names.h"
 
 class body;
+class ship;
+
+// One row of a navigation mode's key table: the keys, how --help and the status overlay write them and what
+// they do, and the action, told which of the keys was pressed (its index in keys).
+struct key_binding {
+  const char* keys;
+  const char* label;
+  const char* help;
+  void (*act)(ship& s, int which);
+};
+// A mode's key table, the one place its keys are defined; empty for a value that is no mode.
+const std::vector<key_binding>& ship_key_table(navigation_mode mode);
 
 class ship {
  public:
@@ -36,7 +48,7 @@ class ship {
   void increase_speed();
   void decrease_speed();
 
-  // Interprets a key with the table of the current mode; keys outside it are ignored.
+  // Interprets a key with the table of the current mode (ship_key_table); keys outside it are ignored.
   void handle_keyboard(unsigned char key);
   void handle_key_lookat(unsigned char key);
   void handle_key_relative(unsigned char key);
