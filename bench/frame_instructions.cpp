@@ -2,11 +2,13 @@
 // Instruction counts of steady frames and picks, for callgrind: builds the scene in two windows like the
 // program's, warms both up, then draws a fixed number of frames of each window and a fixed number of picks
 // inside the two functions that tools/frame_instructions.sh tells callgrind to count. Uses only the demo
-// module's entry points, so the same driver can be built against an older revision to compare.
+// module's entry points, so the same driver can be built against an older revision to compare. A second
+// argument, "overlays", turns both overlays on first.
 #include <GL/freeglut.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "demo.h"
 #include "scene_windows.h"
@@ -39,6 +41,9 @@ extern "C" __attribute__((noinline)) void measured_picks(int picks) {
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::atoi(argv[1]) : 10;
+  if (argc > 2 && std::string(argv[2]) == "overlays") status_overlay_on = names_overlay_on = true;
+  if (argc > 2 && std::string(argv[2]) == "status") status_overlay_on = true;
+  if (argc > 2 && std::string(argv[2]) == "names") names_overlay_on = true;
   scene_windows::create(argc, argv, windows);
   // The driver compiles shader variants in the first frames and picks: leave them out of the counts.
   draw_rounds(5);

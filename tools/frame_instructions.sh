@@ -3,7 +3,8 @@
 # Counts with callgrind the instructions of one steady frame and of one pick (Mesa's software renderer on one
 # thread, 512x512 windows), for the working tree and, when a git revision is given, for that revision built
 # from a temporary worktree with the same driver, side by side in one run. Instruction counts do not depend on
-# what else the machine is doing. Usage: tools/frame_instructions.sh [REVISION] [ROUNDS, default 10]
+# what else the machine is doing. The working tree is also counted with both overlays on.
+# Usage: tools/frame_instructions.sh [REVISION] [ROUNDS, default 10]
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -28,13 +29,13 @@ build_driver_for() { # revision
   echo "$work/driver"
 }
 
-# Prints instructions per frame and per pick.
-count() { # driver
+# Prints instructions per frame and per pick; a second argument goes to the driver ("overlays").
+count() { # driver [overlays]
   local out="$work/callgrind.out"
   LP_NUM_THREADS=0 valgrind --tool=callgrind --collect-atstart=no --toggle-collect=measured_frames \
-    --callgrind-out-file="$out.frames" "$1" "$rounds" >/dev/null 2>&1
+    --callgrind-out-file="$out.frames" "$1" "$rounds" ${2:-} >/dev/null 2>&1
   LP_NUM_THREADS=0 valgrind --tool=callgrind --collect-atstart=no --toggle-collect=measured_picks \
-    --callgrind-out-file="$out.picks" "$1" "$rounds" >/dev/null 2>&1
+    --callgrind-out-file="$out.picks" "$1" "$rounds" ${2:-} >/dev/null 2>&1
   local frames picks
   frames=$(awk '/^summary:/ { print $2 }' "$out.frames")
   picks=$(awk '/^summary:/ { print $2 }' "$out.picks")
@@ -44,6 +45,9 @@ count() { # driver
 read -r frame pick <<<"$(count "$build_dir/bench/frame_instructions")"
 printf '%-24s %16s %16s\n' "build" "instr./frame" "instr./pick"
 printf '%-24s %16d %16d\n' "working tree" "$frame" "$pick"
+read -r overlay_frame overlay_pick <<<"$(count "$build_dir/bench/frame_instructions" overlays)"
+printf '%-24s %16d %16d\n' "  with both overlays on" "$overlay_frame" "$overlay_pick"
+awk -v a="$overlay_frame" -v b="$frame" 'BEGIN { printf "overlays on / off: frame %.4f\n", a / b }'
 if [ -n "$revision" ]; then
   read -r base_frame base_pick <<<"$(count "$(build_driver_for "$revision")")"
   printf '%-24s %16d %16d\n' "$revision" "$base_frame" "$base_pick"

@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: MIT
 // Renders the README's picture tour: both windows at start-up, over Earth after "g", following Saturn from
-// 15 units after a pick, flying in RELATIVE, and with the overlays on. The keys go through the program's own
-// command table and the scene moves by a fixed number of ticks between pictures, so every run writes the same
-// pictures, byte for byte. Writes binary PPM files named <step>_<mother|scout>.ppm into the folder given.
+// 15 units after a pick, flying in RELATIVE, and over Earth again with the overlays on. The keys go through
+// the program's own command table and the scene moves by a fixed number of ticks between pictures, so every
+// run writes the same pictures, byte for byte. Writes binary PPM files named <step>_<mother|scout>.ppm into
+// the folder given, and for the guide a picture of a pick, its region and the body found marked
+// (picking_mother.ppm), and the scene graph as Graphviz's dot language (scene_graph.dot).
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
+#include <cmath>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,10 +27,13 @@ void advance(int ticks) {
   for (int i = 0; i < ticks; ++i) demo_idle(compute_timer_step_s(default_timer_period_ms));
 }
 
-std::vector<unsigned char> draw(int window) {
+// One frame of the window, with whatever `over` draws on top of it.
+std::vector<unsigned char> draw(
+    int window, const std::function<void()>& over = [] {}) {
   glutSetWindow(window);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   demo_display();
+  over();
   glFinish();
   std::vector<unsigned char> rgb(3 * window_size_px * window_size_px);
   glReadBuffer(GL_BACK);
@@ -61,18 +68,93 @@ void type(const std::string& keys, int x = window_size_px / 2, int y = window_si
   }
 }
 
-// Where Saturn's centre shows in the mother window, in GLUT's pixels from the top left.
-void find_saturn(int& x, int& y) {
+// Where a body's centre shows in the mother window, in GLUT's pixels from the top left, as the names overlay
+// finds it.
+void find_body(body_name b, int& x, int& y) {
   draw(windows[MOTHER_SHIP]);
-  GLdouble model[16], projection[16], wx, wy, wz;
-  GLint viewport[4];
-  for (int i = 0; i < 16; ++i) model[i] = ships[MOTHER_SHIP]->pose[i];
+  GLdouble projection[16];
   glGetDoublev(GL_PROJECTION_MATRIX, projection);
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  const float* centre = &planet[SATURN]->world_pose[12];
-  gluProject(centre[0], centre[1], centre[2], model, projection, viewport, &wx, &wy, &wz);
-  x = static_cast<int>(wx);
-  y = viewport[3] - static_cast<int>(wy);
+  const int viewport[4] = {0, 0, window_size_px, window_size_px};
+  const float* centre = &planet[b]->world_pose[12];
+  const auto at =
+      compute_window_point({centre[0], centre[1], centre[2]}, ships[MOTHER_SHIP]->pose, projection, viewport);
+  x = at ? static_cast<int>((*at)[0]) : 0;
+  y = at ? window_size_px - static_cast<int>((*at)[1]) : 0;
+}
+
+// Marks, in window pixels from the top left, the 10x10 pick region around the pointer at (x, y_from_top)
+// and the body the pick found at (body_x, body_y_from_top), with a legend for each at the top left.
+void mark_pick(int x, int y_from_top, int picked, int body_x, int body_y_from_top) {
+  constexpr int half_region_px = 5, ring_px = 24, legend_left_px = 10, legend_line_px = 20;
+  const int y = window_size_px - y_from_top;
+  const int body_y = window_size_px - body_y_from_top;
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  gluOrtho2D(0, window_size_px, 0, window_size_px);
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  glDisable(GL_LIGHTING);
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_DEPTH_TEST);
+  glColor3f(1.0f, 0.25f, 0.25f);
+  glBegin(GL_LINE_LOOP);
+  glVertex2i(x - half_region_px, y - half_region_px);
+  glVertex2i(x + half_region_px, y - half_region_px);
+  glVertex2i(x + half_region_px, y + half_region_px);
+  glVertex2i(x - half_region_px, y + half_region_px);
+  glEnd();
+  glRasterPos2i(legend_left_px, window_size_px - legend_line_px);
+  glutBitmapString(GLUT_BITMAP_8_BY_13,
+                   reinterpret_cast<const unsigned char*>("red square: the pick region, 10 x 10 pixels"));
+  glColor3f(0.3f, 1.0f, 0.3f);
+  glBegin(GL_LINE_LOOP);
+  for (int i = 0; i < 48; ++i)
+    glVertex2f(body_x + ring_px * std::cos(i * 2 * 3.14159265 / 48),
+               body_y + ring_px * std::sin(i * 2 * 3.14159265 / 48));
+  glEnd();
+  const std::string found =
+      picked >= 0 ? std::string("green ring: the nearest hit, ") + demo_body_label(body_name(picked))
+                  : "green ring: no hit";
+  glRasterPos2i(legend_left_px, window_size_px - 2 * legend_line_px);
+  glutBitmapString(GLUT_BITMAP_8_BY_13, reinterpret_cast<const unsigned char*>(found.c_str()));
+  glEnable(GL_DEPTH_TEST);
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopMatrix();
+}
+
+bool take_pick_picture(const std::string& folder, int x, int y) {
+  glutSetWindow(windows[MOTHER_SHIP]);
+  const int picked = demo_pick(x, y);
+  int body_x = x, body_y = y;
+  if (picked >= 0) find_body(body_name(picked), body_x, body_y);
+  return write_ppm(folder + "/picking_mother.ppm",
+                   draw(windows[MOTHER_SHIP], [&] { mark_pick(x, y, picked, body_x, body_y); }));
+}
+
+// The scene graph as the program built it: each body under its parent, in the order the walks visit them,
+// filled with its own colour and labelled with its radius and orbit.
+bool write_scene_graph(const std::string& path) {
+  FILE* out = std::fopen(path.c_str(), "w");
+  if (out == nullptr) return false;
+  std::fprintf(out,
+               "digraph scene {\n  node [shape=box, style=\"rounded,filled\", fontname=\"Helvetica\"];\n");
+  std::fprintf(out, "  edge [fontname=\"Helvetica\", fontsize=10];\n");
+  for (int b = 0; b < body_count; ++b) {
+    const body& each = *planet[b];
+    const float* c = each.color;
+    const bool dark = 0.3 * c[0] + 0.6 * c[1] + 0.1 * c[2] < 0.5;
+    std::fprintf(out, "  b%d [label=\"%s\\nradius %g\", fillcolor=\"#%02x%02x%02x\", fontcolor=%s];\n", b,
+                 demo_body_label(body_name(b)), each.radius, int(c[0] * 255), int(c[1] * 255),
+                 int(c[2] * 255), dark ? "white" : "black");
+    for (const body* child : each.children)
+      std::fprintf(out, "  b%d -> b%d [label=\" orbit %g\"];\n", b, child->name, child->orbit_radius);
+  }
+  std::fprintf(out, "}\n");
+  return std::fclose(out) == 0;
 }
 
 }  // namespace
@@ -93,15 +175,17 @@ int main(int argc, char** argv) {
   type("m");
   advance(ticks_between_pictures);
   int x = 0, y = 0;
-  find_saturn(x, y);
+  find_body(SATURN, x, y);
+  written = take_pick_picture(folder, x, y) && written;
   type(" ", x, y);
   type("ssssssssss");  // back off to 15 units, outside the rings
   advance(ticks_between_pictures);
   written = take_pictures(folder, "saturn") && written;
   type("rqqqqqqqqqqwwwwwwwwwwwwxxxxx");
   written = take_pictures(folder, "relative") && written;
-  type("lhn");
+  type("ghn");
   written = take_pictures(folder, "overlays") && written;
+  written = write_scene_graph(folder + "/scene_graph.dot") && written;
   demo_cleanup();
   return written ? 0 : 1;
 }

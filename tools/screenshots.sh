@@ -2,11 +2,12 @@
 # SPDX-License-Identifier: MIT
 # Renders the picture tour of the README into docs/ as PNG files, on a virtual X server: both windows at
 # start-up, over Earth after "g", following Saturn after a pick with the space bar, flying in RELATIVE, and
-# with the overlays on; and the menu icon from one of them. The scene moves by a fixed number of ticks between pictures, so two runs write the
-# same files byte for byte. Needs ImageMagick, which it installs when missing.
+# with the overlays on; the menu icon from one of them; and the guide's figures, a pick marked on the
+# picture and the scene graph drawn by Graphviz. The scene moves by a fixed number of ticks between
+# pictures, so two runs write the same files byte for byte. Installs ImageMagick and Graphviz when missing.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
-install_missing_packages "${required_packages[@]}" imagemagick
+install_missing_packages "${required_packages[@]}" imagemagick graphviz
 build_project
 cmake --build "$build_dir" --target screenshot_tour
 frames="$build_dir/screenshots"
@@ -17,6 +18,7 @@ LP_NUM_THREADS=0 xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$build_dir/sc
 for picture in "$frames"/*.ppm; do
   convert "$picture" -strip "$project_root/docs/$(basename "${picture%.ppm}").png"
 done
+dot -Tpng "$frames/scene_graph.dot" | convert - -strip "$project_root/docs/scene_graph.png"
 # The menu icon is Saturn, from the picture that follows it.
 convert "$project_root/docs/saturn_mother.png" -gravity center -crop 320x320+0+0 +repage -resize 128x128 -strip \
   "$project_root/packaging/solar_demo.png"
