@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -120,13 +121,13 @@ std::array<float, 3> body_centre(body_name b) {
 }
 
 std::array<float, 3> window_point(const std::array<float, 3>& world, ship_name viewer) {
-  GLdouble model[16], projection[16], x, y, z;
+  GLdouble projection[16];
   GLint viewport[4];
-  for (int i = 0; i < 16; ++i) model[i] = ships[viewer]->pose[i];
   glGetDoublev(GL_PROJECTION_MATRIX, projection);
   glGetIntegerv(GL_VIEWPORT, viewport);
-  gluProject(world[0], world[1], world[2], model, projection, viewport, &x, &y, &z);
-  return {float(x), float(y), float(z)};
+  const auto at = compute_window_point(world, ships[viewer]->pose, projection, viewport);
+  if (!at) return {NAN, NAN, NAN};
+  return {float((*at)[0]), float((*at)[1]), float((*at)[2])};
 }
 
 std::array<float, 16> current_modelview() {

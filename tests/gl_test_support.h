@@ -43,7 +43,8 @@ void rebuild_scene();
 std::array<float, 3> body_centre(body_name b);
 
 // Window coordinates (origin bottom left, depth from 0 to 1) of a world point seen by a ship, through the
-// current projection and viewport: call it after a normal frame, before a pick narrows the projection.
+// current projection and viewport, as the names overlay finds them (NaN behind the camera): call it after a
+// normal frame, before a pick narrows the projection.
 std::array<float, 3> window_point(const std::array<float, 3>& world, ship_name viewer);
 
 // A 4x4 column-major matrix read from the current model-view.

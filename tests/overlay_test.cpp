@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The status and names overlays: text over the finished frame that changes nothing else, neither the
 // picture around it nor what a pick finds.
+#include <cmath>
 #include <vector>
 
 #include "gl_test_support.h"
@@ -103,6 +104,23 @@ TEST_F(Overlays, PicksFindTheSameBodiesWithTheOverlaysOn) {
   for (size_t k = 0; k < found.size(); ++k)
     EXPECT_EQ(demo_pick(points[k][0], points[k][1]), found[k])
         << "at " << points[k][0] << "," << points[k][1];
+}
+
+// At start-up the names used to pile up ("Mercury" over "Sun"): of two that would overlap only the nearer
+// body's may be placed, whatever the order asked in, and none may sit on a status band.
+TEST(LabelLayout, TheNearerOfTwoOverlappingNamesIsPlacedAndNoneOnABand) {
+  const float view[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // at the origin, looking down -z
+  const double f = 1 / std::tan(35.0 * M_PI / 180), n = 0.1, z = 2000;      // 70 degrees, near and far planes
+  const double projection[16] = {
+      f, 0, 0, 0, 0, f, 0, 0, 0, 0, (z + n) / (n - z), -1, 0, 0, 2 * z * n / (n - z), 0};
+  const int viewport[4] = {0, 0, 512, 512};
+  const std::vector<label_request> requests = {{"Far", {0.2f, 0.1f, -20}}, {"Near", {0.1f, 0, -10}}};
+  const std::vector<placed_label> placed = compute_label_layout(requests, view, projection, viewport, {});
+  ASSERT_EQ(placed.size(), 1u);
+  EXPECT_EQ(placed[0].text, "Near");
+  EXPECT_EQ(placed[0].x, 256 + int(0.1 / 10 * f * 256) + 8);
+  const window_rect band = {0, 200, 512, 300};
+  EXPECT_TRUE(compute_label_layout({requests[1]}, view, projection, viewport, {band}).empty());
 }
 
 }  // namespace
