@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The demo module owns the scene: the twelve bodies and the two ships, from the first window set-up to the
-// exit path. The shell in main.cpp reaches it only through the demo_ functions; the globals below are shared
-// with the frame drawing, the keyboard commands and the tests.
+// exit path, and draws a window's frame, runs the command table and picks. The shell in main.cpp reaches it
+// only through the demo_ functions; the globals below are shared with the overlays (overlay.h) and the
+// tests.
 #pragma once
 
 #include <string>
