@@ -145,35 +145,21 @@ void ship::decrease_speed() {
 
 namespace {
 
-// The unit step of key `which` in a row of keys written "+x -x +y -y +z -z", as the LOOKAT rows are.
-void unit_step(int which, float& dx, float& dy, float& dz) {
+// Moves a LOOKAT point by one step along the axis of key `which` in a row written "+x -x +y -y +z -z".
+void step_along_axis(ship& s, void (ship::*move)(float, float, float), int which) {
   float step[3] = {0, 0, 0};
   step[which / 2] = which % 2 == 0 ? 1.0f : -1.0f;
-  dx = step[0];
-  dy = step[1];
-  dz = step[2];
+  (s.*move)(step[0], step[1], step[2]);
 }
 
 // Lower case adds one step along a world axis, upper case takes one away.
 const std::vector<key_binding> lookat_keys = {
     {"xXyYzZ", "x y z/X Y Z", "eye +/-",
-     [](ship& s, int which) {
-       float dx, dy, dz;
-       unit_step(which, dx, dy, dz);
-       s.move_lookat_eye(dx, dy, dz);
-     }},
+     [](ship& s, int which) { step_along_axis(s, &ship::move_lookat_eye, which); }},
     {"aAbBcC", "a b c/A B C", "target",
-     [](ship& s, int which) {
-       float dx, dy, dz;
-       unit_step(which, dx, dy, dz);
-       s.move_lookat_origin(dx, dy, dz);
-     }},
+     [](ship& s, int which) { step_along_axis(s, &ship::move_lookat_origin, which); }},
     {"dDeEfF", "d e f/D E F", "up",
-     [](ship& s, int which) {
-       float dx, dy, dz;
-       unit_step(which, dx, dy, dz);
-       s.move_lookat_up(dx, dy, dz);
-     }},
+     [](ship& s, int which) { step_along_axis(s, &ship::move_lookat_up, which); }},
     {"=-", "=/-", "step x1.5 / x0.666",
      [](ship& s, int which) { which == 0 ? s.increase_speed() : s.decrease_speed(); }},
 };
