@@ -107,6 +107,11 @@ class WindowsBuild : public testing::Test {
       GTEST_SKIP() << "no Windows build: tools/windows.sh makes it";
     }
   }
+  // Killing wine, as the program's destructor does, leaves the Windows process running under wineserver: a
+  // test that fails half-way must end every process of its prefix.
+  void TearDown() override {
+    [[maybe_unused]] const int status = std::system("WINEPREFIX=" WINE_PREFIX " wineserver -k 2>/dev/null");
+  }
   e2e::image shot(Window w) { return e2e::capture(display.x(), w); }
   // The picture once it has stood unchanged for several ticks.
   e2e::image wait_until_still(Window w) {
