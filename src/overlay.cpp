@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The status and names overlays. Text used to go character by character through glBitmap, which cost a
-// frame a quarter more; now each context takes freeglut's glyphs once into a texture, and a frame's text
-// is one array of textured quads, pixel for pixel the glyphs glBitmap would draw.
+// frame a quarter more. Now freeglut's glyphs are taken once, each block of text (a band, a name) is
+// composed into an image in a texture of the window's context, uploaded again only when its text changes,
+// and a frame's text is a few blended quads, pixel for pixel the glyphs glBitmap would draw.
 #include "overlay.h"
 
 #include <algorithm>

@@ -2,8 +2,8 @@
 // The two overlays written over a finished frame: the status ("h": the window's ship, whether it has the
 // keys, its mode and step, the body it follows, "paused", and the active ship's keys) on dark translucent
 // bands, and the names ("n") beside the bodies and the other ship, nearer ones first, none over another or
-// over a band. The text is freeglut's 8x13 font, taken once per window's context into a texture and drawn
-// as textured quads. Nothing here draws in the selection pass, so picks find the same bodies either way.
+// over a band. The text is freeglut's 8x13 font, its glyphs taken once and composed into a texture of each
+// window's context. Nothing here draws in the selection pass, so picks find the same bodies either way.
 #pragma once
 
 #include <array>
