@@ -175,11 +175,10 @@ const std::vector<command> command_table = {
 // Runs the command whose row holds the key; false when no row does.
 bool run_command(unsigned char key, int x, int y) {
   for (const command& row : command_table)
-    for (int which = 0; row.keys[which] != '\0'; ++which)
-      if (static_cast<unsigned char>(row.keys[which]) == key) {
-        if (row.act != nullptr) row.act(which, x, y);
-        return true;
-      }
+    if (const int which = find_key(row.keys, key); which >= 0) {
+      if (row.act != nullptr) row.act(which, x, y);
+      return true;
+    }
   return false;
 }
 

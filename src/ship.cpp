@@ -189,11 +189,16 @@ const std::vector<key_binding> no_keys;
 // Runs the row that holds the key, if any does.
 void act_on_key(const std::vector<key_binding>& table, ship& s, unsigned char key) {
   for (const key_binding& row : table)
-    for (int which = 0; row.keys[which] != '\0'; ++which)
-      if (static_cast<unsigned char>(row.keys[which]) == key) return row.act(s, which);
+    if (const int which = find_key(row.keys, key); which >= 0) return row.act(s, which);
 }
 
 }  // namespace
+
+int find_key(const char* keys, unsigned char key) {
+  for (int which = 0; keys[which] != '\0'; ++which)
+    if (static_cast<unsigned char>(keys[which]) == key) return which;
+  return -1;
+}
 
 const std::vector<key_binding>& ship_key_table(navigation_mode mode) {
   switch (mode) {

@@ -20,6 +20,9 @@ struct key_binding {
   const char* help;
   void (*act)(ship& s, int which);
 };
+// Where the key stands in a row's keys, or -1: the row's action is told this index. Compares the 8-bit code
+// exactly, so letters are case-sensitive and NUL, which ends the row, is in none.
+int find_key(const char* keys, unsigned char key);
 // A mode's key table, the one place its keys are defined; empty for a value that is no mode.
 const std::vector<key_binding>& ship_key_table(navigation_mode mode);
 
