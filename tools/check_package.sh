@@ -68,9 +68,10 @@ wm_class=$(sed -n 's/^StartupWMClass=//p' "$desktop")
 program_pid=$!
 for title in "Mother Ship" "Scout Ship"; do
   deadline=$((SECONDS + 60))
-  until class=$(xprop -name "$title" WM_CLASS 2>/dev/null) && [[ $class == WM_CLASS* ]]; do
+  # The window may be found before its class is set: "WM_CLASS:  not found." until then.
+  until class=$(xprop -name "$title" WM_CLASS 2>/dev/null) && [[ $class == "WM_CLASS("* ]]; do
     kill -0 "$program_pid" 2>/dev/null || fail "the program ended before its \"$title\" window appeared"
-    [ $SECONDS -lt $deadline ] || fail "no \"$title\" window within 60 s"
+    [ $SECONDS -lt $deadline ] || fail "no \"$title\" window with a WM_CLASS within 60 s"
     sleep 0.1
   done
   [ "$class" = "WM_CLASS(STRING) = \"$wm_class\", \"$wm_class\"" ] || fail "\"$title\" has $class"
