@@ -5,9 +5,12 @@
 // image and model paths are carried but not opened.
 #include "demo.h"
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "opengl.h"
+#include "overlay.h"
 
 ship* ships[ship_count] = {};
 body* planet[body_count] = {};
@@ -19,6 +22,8 @@ int pick_x = 0;
 int pick_y = 0;
 unsigned int glut_mother_ship_window = 0;
 unsigned int glut_scout_ship_window = 0;
+bool status_overlay_on = false;
+bool names_overlay_on = false;
 
 namespace {
 
@@ -127,11 +132,25 @@ constexpr body_name planet_by_digit[] = {MERCURY, VENUS,  EARTH,   MARS, JUPITER
 
 void follow(body_name target) { ships[active_ship]->set_mode(GEOSYNCH, planet[target]); }
 
-// A pick follows only a planet: the star-field, the sun, the moon and "nothing" (-1) change nothing.
+// What the status band says after a pick that found nothing to follow, and for how many more ticks.
+const char* pick_feedback = nullptr;
+int pick_feedback_ticks = 0;
+constexpr int pick_feedback_duration_ticks = 60;  // two seconds of 33 ms ticks
+
+// A pick follows only a planet: the star-field, the sun, the moon and "nothing" (-1) change nothing, and the
+// status band says why for a while, so that the key does not seem dead.
 void follow_if_planet(int picked) {
   for (body_name each : planet_by_digit) {
-    if (picked == each) follow(each);
+    if (picked == each) {
+      follow(each);
+      pick_feedback = nullptr;
+      return;
+    }
   }
+  pick_feedback = picked == SUN || picked == MOON
+                      ? "nothing to follow there: the sun and the moon cannot be followed"
+                      : "nothing under the pointer";
+  pick_feedback_ticks = pick_feedback_duration_ticks;
 }
 
 // The scout window is left current, as the timer leaves it too.
@@ -182,38 +201,74 @@ bool run_command(unsigned char key, int x, int y) {
   return false;
 }
 
-// Rows written "label: help", two spaces apart, as many to a line as fit the overlay's 64 columns.
-constexpr size_t help_columns = 64;
-class help_lines {
- public:
-  void add(const char* label, const char* help) {
-    const std::string item = std::string(label) + ": " + help;
-    if (!line_.empty() && line_.size() + 2 + item.size() > help_columns) {
-      text_ += line_ + "\n";
-      line_.clear();
-    }
-    line_ += (line_.empty() ? "" : "  ") + item;
-  }
-  std::string text() const { return text_ + line_; }
+// Rows written "label: help", as --help and the key band list them.
+std::string compute_item(const char* label, const char* help) { return std::string(label) + ": " + help; }
 
- private:
-  std::string text_, line_;
-};
-
-std::string compute_command_help() {
-  help_lines lines;
+std::vector<std::string> compute_command_items() {
+  std::vector<std::string> items;
   for (const command& row : command_table)
-    if (!row.geosynch_only) lines.add(row.label, row.help);
-  return lines.text();
+    if (!row.geosynch_only) items.push_back(compute_item(row.label, row.help));
+  return items;
 }
 
-std::string compute_mode_help(navigation_mode mode) {
-  help_lines lines;
-  for (const key_binding& row : ship_key_table(mode)) lines.add(row.label, row.help);
+std::vector<std::string> compute_mode_items(navigation_mode mode) {
+  std::vector<std::string> items;
+  for (const key_binding& row : ship_key_table(mode)) items.push_back(compute_item(row.label, row.help));
   if (mode == GEOSYNCH)
     for (const command& row : command_table)
-      if (row.geosynch_only) lines.add(row.label, row.help);
-  return lines.text();
+      if (row.geosynch_only) items.push_back(compute_item(row.label, row.help));
+  return items;
+}
+
+// --help writes the items as many to a line as fit 64 columns, as in a 512-pixel window.
+constexpr int help_columns = 64;
+std::string compute_help(const std::vector<std::string>& items) {
+  std::string text;
+  for (const std::string& line : compute_wrapped_lines({items}, help_columns))
+    text += (text.empty() ? "" : "\n") + line;
+  return text;
+}
+
+constexpr const char* mode_names[] = {"LOOKAT", "RELATIVE", "GEOSYNCH"};
+
+// The step of the mode the ship is in, as %g writes it.
+std::string compute_step_text(const ship& s) {
+  const float steps[] = {s.lookat_speed, s.relative_speed, s.geosynch_speed};
+  char step[32];
+  std::snprintf(step, sizeof step, "%g", steps[s.get_mode()]);
+  return step;
+}
+
+// Every body but the star-field (whose centre is the sun's) beside its disc, each hiding what lies behind
+// it, and the other ship beside its model where its camera is.
+std::vector<label_request> compute_label_requests(ship_name viewer) {
+  std::vector<label_request> requests;
+  for (int b = SUN; b < body_count; ++b) {
+    const float* centre = &planet[b]->world_pose[12];
+    requests.push_back(
+        {demo_body_label(body_name(b)), {centre[0], centre[1], centre[2]}, planet[b]->radius, true});
+  }
+  const ship_name other = ship_name((viewer + 1) % ship_count);
+  float camera[16];
+  std::memcpy(camera, ships[other]->pose, sizeof camera);
+  ships[other]->invert_pose(camera);
+  requests.push_back({ship_titles[other], {camera[12], camera[13], camera[14]}, ship_model_radius, false});
+  return requests;
+}
+
+void draw_overlays(ship_name viewer, int width, int height) {
+  overlay_content content;
+  content.status_on = status_overlay_on;
+  content.names_on = names_overlay_on;
+  if (status_overlay_on) {
+    content.status_lines = demo_status_lines(viewer);
+    content.key_sections = demo_key_sections();
+  }
+  if (names_overlay_on) {
+    content.labels = compute_label_requests(viewer);
+    content.view = ships[viewer]->pose;
+  }
+  overlay_draw(viewer, content, width, height);
 }
 
 }  // namespace
@@ -221,14 +276,35 @@ std::string compute_mode_help(navigation_mode mode) {
 const char* demo_body_label(body_name b) { return body_catalogue[b].label; }
 
 const char* demo_command_keys_help() {
-  static const std::string help = compute_command_help();
+  static const std::string help = compute_help(compute_command_items());
   return help.c_str();
 }
 
 const char* demo_mode_keys_help(navigation_mode mode) {
-  static const std::string help[] = {compute_mode_help(LOOKAT), compute_mode_help(RELATIVE),
-                                     compute_mode_help(GEOSYNCH)};
+  static const std::string help[] = {compute_help(compute_mode_items(LOOKAT)),
+                                     compute_help(compute_mode_items(RELATIVE)),
+                                     compute_help(compute_mode_items(GEOSYNCH))};
   return mode >= LOOKAT && mode <= GEOSYNCH ? help[mode].c_str() : "";
+}
+
+std::vector<std::string> demo_status_lines(ship_name window) {
+  const ship& s = *ships[window];
+  std::vector<std::string> lines = {
+      std::string(ship_titles[window]) + (active_ship == window ? ", has the keys" : ""),
+      std::string(mode_names[s.get_mode()]) + ", step " + compute_step_text(s)};
+  if (s.get_mode() == GEOSYNCH && s.geosynch_body != nullptr)
+    lines.push_back(std::string("following ") + demo_body_label(s.geosynch_body->name));
+  if (frozen) lines.emplace_back("paused");
+  if (pick_feedback_ticks > 0 && pick_feedback != nullptr) lines.emplace_back(pick_feedback);
+  return lines;
+}
+
+std::vector<std::vector<std::string>> demo_key_sections() {
+  const navigation_mode mode = ships[active_ship]->get_mode();
+  std::vector<std::string> mode_keys = {std::string(ship_titles[active_ship]) + "'s keys, " +
+                                        mode_names[mode] + ":"};
+  for (std::string& item : compute_mode_items(mode)) mode_keys.push_back(std::move(item));
+  return {mode_keys, compute_command_items()};
 }
 
 std::vector<std::string> demo_command_keys() {
@@ -266,7 +342,9 @@ void demo_reset_ships() {
 }
 
 void demo_idle(float step) {
-  if (!demo_initialized || frozen) return;
+  if (!demo_initialized) return;
+  if (pick_feedback_ticks > 0) --pick_feedback_ticks;  // the message's time runs while paused too
+  if (frozen) return;
   planet[STARFIELD]->update(step);
 }
 
@@ -300,7 +378,7 @@ void demo_display() {
   const render_mode pass = is_picking ? SELECT : RENDER;
   planet[STARFIELD]->render(viewer, pass);
   ships[(viewer + 1) % ship_count]->draw_camera(pass);
-  if (pass == RENDER) overlay_draw(viewer, width, height);
+  if (pass == RENDER) draw_overlays(viewer, width, height);
 }
 
 void demo_keyboard(unsigned char key, int x, int y) {

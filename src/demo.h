@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The demo module owns the scene: the twelve bodies and the two ships, from the first window set-up to the
 // exit path, and draws a window's frame, runs the command table and picks. The shell in main.cpp reaches it
-// only through the demo_ functions; the globals below are shared with the overlays (overlay.h) and the
-// tests.
+// only through the demo_ functions; the globals below are shared with the tests. What the overlays write is
+// built here and handed to overlay.cpp, which reads none of it by itself.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "overlay.h"
 #include "scene_names.h"
 #include "ship.h"
 #include "solar_system.h"
@@ -23,6 +22,8 @@ extern int pick_x;                // pick position, window pixels from the left 
 extern int pick_y;                // pick position, window pixels from the top edge
 extern unsigned int glut_mother_ship_window;  // GLUT window id of "Mother Ship"
 extern unsigned int glut_scout_ship_window;   // GLUT window id of "Scout Ship"
+extern bool status_overlay_on;                // "h": the status lines and the keys, in both windows
+extern bool names_overlay_on;  // "n": each body's name beside it, and the other ship's beside its model
 
 // The frame timer's period in milliseconds: the float nearest to 100/3.
 constexpr float default_timer_period_ms = 33.333332f;
@@ -57,9 +58,15 @@ void demo_cleanup();
 
 // The name a person knows the body by, from the body catalogue.
 const char* demo_body_label(body_name b);
-// The keys as the status overlay and --help list them, from the command table and a mode's key table
-// (ship_key_table): the demo's commands, and one mode's keys. Each is a few lines separated by newlines.
+// The keys as --help lists them, from the command table and a mode's key table (ship_key_table): the demo's
+// commands, and one mode's keys. Each is a few lines separated by newlines.
 const char* demo_command_keys_help();
 const char* demo_mode_keys_help(navigation_mode mode);
+// What the status overlay says in a window: its ship, whether it has the keys, its mode and step, the body
+// it follows, "paused", and what the last pick found when it found nothing to follow (for two seconds).
+std::vector<std::string> demo_status_lines(ship_name window);
+// The key band's sections: the active ship's keys under a title that names the ship and its mode, then the
+// commands.
+std::vector<std::vector<std::string>> demo_key_sections();
 // Every row of the command table as its keys, Escape's (which the shell takes) included.
 std::vector<std::string> demo_command_keys();

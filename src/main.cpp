@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
 // The shell: process entry, the two GLUT windows and their callbacks, and the fixed-step frame timer.
 // Everything about the scene lives in the demo module; this file only talks to GLUT and hands events on.
-// Arguments go to glutInit, except --help and --version, which the shell answers itself; any that GLUT does
-// not take either is named on stderr and ignored. The process ends with status 0 on Escape and with status 1
-// when the display is lost.
+// Arguments go to glutInit, except --help and --version, which the shell answers itself; -geometry places
+// the mother window and sizes both; any argument that GLUT does not take either is named on stderr and
+// ignored. The process ends with status 0 on Escape and with status 1 when the display is lost.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "command_line.h"
 #include "demo.h"
 #include "opengl.h"
 #include "platform.h"
@@ -20,11 +21,12 @@ constexpr int window_gap_px = 50;
 
 void print_usage() {
   std::printf(
-      "Usage: solar_demo [--help | -h | --version] [GLUT options such as -display NAME]\n"
+      "Usage: solar_demo [--help | -h | --version] [-geometry WxH+X+Y] [GLUT options such as -display NAME]\n"
       "\n"
       "A small solar system in two windows, \"%s\" and \"%s\", each showing the view\n"
-      "from one of two ships that fly through the same scene. Arguments other than the ones\n"
-      "above go to GLUT unchanged. Keys go to the window that has the keyboard focus.\n"
+      "from one of two ships that fly through the same scene. -geometry sizes and places the\n"
+      "first window; the second takes the same size beside it. Other arguments go to GLUT\n"
+      "unchanged. Keys go to the window that has the keyboard focus.\n"
       "\nCommands:\n%s\n\nLOOKAT keys:\n%s\n\nRELATIVE keys:\n%s\n\nGEOSYNCH keys:\n%s\n",
       ship_titles[MOTHER_SHIP], ship_titles[SCOUT_SHIP], demo_command_keys_help(),
       demo_mode_keys_help(LOOKAT), demo_mode_keys_help(RELATIVE), demo_mode_keys_help(GEOSYNCH));
@@ -110,9 +112,20 @@ void idle(int /*value*/) {
 
 namespace {
 
-int create_window(const char* title, int left_px) {
-  glutInitWindowSize(disp_width, disp_height);
-  glutInitWindowPosition(left_px, window_top_px);
+// Where the mother window goes: at its default size and place, or as -geometry says.
+window_placement place_mother_window(const char* geometry) {
+  const window_placement defaults = {disp_width, disp_height, 0, window_top_px};
+  if (geometry == nullptr) return defaults;
+  const std::optional<window_placement> placed =
+      compute_geometry(geometry, defaults, glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT));
+  if (placed) return *placed;
+  std::fprintf(stderr, "solar_demo: ignoring -geometry \"%s\": not WIDTHxHEIGHT+X+Y\n", geometry);
+  return defaults;
+}
+
+int create_window(const char* title, const window_placement& at) {
+  glutInitWindowSize(at.width, at.height);
+  glutInitWindowPosition(at.x, at.y);
   const int window = glutCreateWindow(title);
   platform_name_window();
   glutKeyboardFunc(keyboard_callback);
@@ -125,16 +138,23 @@ int create_window(const char* title, int left_px) {
 
 int main(int argc, char** argv) {
   if (answer_own_options(argc, argv)) return 0;
+  const char* geometry = find_geometry_argument(argc, argv);
   platform_end_promptly_on_display_loss(argc, argv);
   glutInit(&argc, argv);
   name_ignored_arguments(argc, argv);
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-  mother_window = create_window(ship_titles[MOTHER_SHIP], 0);
-  scout_window = create_window(ship_titles[SCOUT_SHIP], disp_width + window_gap_px);
+  const window_placement mother = place_mother_window(geometry);
+  disp_width = mother.width;
+  disp_height = mother.height;
+  mother_window = create_window(ship_titles[MOTHER_SHIP], mother);
+  scout_window = create_window(ship_titles[SCOUT_SHIP], {mother.width, mother.height,
+                                                         mother.x + mother.width + window_gap_px, mother.y});
   glutSetWindow(mother_window);
   init();
   glutSetWindow(scout_window);
   init();
+  std::printf("solar_demo: press h in either window to show the keys\n");
+  std::fflush(stdout);
   // The first tick runs before the loop: the scene has moved one step before anything is drawn.
   idle(0);
   glutMainLoop();

@@ -1,140 +1,108 @@
 // SPDX-License-Identifier: MIT
-// The status and names overlays. Text used to go character by character through glBitmap, which cost a
-// frame a quarter more. Now freeglut's glyphs are taken once, each block of text (a band, a name) is
-// composed into an image in a texture of the window's context, uploaded again only when its text changes,
-// and a frame's text is a few blended quads, pixel for pixel the glyphs glBitmap would draw.
+// The status and names overlays. Each block of text (a band's lines, a name) is composed from the glyph
+// table into an image, kept in a texture of the window's context and uploaded again only when its text
+// changes, so a frame's text is a few blended quads; the glyph pixels come out as glBitmap would draw
+// freeglut's font. No texture is ever made larger than the driver allows, and a window of any size gets
+// text that fits it: the bands wrap to its width and keep only the lines that fit its height.
 #include "overlay.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
+#include <cmath>
 #include <functional>
+#include <map>
 
-#include "demo.h"
 #include "opengl.h"
-
-bool status_overlay_on = false;
-bool names_overlay_on = false;
+#include "text_font.h"
 
 namespace {
 
-// freeglut's fixed 8x13 font: 64 characters fill a 512-pixel line.
-void* const text_font = GLUT_BITMAP_8_BY_13;
-constexpr int glyph_width_px = 8;
-constexpr int glyph_height_px = 13;
-constexpr int glyph_descent_px = 3;  // of the 13, below the baseline
+constexpr int glyph_width_px = font_glyph_width_px;
+constexpr int glyph_height_px = font_glyph_rows;
+constexpr int glyph_descent_px = font_descent_px;
 constexpr int text_line_px = 15;
-constexpr int text_margin_px = 6;
-constexpr int label_offset_px = 8;  // a name starts this far right of and above its point
+constexpr int text_margin_px = 6;        // around a band's text
+constexpr int small_text_margin_px = 2;  // the same in a window below small_window_px either way
+constexpr int small_window_px = 256;
+constexpr int label_offset_px = 8;   // a name starts this far right of its body's disc and above its centre
+constexpr int label_padding_px = 2;  // the name's backing reaches this far beyond its text
+constexpr int name_row_px = glyph_height_px + 2 * label_padding_px;  // a name's image, backing included
+constexpr int label_gap_px = 2;      // kept clear between two names' backings
+constexpr int label_newcomer_gap_px = 12;  // kept clear besides by a name that was not shown the frame before
 constexpr unsigned char text_rgba[4] = {255, 255, 153, 255};  // (1, 1, 0.6): pale yellow
-constexpr GLubyte band_alpha = 153;  // 0.6: the bands darken what lies behind them to two fifths
+constexpr GLubyte band_alpha = 153;  // 0.6: the backings darken what lies behind them to two fifths
 constexpr double near_plane = 0.1f;  // the frame's near plane, the float 0.1 widened
+// The status band takes at most half of a window's height and the key band a third: in a small window
+// they keep the lines that fit rather than covering the scene.
+constexpr int status_band_share = 2;
+constexpr int keys_band_share = 3;
 
-// The glyphs as freeglut draws them: character c in cell (c % 16, c / 16) of a 128-pixel square, each cell
-// one glyph wide and 16 pixels high with its baseline 4 pixels above the cell's bottom; printable ASCII
-// fills rows 2 to 7. One byte a pixel, 255 where the glyph has a pixel.
-constexpr int glyph_sheet_px = 128;
-constexpr int cell_height_px = 16;
-constexpr int cells_per_row = glyph_sheet_px / glyph_width_px;
-constexpr int cell_baseline_px = 4;
-constexpr unsigned char first_glyph = 32, last_glyph = 126;
-std::vector<unsigned char> glyph_sheet;
-
-// Lets freeglut draw every printable glyph in white on black into a corner of the back buffer, reads them
-// back and puts the corner's pixels back as they were. Run once, under the pixel projection of begin_text.
-void capture_glyphs() {
-  std::vector<unsigned char> saved(3 * glyph_sheet_px * glyph_sheet_px);
-  glReadPixels(0, 0, glyph_sheet_px, glyph_sheet_px, GL_RGB, GL_UNSIGNED_BYTE, saved.data());
-  glColor3f(0, 0, 0);
-  glRecti(0, 0, glyph_sheet_px, glyph_sheet_px);
-  glColor3f(1, 1, 1);
-  for (int c = first_glyph; c <= last_glyph; ++c) {
-    glRasterPos2i(c % cells_per_row * glyph_width_px, c / cells_per_row * cell_height_px + cell_baseline_px);
-    glutBitmapCharacter(text_font, c);
-  }
-  glyph_sheet.resize(glyph_sheet_px * glyph_sheet_px);
-  glReadPixels(0, 0, glyph_sheet_px, glyph_sheet_px, GL_RED, GL_UNSIGNED_BYTE, glyph_sheet.data());
-  glRasterPos2i(0, 0);
-  glDrawPixels(glyph_sheet_px, glyph_sheet_px, GL_RGB, GL_UNSIGNED_BYTE, saved.data());
-}
-
-// A block of text as an RGBA image, bottom row first: glyph pixels opaque in the text colour, the rest black
-// with the background's alpha (a band's, or none). Blended over the frame, the glyph pixels come out
-// exactly as glBitmap draws them and the background darkens what lies behind it.
+// A block of text as an RGBA image, bottom row first: glyph pixels opaque in the text colour, the rest
+// black with the backing's alpha (a band's or a name's). Blended over the frame, the glyph pixels
+// come out exactly as glBitmap draws them.
 struct text_image {
   int width = 0, height = 0;
   std::vector<unsigned char> pixels;  // red, green, blue, alpha
 
   text_image(int width_px, int height_px, unsigned char background_alpha)
-      : width(width_px), height(height_px) {
+      : width(std::max(width_px, 1)), height(std::max(height_px, 1)) {
     pixels.resize(size_t(4) * width * height);
     for (size_t i = 3; i < pixels.size(); i += 4) pixels[i] = background_alpha;
   }
   // Writes text from (x, y) on its baseline, in the image's pixels, one glyph further right per character.
   void add(const std::string& text, int x, int y) {
     for (const char each : text) {
-      const auto c = static_cast<unsigned char>(each);
-      if (c >= first_glyph && c <= last_glyph) add_glyph(c, x, y - cell_baseline_px);
+      add_glyph(static_cast<unsigned char>(each), x, y - glyph_descent_px);
       x += glyph_width_px;
     }
   }
-  // Several lines from (x, top_y) downwards.
-  void add_lines(const std::string& text, int x, int top_y) {
-    size_t start = 0;
-    for (int line = 0; start <= text.size(); ++line) {
-      const size_t end = std::min(text.find('\n', start), text.size());
-      add(text.substr(start, end - start), x, top_y - line * text_line_px);
-      start = end + 1;
-    }
+  // Several lines, the first on the baseline top_y, the others below it.
+  void add_lines(const std::vector<std::string>& lines, int x, int top_y) {
+    for (size_t line = 0; line < lines.size(); ++line) add(lines[line], x, top_y - int(line) * text_line_px);
   }
 
  private:
-  void add_glyph(unsigned char c, int cell_left, int cell_bottom) {
-    const int sheet_left = c % cells_per_row * glyph_width_px,
-              sheet_bottom = c / cells_per_row * cell_height_px;
-    for (int row = 0; row < cell_height_px; ++row) {
-      const int y = cell_bottom + row;
-      if (y < 0 || y >= height) continue;
+  void add_glyph(unsigned char c, int left, int bottom) {
+    for (int row = 0; row < glyph_height_px; ++row)
       for (int column = 0; column < glyph_width_px; ++column) {
-        const int x = cell_left + column;
-        if (x < 0 || x >= width ||
-            glyph_sheet[(sheet_bottom + row) * glyph_sheet_px + sheet_left + column] == 0)
-          continue;
-        unsigned char* p = &pixels[4 * (size_t(y) * width + x)];
-        p[0] = text_rgba[0];
-        p[1] = text_rgba[1];
-        p[2] = text_rgba[2];
-        p[3] = text_rgba[3];
+        const int x = left + column, y = bottom + row;
+        if (x < 0 || x >= width || y < 0 || y >= height || !font_pixel(c, column, row)) continue;
+        std::copy(text_rgba, text_rgba + 4, &pixels[4 * (size_t(y) * width + x)]);
       }
-    }
   }
 };
 
-// One block of a frame's text: its slot in the window's texture (the status, the keys, then one per name),
-// all that decides its pixels, where it goes in the window, and how to make its image when the slot does
-// not hold it yet. The status and the keys change only with a key, a name never: most frames upload nothing.
+// One block of a frame's text: the sheet (a texture of the window's) that holds it and its row there, all
+// that decides its pixels, its image's size, where the image's bottom-left corner goes in the window and how
+// to make the image; for a band, where the band ends on the right, since a band wider than the largest
+// texture has the rest of its dark background drawn plain.
 struct text_block {
-  int slot;
+  size_t sheet;
+  int row;
   std::string content;
-  window_rect at;
+  int width, height;
+  int left, bottom;
   std::function<text_image()> make;
+  int band_right = 0;
 };
-constexpr int status_slot = 0, keys_slot = 1, first_name_slot = 2;
-constexpr int band_slot_rows = 128, name_slot_rows = 16, slot_count = first_name_slot + 16;
-constexpr int atlas_rows = 2 * band_slot_rows + (slot_count - first_name_slot) * name_slot_rows;
+// The status band and the key band have a sheet each, and all the names share one, so that a frame's text
+// is three draws whatever the number of names: llvmpipe sets up every draw at a cost.
+constexpr size_t status_sheet = 0, keys_sheet = 1, names_sheet = 2, sheet_count = 3;
 
-int slot_row(int slot) {
-  return slot < first_name_slot ? slot * band_slot_rows
-                                : 2 * band_slot_rows + (slot - first_name_slot) * name_slot_rows;
-}
-
-// Each window's context has its own texture, and so its own record of what each slot holds.
-struct text_atlas {
-  GLuint texture = 0;
-  int width = 0;
-  std::string contents[slot_count];
+// A sheet's texture, its size in texels, and what each of its rows was last made from.
+struct text_sheet {
+  GLuint name = 0;
+  int width = 0, height = 0;
+  std::map<int, std::string> contents;
 };
-text_atlas atlases[ship_count];
+
+// What one window's context keeps: its sheets, the largest texture its driver takes, and the names it
+// showed in its last frame.
+struct window_text {
+  text_sheet sheets[sheet_count];
+  GLint max_texture_px = 0;
+  std::vector<std::string> shown;
+};
+std::map<int, window_text> windows;
 
 int next_power_of_two(int n) {
   int p = 1;
@@ -142,120 +110,179 @@ int next_power_of_two(int n) {
   return p;
 }
 
-// Brings the window's texture up to date with the blocks (a wider window needs a wider texture, which
-// starts empty), then draws one textured quad per block, blended over the frame. The texture is unbound
-// again: the bodies are drawn with texturing enabled and must find no texture bound.
-void draw_text_blocks(text_atlas& atlas, const std::vector<text_block>& blocks, int window_width) {
-  if (atlas.texture == 0) glGenTextures(1, &atlas.texture);
-  glEnable(GL_TEXTURE_2D);
-  glBindTexture(GL_TEXTURE_2D, atlas.texture);
-  const int width = next_power_of_two(std::max(window_width, glyph_sheet_px));
-  if (width > atlas.width) {
-    atlas = {atlas.texture, width, {}};
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, atlas.width, atlas_rows, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+// Makes the sheet's texture at least as large as its blocks need, as a power of two on each side and never
+// larger than the driver takes: what would not fit is cut off rather than sent in an upload that would
+// fail. A new texture starts empty, so every block is made again.
+void size_sheet(text_sheet& sheet, const std::vector<const text_block*>& blocks, int max_texture_px) {
+  int width = 1, height = 1;
+  for (const text_block* block : blocks) {
+    width = std::max(width, block->width);
+    height = std::max(height, block->row + block->height);
   }
-  std::vector<GLfloat> vertices, tex_coords;
-  for (const text_block& block : blocks) {
-    if (block.slot >= slot_count) continue;
-    const int row = slot_row(block.slot);
-    if (atlas.contents[block.slot] != block.content) {
-      const text_image image = block.make();
-      glTexSubImage2D(GL_TEXTURE_2D, 0, 0, row, image.width, image.height, GL_RGBA, GL_UNSIGNED_BYTE,
-                      image.pixels.data());
-      atlas.contents[block.slot] = block.content;
-    }
-    const window_rect& r = block.at;
-    const GLfloat s1 = GLfloat(r.right - r.left) / atlas.width;
-    const GLfloat t0 = GLfloat(row) / atlas_rows, t1 = GLfloat(row + r.top - r.bottom) / atlas_rows;
-    vertices.insert(vertices.end(), {GLfloat(r.left), GLfloat(r.bottom), GLfloat(r.right), GLfloat(r.bottom),
-                                     GLfloat(r.right), GLfloat(r.top), GLfloat(r.left), GLfloat(r.top)});
-    tex_coords.insert(tex_coords.end(), {0, t0, s1, t0, s1, t1, 0, t1});
-  }
-  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+  width = std::min(next_power_of_two(width), max_texture_px);
+  height = std::min(next_power_of_two(height), max_texture_px);
+  if (sheet.name == 0) glGenTextures(1, &sheet.name);
+  glBindTexture(GL_TEXTURE_2D, sheet.name);
+  if (width <= sheet.width && height <= sheet.height) return;
+  sheet.width = std::max(width, sheet.width);
+  sheet.height = std::max(height, sheet.height);
+  sheet.contents.clear();
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, sheet.width, sheet.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+}
+
+// The part of a block's image that its sheet holds.
+int held_width(const text_sheet& sheet, const text_block& block) { return std::min(block.width, sheet.width); }
+int held_height(const text_sheet& sheet, const text_block& block) {
+  return std::max(0, std::min(block.height, sheet.height - block.row));
+}
+
+// Makes the block's image into its rows of the bound sheet, unless they hold it already.
+void upload(text_sheet& sheet, const text_block& block) {
+  std::string& held = sheet.contents[block.row];
+  if (held == block.content || held_height(sheet, block) == 0) return;
+  const text_image image = block.make();
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, image.width);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, block.row, held_width(sheet, block), held_height(sheet, block), GL_RGBA,
+                  GL_UNSIGNED_BYTE, image.pixels.data());
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  held = block.content;
+}
+
+// Adds a quad's corners, counter-clockwise from the bottom left, to the arrays.
+void add_quad(std::vector<GLfloat>& vertices, std::vector<GLfloat>& tex_coords, const window_rect& at,
+              GLfloat s0, GLfloat t0, GLfloat s1, GLfloat t1) {
+  vertices.insert(vertices.end(), {GLfloat(at.left), GLfloat(at.bottom), GLfloat(at.right), GLfloat(at.bottom),
+                                   GLfloat(at.right), GLfloat(at.top), GLfloat(at.left), GLfloat(at.top)});
+  tex_coords.insert(tex_coords.end(), {s0, t0, s1, t0, s1, t1, s0, t1});
+}
+
+void draw_quads(const std::vector<GLfloat>& vertices, const std::vector<GLfloat>& tex_coords) {
+  glVertexPointer(2, GL_FLOAT, 0, vertices.data());
+  glTexCoordPointer(2, GL_FLOAT, 0, tex_coords.data());
+  glDrawArrays(GL_QUADS, 0, GLsizei(vertices.size() / 2));
+}
+
+// Each sheet's blocks from its texture, made anew where their text changed, blended over the frame in one
+// draw; then what a band's texture could not hold of its background. The texture is unbound again: the
+// bodies are drawn with texturing enabled and must find no texture bound.
+void draw_text(window_text& window, const std::vector<text_block>& blocks) {
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-  glVertexPointer(2, GL_FLOAT, 0, vertices.data());
-  glTexCoordPointer(2, GL_FLOAT, 0, tex_coords.data());
-  glDrawArrays(GL_QUADS, 0, GLsizei(vertices.size() / 2));
+  glEnable(GL_TEXTURE_2D);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+  std::vector<GLfloat> plain_vertices, plain_tex_coords;
+  for (size_t s = 0; s < sheet_count; ++s) {
+    std::vector<const text_block*> on_sheet;
+    for (const text_block& block : blocks)
+      if (block.sheet == s) on_sheet.push_back(&block);
+    if (on_sheet.empty()) continue;
+    text_sheet& sheet = window.sheets[s];
+    size_sheet(sheet, on_sheet, window.max_texture_px);
+    std::vector<GLfloat> vertices, tex_coords;
+    for (const text_block* block : on_sheet) {
+      upload(sheet, *block);
+      const int width = held_width(sheet, *block), height = held_height(sheet, *block);
+      const window_rect at = {block->left, block->bottom, block->left + width, block->bottom + height};
+      add_quad(vertices, tex_coords, at, 0, GLfloat(block->row) / sheet.height, GLfloat(width) / sheet.width,
+               GLfloat(block->row + height) / sheet.height);
+      if (block->band_right > at.right)
+        add_quad(plain_vertices, plain_tex_coords, {at.right, at.bottom, block->band_right, at.top}, 0, 0, 0, 0);
+    }
+    draw_quads(vertices, tex_coords);
+  }
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glDisable(GL_TEXTURE_2D);
+  glColor4ub(0, 0, 0, band_alpha);
+  if (!plain_vertices.empty()) draw_quads(plain_vertices, plain_tex_coords);
   glDisableClientState(GL_VERTEX_ARRAY);
   glDisableClientState(GL_TEXTURE_COORD_ARRAY);
   glDisable(GL_BLEND);
-  glBindTexture(GL_TEXTURE_2D, 0);
-  glDisable(GL_TEXTURE_2D);
 }
 
-int count_lines(const std::string& text) { return 1 + int(std::count(text.begin(), text.end(), '\n')); }
+std::string join_lines(const std::vector<std::string>& lines) {
+  std::string joined;
+  for (const std::string& line : lines) joined += line + "\n";
+  return joined;
+}
 
-int longest_line(const std::string& text) {
-  int longest = 0, current = 0;
-  for (const char c : text) {
-    current = c == '\n' ? 0 : current + 1;
-    longest = std::max(longest, current);
-  }
+size_t longest_line(const std::vector<std::string>& lines) {
+  size_t longest = 0;
+  for (const std::string& line : lines) longest = std::max(longest, line.size());
   return longest;
 }
 
-constexpr const char* mode_names[] = {"LOOKAT", "RELATIVE", "GEOSYNCH"};
-
-std::string compute_status_text(ship_name window) {
-  const ship& s = *ships[window];
-  char step[32];
-  const float steps[] = {s.lookat_speed, s.relative_speed, s.geosynch_speed};
-  std::snprintf(step, sizeof step, "%g", steps[s.get_mode()]);
-  std::string text =
-      std::string(ship_titles[window]) + (active_ship == window ? ", has the keys" : "") + "\n";
-  text += std::string(mode_names[s.get_mode()]) + ", step " + step;
-  if (s.get_mode() == GEOSYNCH && s.geosynch_body != nullptr)
-    text += std::string("\nfollowing ") + demo_body_label(s.geosynch_body->name);
-  if (frozen) text += "\npaused";
-  return text;
+// How many lines of text a band of at most max_height pixels holds, with the margin above and below.
+size_t lines_that_fit(int max_height, int margin) {
+  const int room = max_height - 2 * margin - glyph_height_px - 1;
+  return room < 0 ? 0 : size_t(1 + room / text_line_px);
 }
 
-// The status overlay: the window's ship and its state on a band at the top left, the active ship's keys and
-// the commands on a band along the bottom. Returns the bands, which names keep clear of.
-std::vector<window_rect> add_status(std::vector<text_block>& blocks, ship_name window, int width,
-                                    int height) {
-  const std::string status = compute_status_text(window);
-  const int status_height =
-      2 * text_margin_px + (count_lines(status) - 1) * text_line_px + glyph_height_px + 1;
-  const int status_width = 2 * text_margin_px + glyph_width_px * longest_line(status);
-  const int status_top_y = status_height - text_margin_px - text_line_px;
-  const std::string keys =
-      std::string(demo_mode_keys_help(ships[active_ship]->get_mode())) + "\n" + demo_command_keys_help();
-  const int keys_top_y = text_margin_px + (count_lines(keys) - 1) * text_line_px;
-  const int keys_height = keys_top_y + glyph_height_px;
-  const window_rect status_band = {0, height - status_height, status_width, height};
-  const window_rect keys_band = {0, 0, width, keys_height};
-  blocks.push_back({status_slot, status + "|" + std::to_string(status_width), status_band, [=] {
-                      text_image image(status_width, status_height, band_alpha);
-                      image.add_lines(status, text_margin_px, status_top_y);
-                      return image;
-                    }});
-  blocks.push_back({keys_slot, keys + "|" + std::to_string(width), keys_band, [=] {
-                      text_image image(width, keys_height, band_alpha);
-                      image.add_lines(keys, text_margin_px, keys_top_y);
-                      return image;
-                    }});
-  return {status_band, keys_band};
-}
+// The status overlay: the window's ship and its state on a band at the top left, the active ship's keys on
+// a band along the bottom, each wrapped to the window's width and cut to the lines that fit. Adds their
+// text blocks and returns the bands, which names keep clear of.
+std::vector<window_rect> add_status(std::vector<text_block>& blocks, const overlay_content& content,
+                                    int width, int height, int text_width) {
+  const int margin = std::min(width, height) < small_window_px ? small_text_margin_px : text_margin_px;
+  const int columns = (text_width - 2 * margin) / glyph_width_px;
+  if (columns < 1) return {};
+  std::vector<std::vector<std::string>> status_sections;  // each line wraps on its own
+  for (const std::string& line : content.status_lines) status_sections.push_back({line});
+  std::vector<std::string> status = compute_wrapped_lines(status_sections, columns);
+  status.resize(std::min(status.size(), lines_that_fit(height / status_band_share, margin)));
+  std::vector<std::string> keys = compute_wrapped_lines(content.key_sections, columns);
+  keys.resize(std::min(keys.size(), lines_that_fit(height / keys_band_share, margin)));
 
-// Every body but the star-field, whose centre is the sun's, and the other ship where its camera is.
-std::vector<label_request> compute_label_requests(ship_name viewer) {
-  std::vector<label_request> requests;
-  for (int b = SUN; b < body_count; ++b) {
-    const float* centre = &planet[b]->world_pose[12];
-    requests.push_back({demo_body_label(body_name(b)), {centre[0], centre[1], centre[2]}});
+  std::vector<window_rect> bands;
+  if (!status.empty()) {
+    const int band_height = 2 * margin + int(status.size() - 1) * text_line_px + glyph_height_px + 1;
+    const int band_width = 2 * margin + glyph_width_px * int(longest_line(status));
+    const int top_y = band_height - margin - text_line_px;
+    bands.push_back({0, height - band_height, band_width, height});
+    blocks.push_back({status_sheet, 0, join_lines(status), band_width, band_height, 0, height - band_height,
+                      [=] {
+                        text_image image(band_width, band_height, band_alpha);
+                        image.add_lines(status, margin, top_y);
+                        return image;
+                      },
+                      band_width});
   }
-  const ship_name other = ship_name((viewer + 1) % ship_count);
-  float camera[16];
-  std::memcpy(camera, ships[other]->pose, sizeof camera);
-  ships[other]->invert_pose(camera);
-  requests.push_back({ship_titles[other], {camera[12], camera[13], camera[14]}});
-  return requests;
+  if (!keys.empty()) {
+    const int top_y = margin + int(keys.size() - 1) * text_line_px;
+    const int band_height = top_y + glyph_height_px;
+    bands.push_back({0, 0, width, band_height});
+    blocks.push_back({keys_sheet, 0, join_lines(keys) + std::to_string(text_width), text_width, band_height, 0, 0,
+                      [=] {
+                        text_image image(text_width, band_height, band_alpha);
+                        image.add_lines(keys, margin, top_y);
+                        return image;
+                      },
+                      width});
+  }
+  return bands;
+}
+
+void add_names(std::vector<text_block>& blocks, window_text& window, const overlay_content& content,
+               const int* viewport, const std::vector<window_rect>& bands) {
+  GLdouble projection[16];
+  glGetDoublev(GL_PROJECTION_MATRIX, projection);
+  const std::vector<placed_label> placed =
+      compute_label_layout(content.labels, content.view, projection, viewport, bands, window.shown);
+  window.shown.clear();
+  for (const placed_label& label : placed) {
+    window.shown.push_back(label.text);
+    const int width = glyph_width_px * int(label.text.size()) + 2 * label_padding_px;
+    blocks.push_back({names_sheet, int(label.request) * name_row_px, label.text, width, name_row_px,
+                      label.x - label_padding_px, label.y - glyph_descent_px - label_padding_px, [=] {
+                        text_image image(width, name_row_px, band_alpha);
+                        image.add(label.text, label_padding_px, label_padding_px + glyph_descent_px);
+                        return image;
+                      }});
+  }
 }
 
 // Pixel coordinates for text; lighting, texturing and the depth test off. The depth test is switched back
@@ -285,6 +312,103 @@ bool overlaps(const window_rect& a, const window_rect& b) {
   return a.left < b.right && b.left < a.right && a.bottom < b.top && b.bottom < a.top;
 }
 
+window_rect grow(const window_rect& r, int px) { return {r.left - px, r.bottom - px, r.right + px, r.top + px}; }
+
+// The camera's position in the world: the point that view takes to the eye-space origin, found by solving
+// the 3x3 system by Cramer's rule; nothing for a degenerate view (a LOOKAT up vector of length 0).
+std::optional<std::array<double, 3>> compute_eye(const float* view) {
+  const auto m = [view](int row, int column) { return double(view[4 * column + row]); };
+  const auto det3 = [](const double a[3][3]) {
+    return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) - a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
+           a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
+  };
+  double a[3][3];
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) a[r][c] = m(r, c);
+  const double det = det3(a);
+  if (det == 0 || !std::isfinite(det)) return std::nullopt;
+  std::array<double, 3> eye{};
+  for (int c = 0; c < 3; ++c) {
+    double replaced[3][3];
+    for (int r = 0; r < 3; ++r)
+      for (int k = 0; k < 3; ++k) replaced[r][k] = k == c ? -m(r, 3) : a[r][k];
+    eye[c] = det3(replaced) / det;
+  }
+  return eye;
+}
+
+// A name that could be shown: its body lies in the window and nothing hides it.
+struct label_candidate {
+  size_t request;
+  int x, y;       // the body's centre in window pixels
+  double depth;   // 0 at the near plane, 1 at the far one
+  int radius_px;  // the body's disc, roughly, in pixels
+  bool shown_before;
+};
+
+std::vector<label_candidate> find_label_candidates(const std::vector<label_request>& requests, const float* view,
+                                                   const double* projection, const int* viewport,
+                                                   const std::vector<std::string>& shown_before) {
+  const std::optional<std::array<double, 3>> eye = compute_eye(view);
+  std::vector<label_candidate> candidates;
+  for (size_t r = 0; r < requests.size(); ++r) {
+    const label_request& request = requests[r];
+    const std::optional<std::array<double, 3>> at =
+        compute_window_point(request.world, view, projection, viewport);
+    if (!at || (*at)[0] < 0 || (*at)[1] < 0 || (*at)[0] >= viewport[2] || (*at)[1] >= viewport[3]) continue;
+    std::vector<sphere> others;
+    for (size_t o = 0; o < requests.size(); ++o)
+      if (o != r && requests[o].hides_others) others.push_back({requests[o].world, requests[o].radius});
+    if (eye && compute_is_hidden(*eye, request.world, others)) continue;
+    // The radius at the body's distance, through the projection's horizontal scale.
+    double distance = 0;
+    for (int i = 0; i < 3 && eye; ++i) distance += std::pow(request.world[i] - (*eye)[i], 2);
+    distance = std::sqrt(distance);
+    const double radius_px = distance > 0 ? request.radius * projection[0] * viewport[2] / 2 / distance : 0.0;
+    const bool before = std::find(shown_before.begin(), shown_before.end(), request.text) != shown_before.end();
+    candidates.push_back({r, int((*at)[0]), int((*at)[1]), (*at)[2], int(radius_px), before});
+  }
+  return candidates;
+}
+
+// What a name must keep clear of: a band, or the backing of a name placed before it in this frame, and
+// whether that name stays from the last frame.
+struct taken_rect {
+  window_rect at;
+  bool stays;
+};
+
+// Where a name of length characters goes beside its body, on a baseline above the body's centre: right of
+// the disc, or else left of it, clear of everything taken, which it then joins; nothing when neither side is
+// free. A name shown in the last frame may go to the left to stay; a newcomer goes there only when the
+// right side would run off the window, and keeps more room from a name that stays, so that two names
+// passing each other do not take turns frame by frame.
+std::optional<std::array<int, 2>> place_label(const label_candidate& name, int length, const int* viewport,
+                                              std::vector<taken_rect>& taken) {
+  const int window_width = viewport[2];
+  const int length_px = glyph_width_px * length;
+  const int beside = label_offset_px + name.radius_px;
+  const int y = name.y + label_offset_px;
+  const int right = name.x + beside, left = name.x - beside - length_px;
+  const bool left_allowed = name.shown_before || right + length_px > window_width;
+  // Text whose first pixel lies outside the window is not drawn at all, as with glBitmap.
+  if (y >= viewport[3]) return std::nullopt;
+  for (const int x : {right, left}) {
+    if (x == left && !left_allowed) break;
+    if (x < 0 || x >= window_width) continue;
+    const window_rect backing =
+        grow({x, y - glyph_descent_px, x + length_px, y - glyph_descent_px + glyph_height_px}, label_padding_px);
+    const auto too_close = [&](const taken_rect& other) {
+      const bool keep_away = other.stays && !name.shown_before;
+      return overlaps(grow(backing, label_gap_px + (keep_away ? label_newcomer_gap_px : 0)), other.at);
+    };
+    if (std::any_of(taken.begin(), taken.end(), too_close)) continue;
+    taken.push_back({backing, name.shown_before});
+    return std::array<int, 2>{x, y};
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::array<double, 3>> compute_window_point(const std::array<float, 3>& world,
@@ -305,65 +429,103 @@ std::optional<std::array<double, 3>> compute_window_point(const std::array<float
                                (1 + clip[2] / clip[3]) / 2};
 }
 
+bool compute_is_hidden(const std::array<double, 3>& eye, const std::array<float, 3>& point,
+                       const std::vector<sphere>& spheres) {
+  double segment[3], length_squared = 0;
+  for (int i = 0; i < 3; ++i) {
+    segment[i] = point[i] - eye[i];
+    length_squared += segment[i] * segment[i];
+  }
+  for (const sphere& s : spheres) {
+    double to_centre[3], along = 0, eye_distance_squared = 0;
+    for (int i = 0; i < 3; ++i) {
+      to_centre[i] = s.centre[i] - eye[i];
+      along += to_centre[i] * segment[i];
+      eye_distance_squared += to_centre[i] * to_centre[i];
+    }
+    const double radius_squared = double(s.radius) * s.radius;
+    if (eye_distance_squared <= radius_squared) continue;
+    // The point of the segment nearest the centre, as a fraction of the way from the eye to the point.
+    const double t = length_squared > 0 ? std::clamp(along / length_squared, 0.0, 1.0) : 0.0;
+    double nearest_squared = 0;
+    for (int i = 0; i < 3; ++i) {
+      const double d = to_centre[i] - t * segment[i];
+      nearest_squared += d * d;
+    }
+    if (nearest_squared < radius_squared) return true;
+  }
+  return false;
+}
+
 std::vector<placed_label> compute_label_layout(const std::vector<label_request>& requests, const float* view,
                                                const double* projection, const int* viewport,
-                                               const std::vector<window_rect>& reserved) {
-  struct candidate {
-    const label_request* request;
-    std::array<double, 3> at;
-  };
-  std::vector<candidate> seen;
-  for (const label_request& request : requests) {
-    const std::optional<std::array<double, 3>> at =
-        compute_window_point(request.world, view, projection, viewport);
-    if (at && (*at)[0] >= 0 && (*at)[1] >= 0 && (*at)[0] < viewport[2] && (*at)[1] < viewport[3])
-      seen.push_back({&request, *at});
-  }
-  std::stable_sort(seen.begin(), seen.end(),
-                   [](const candidate& a, const candidate& b) { return a.at[2] < b.at[2]; });
-
+                                               const std::vector<window_rect>& reserved,
+                                               const std::vector<std::string>& shown_before) {
+  std::vector<label_candidate> candidates =
+      find_label_candidates(requests, view, projection, viewport, shown_before);
+  // The names of the last frame first, so that a newcomer never pushes one out; nearer ones first within.
+  std::stable_sort(candidates.begin(), candidates.end(), [](const label_candidate& a, const label_candidate& b) {
+    return a.shown_before != b.shown_before ? a.shown_before : a.depth < b.depth;
+  });
   std::vector<placed_label> placed;
-  std::vector<window_rect> taken = reserved;
-  for (const candidate& each : seen) {
-    const int x = int(each.at[0]) + label_offset_px, y = int(each.at[1]) + label_offset_px;
-    // Text whose first pixel lies outside the window is not drawn at all, as with glBitmap.
-    if (x >= viewport[2] || y >= viewport[3]) continue;
-    const window_rect box = {x, y - glyph_descent_px, x + glyph_width_px * int(each.request->text.size()),
-                             y - glyph_descent_px + glyph_height_px};
-    if (std::any_of(taken.begin(), taken.end(), [&](const window_rect& r) { return overlaps(box, r); }))
-      continue;
-    taken.push_back(box);
-    placed.push_back({size_t(each.request - requests.data()), each.request->text, x, y});
+  std::vector<taken_rect> taken;
+  for (const window_rect& band : reserved) taken.push_back({band, false});
+  for (const label_candidate& each : candidates) {
+    const std::string& text = requests[each.request].text;
+    if (const std::optional<std::array<int, 2>> at = place_label(each, int(text.size()), viewport, taken))
+      placed.push_back({each.request, text, (*at)[0], (*at)[1]});
   }
   return placed;
 }
 
-void overlay_draw(ship_name viewer, int width, int height) {
-  // The glyphs are taken from a corner of the frame, which must be that large.
-  if ((!status_overlay_on && !names_overlay_on) || width < glyph_sheet_px || height < glyph_sheet_px) return;
-  GLdouble projection[16];
-  glGetDoublev(GL_PROJECTION_MATRIX, projection);
+std::vector<std::string> compute_wrapped_lines(const std::vector<std::vector<std::string>>& sections,
+                                               int columns) {
+  std::vector<std::string> lines;
+  if (columns < 1) return lines;
+  const size_t width = size_t(columns);
+  for (const std::vector<std::string>& section : sections) {
+    std::string line;
+    const auto finish = [&] {
+      if (!line.empty()) lines.push_back(line);
+      line.clear();
+    };
+    // Appends a piece with its separator, starting a new line when it would not fit.
+    const auto place = [&](const std::string& piece, const char* separator) {
+      if (!line.empty() && line.size() + std::string(separator).size() + piece.size() > width) finish();
+      line += (line.empty() ? "" : separator) + piece;
+    };
+    for (const std::string& item : section) {
+      if (item.size() <= width) {
+        place(item, "  ");
+        continue;
+      }
+      finish();  // an item longer than a line starts a line of its own and breaks between its words
+      for (size_t start = 0; start < item.size();) {
+        const size_t end = std::min(item.find(' ', start), item.size());
+        std::string word = item.substr(start, end - start);
+        start = end + 1;
+        if (word.size() > width) finish();
+        for (; word.size() > width; word.erase(0, width)) lines.push_back(word.substr(0, width));
+        if (!word.empty()) place(word, " ");
+      }
+    }
+    finish();
+  }
+  return lines;
+}
+
+void overlay_draw(int window_id, const overlay_content& content, int width, int height) {
+  window_text& window = windows[window_id];
+  if (!content.names_on) window.shown.clear();
+  if ((!content.status_on && !content.names_on) || width < 1 || height < 1) return;
+  if (window.max_texture_px == 0) glGetIntegerv(GL_MAX_TEXTURE_SIZE, &window.max_texture_px);
   const int viewport[4] = {0, 0, width, height};
-  begin_text(width, height);
-  if (glyph_sheet.empty()) capture_glyphs();
   std::vector<text_block> blocks;
   std::vector<window_rect> bands;
-  if (status_overlay_on) bands = add_status(blocks, viewer, width, height);
-  if (names_overlay_on) {
-    const std::vector<label_request> requests = compute_label_requests(viewer);
-    for (const placed_label& label :
-         compute_label_layout(requests, ships[viewer]->pose, projection, viewport, bands)) {
-      const int slot = first_name_slot + int(label.request);
-      const int length = glyph_width_px * int(label.text.size());
-      const window_rect at = {label.x, label.y - glyph_descent_px, std::min(label.x + length, width),
-                              std::min(label.y - glyph_descent_px + glyph_height_px, height)};
-      blocks.push_back({slot, label.text, at, [=] {
-                          text_image image(length, glyph_height_px, 0);
-                          image.add(label.text, 0, glyph_descent_px);
-                          return image;
-                        }});
-    }
-  }
-  draw_text_blocks(atlases[viewer], blocks, width);
+  if (content.status_on)
+    bands = add_status(blocks, content, width, height, std::min(width, int(window.max_texture_px)));
+  if (content.names_on && content.view != nullptr) add_names(blocks, window, content, viewport, bands);
+  begin_text(width, height);
+  draw_text(window, blocks);
   end_text();
 }

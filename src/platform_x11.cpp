@@ -27,8 +27,9 @@ const char* requested_display = nullptr;        // from -display, or null for $D
   const char* name = display != nullptr ? DisplayString(display) : XDisplayName(requested_display);
   if (name[0] != '\0')
     std::fprintf(stderr, "solar_demo: %s on display %s; exiting\n", what, name);
-  else
-    std::fprintf(stderr, "solar_demo: %s on no display (DISPLAY is not set); exiting\n", what);
+  else  // nothing names a display, so nothing could have been opened: say what to do instead
+    std::fprintf(stderr,
+                 "solar_demo: cannot open a display: DISPLAY is not set (use a desktop session or ssh -X)\n");
   std::_Exit(1);
 }
 

@@ -12,6 +12,9 @@
 class body;
 class ship;
 
+// Every box of the ship model lies within this distance of its camera point, in scene units.
+constexpr float ship_model_radius = 3.7f;
+
 // One row of a navigation mode's key table: the keys, how --help and the status overlay write them and what
 // they do, and the action, told which of the keys was pressed (its index in keys).
 struct key_binding {

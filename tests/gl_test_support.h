@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "demo.h"
+#include "overlay.h"
 
 namespace gl_test {
 

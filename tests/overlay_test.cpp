@@ -1,10 +1,17 @@
 // SPDX-License-Identifier: MIT
 // The status and names overlays: text over the finished frame that changes nothing else, neither the
 // picture around it nor what a pick finds.
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <functional>
+#include <iterator>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "gl_test_support.h"
+#include "text_font.h"
 
 namespace {
 
@@ -122,5 +129,208 @@ TEST(LabelLayout, TheNearerOfTwoOverlappingNamesIsPlacedAndNoneOnABand) {
   const window_rect band = {0, 200, 512, 300};
   EXPECT_TRUE(compute_label_layout({requests[1]}, view, projection, viewport, {band}).empty());
 }
+
+// The projection of a 512-pixel window at the origin looking down -z, as the frame sets it.
+struct test_camera {
+  float view[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  double f = 1 / std::tan(35.0 * M_PI / 180), n = 0.1, z = 2000;
+  double projection[16] = {f, 0, 0, 0, 0, f, 0, 0, 0, 0, (z + n) / (n - z), -1, 0, 0, 2 * z* n / (n - z), 0};
+  int viewport[4] = {0, 0, 512, 512};
+};
+
+std::vector<std::string> texts(const std::vector<placed_label>& placed) {
+  std::vector<std::string> names;
+  for (const placed_label& each : placed) names.push_back(each.text);
+  return names;
+}
+
+// Names used to be written wherever a body's centre projected: "Sun" across Jupiter's face.
+TEST(LabelLayout, ANameBehindANearerBodyIsLeftOutOneBesideItIsKept) {
+  const test_camera camera;
+  const std::vector<label_request> requests = {{"Jupiter", {0, 0, -20}, 3, true},
+                                               {"Behind", {0.5f, 0, -40}, 1, true},
+                                               {"Beside", {12, 5, -40}, 1, true},
+                                               {"Scout Ship", {0.2f, -0.3f, -60}, 3.7f, false}};
+  EXPECT_EQ(texts(compute_label_layout(requests, camera.view, camera.projection, camera.viewport, {})),
+            (std::vector<std::string>{"Jupiter", "Beside"}))
+      << "a ship hides nothing, but Jupiter hides the ship behind it as well";
+  const std::array<double, 3> eye = {0, 0, 0};
+  const sphere jupiter = {{0, 0, -20}, 3};
+  EXPECT_TRUE(compute_is_hidden(eye, {2.9f, 0, -40}, {jupiter}));
+  EXPECT_FALSE(compute_is_hidden(eye, {3.1f * 2, 0, -40}, {jupiter})) << "the segment passes beside it";
+  EXPECT_FALSE(compute_is_hidden(eye, {0, 0, -10}, {jupiter})) << "the point lies in front of the sphere";
+  EXPECT_FALSE(compute_is_hidden(eye, {0, 0, -40}, {{{0, 0, -1}, 5}}))
+      << "seen from inside, a body is culled";
+}
+
+// Names came and went every few hundred milliseconds: placement started afresh each frame, nearest first.
+TEST(LabelLayout, ANameShownLastFrameStaysThoughANearerNewcomerWouldOverlapIt) {
+  const test_camera camera;
+  const std::vector<label_request> requests = {{"Far", {0.2f, 0.1f, -20}}, {"Near", {0.1f, 0, -10}}};
+  EXPECT_EQ(texts(compute_label_layout(requests, camera.view, camera.projection, camera.viewport, {})),
+            std::vector<std::string>{"Near"});
+  EXPECT_EQ(
+      texts(compute_label_layout(requests, camera.view, camera.projection, camera.viewport, {}, {"Far"})),
+      std::vector<std::string>{"Far"});
+}
+
+// The key band was cut mid-word ("a b c/A B C: ta") in narrow windows.
+TEST_F(Overlays, TheKeyBandWrapsBetweenWordsToA200PixelWindow) {
+  constexpr int columns = (200 - 2 * 2) / 8;
+  std::string all_items;
+  for (const auto& section : demo_key_sections())
+    for (const std::string& item : section) all_items += item + " ";
+  std::string all_lines;
+  for (const std::string& line : compute_wrapped_lines(demo_key_sections(), columns)) {
+    EXPECT_LE(line.size(), size_t(columns)) << line;
+    all_lines += line + " ";
+  }
+  const auto words = [](const std::string& text) {
+    std::istringstream in(text);
+    return std::vector<std::string>(std::istream_iterator<std::string>(in), {});
+  };
+  EXPECT_EQ(words(all_lines), words(all_items)) << "every word whole and in order";
+}
+
+// The glyphs used to be read back from a corner of the frame; the table must hold exactly what freeglut
+// draws.
+TEST_F(Overlays, TheGlyphTableDrawsWhatFreegluts8x13FontDraws) {
+  constexpr int cell_w = 8, cell_h = 24, baseline = 8;  // cells taller than the font show stray rows
+  gl_test::make_current(gl_test::mother_window());
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluOrtho2D(0, gl_test::window_size_px, 0, gl_test::window_size_px);
+  glMatrixMode(GL_MODELVIEW);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_DEPTH_TEST);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glColor3f(1, 1, 1);
+  const auto cell = [&](int c) { return std::array<int, 2>{c % 32 * (cell_w + 4), c / 32 * cell_h}; };
+  for (int c = font_first_char; c <= font_last_char; ++c) {
+    glRasterPos2i(cell(c)[0], cell(c)[1] + baseline);
+    glutBitmapCharacter(GLUT_BITMAP_8_BY_13, c);
+  }
+  const std::vector<unsigned char> drawn = gl_test::read_frame();
+  glEnable(GL_DEPTH_TEST);
+  std::string wrong;
+  for (int c = font_first_char; c <= font_last_char; ++c)
+    for (int row = 0; row < cell_h; ++row)
+      for (int column = 0; column < cell_w; ++column) {
+        const size_t i = 3 * (size_t(cell(c)[1] + row) * gl_test::window_size_px + cell(c)[0] + column);
+        const bool lit = drawn[i] > 127;
+        if (lit != font_pixel(c, column, row - baseline + font_descent_px)) {
+          wrong += char(c);
+          row = cell_h;
+          break;
+        }
+      }
+  EXPECT_EQ(wrong, "") << "characters whose table glyph differs from freeglut's";
+}
+
+// What the status band says after a pick that finds nothing to follow, and that it goes after two seconds.
+TEST_F(Overlays, APickThatFindsNothingToFollowSaysWhyForTwoSeconds) {
+  const auto said = [] {
+    std::string text;
+    for (const std::string& line : demo_status_lines(MOTHER_SHIP)) text += line + "|";
+    return text;
+  };
+  frame();
+  press(' ');  // the sun lies under the window's centre at start-up
+  EXPECT_NE(said().find("the sun and the moon cannot be followed"), std::string::npos) << said();
+  demo_keyboard(' ', 3, 3);
+  EXPECT_NE(said().find("nothing under the pointer"), std::string::npos) << said();
+  frozen = true;  // the message's time runs while the scene is paused too
+  for (int tick = 0; tick < 59; ++tick) demo_idle(compute_timer_step_s(default_timer_period_ms));
+  EXPECT_NE(said().find("nothing under the pointer"), std::string::npos) << "after 59 ticks";
+  demo_idle(compute_timer_step_s(default_timer_period_ms));
+  EXPECT_EQ(said().find("nothing"), std::string::npos) << said();
+}
+
+// In a small window the overlays used to vanish (below 128 pixels), the status band came out blank (at
+// 128) and the key band covered half the window (at 200x140). Both bands must show, each within its share of
+// the height; the names must show too; and no GL call may fail.
+class SmallWindows : public Overlays, public testing::WithParamInterface<std::array<int, 2>> {
+ protected:
+  void TearDown() override {
+    resize(gl_test::window_size_px, gl_test::window_size_px);
+    Overlays::TearDown();
+  }
+  static bool resize(int width, int height) {
+    gl_test::make_current(gl_test::mother_window());
+    glutReshapeWindow(width, height);
+    return e2e_wait(
+        [&] { return glutGet(GLUT_WINDOW_WIDTH) == width && glutGet(GLUT_WINDOW_HEIGHT) == height; });
+  }
+  static bool e2e_wait(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      gl_test::handle_pending_events();
+    }
+    return true;
+  }
+  std::vector<unsigned char> window_frame(int width, int height) {
+    gl_test::draw_frame();
+    std::vector<unsigned char> pixels(size_t(3) * width * height);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+  }
+};
+
+TEST_P(SmallWindows, BothBandsShowWithinTheirShareOfTheHeightAndNamesShowToo) {
+  const int width = GetParam()[0], height = GetParam()[1];
+  ASSERT_TRUE(resize(width, height));
+  window_frame(width, height);
+  const std::vector<unsigned char> without = window_frame(width, height);
+  press('h');
+  const std::vector<unsigned char> with = window_frame(width, height);
+  int status_text = 0, key_text = 0, stray = 0;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const size_t i = 3 * (size_t(y) * width + x);
+      const bool text = with[i] > 200 && with[i + 1] > 200 && with[i + 2] > 100 && with[i + 2] < 190;
+      if (std::equal(&with[i], &with[i + 3], &without[i])) continue;
+      if (y >= height - height / 2)
+        status_text += text;
+      else if (y < height / 3)
+        key_text += text;
+      else
+        ++stray;
+    }
+  EXPECT_GT(status_text, 30) << "the status band at the top";
+  EXPECT_GT(key_text, 30) << "the key band at the bottom";
+  EXPECT_EQ(stray, 0) << "pixels changed between the bands";
+  press('h');
+  press('n');
+  const std::vector<unsigned char> named = window_frame(width, height);
+  EXPECT_NE(named, without) << "names shown";
+}
+
+// A text texture used to be as wide as the window, so beyond the driver's largest texture its upload failed
+// and, recorded as done, left the text wrong for the rest of the run. Every width must draw without a GL
+// error (checked after the test) and show the status band, before and after the widest.
+TEST_F(SmallWindows, EveryWidthDrawsItsTextWithoutAGlError) {
+  press('h');
+  press('n');
+  for (const int width : {1, 128, 16385, 32767, 300}) {
+    ASSERT_TRUE(resize(width, 60)) << width;
+    const std::vector<unsigned char> pixels = window_frame(width, 60);
+    int text = 0;
+    for (size_t i = 0; i + 2 < pixels.size(); i += 3)
+      text += pixels[i] > 200 && pixels[i + 1] > 200 && pixels[i + 2] > 100 && pixels[i + 2] < 190;
+    if (width > 100) {
+      EXPECT_GT(text, 30) << "at " << width << " pixels wide";
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, SmallWindows,
+                         testing::Values(std::array<int, 2>{128, 128}, std::array<int, 2>{100, 80},
+                                         std::array<int, 2>{200, 140}),
+                         [](const testing::TestParamInfo<std::array<int, 2>>& size) {
+                           return std::to_string(size.param[0]) + "x" + std::to_string(size.param[1]);
+                         });
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "demo.h"
+#include "overlay.h"
 #include "scene_windows.h"
 
 namespace {

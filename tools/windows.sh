@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: MIT
 # Cross-builds the program for 64-bit Windows into build-windows/: installs mingw-w64 and Wine, takes
 # freeglut's source from Debian's archive, builds it as a static library and the program against it, checks
-# that the .exe needs no MinGW runtime DLL, and packs it with the README and the licence into
-# build-windows/solar_demo-VERSION-windows-x64.zip. It also prepares the Wine prefix the test runs the .exe in.
+# that the .exe needs no MinGW runtime DLL, and packs it into build-windows/solar_demo-VERSION-windows-x64.zip
+# with a README of its own (its keys from the .exe's own --help), the licence, and the notices of what is
+# linked into it. It also prepares the Wine prefix the test runs the .exe in.
 # A second run reuses the source, freeglut and the prefix, and rebuilds only what changed.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -70,13 +71,45 @@ check_imports() {
   fi
 }
 
+# Windows' Notepad wants CRLF line ends.
+crlf() { sed 's/\r*$/\r/'; }
+
+# The zip's README: how to start the program and its keys, as the .exe itself lists them.
+write_windows_readme() {
+  {
+    cat "$project_root/packaging/windows-readme.txt"
+    wine "$program_dir/solar_demo.exe" --help | tr -d '\r' | sed -n '/^Commands:/,$p'
+    printf '\nLicence: MIT, in LICENSE.txt. THIRD-PARTY-NOTICES.txt holds the notices of the libraries\n'
+    printf 'linked into solar_demo.exe.\n'
+  } | crlf >"$1"
+}
+
+# Everything linked into the .exe besides the program: freeglut, whose licence asks for its notice in every
+# copy, and MinGW-w64's C runtime; libgcc and libstdc++ come under the GCC Runtime Library Exception, which
+# asks for none but is named too.
+write_notices() {
+  {
+    printf 'Third-party notices for solar_demo.exe\n======================================\n\n'
+    printf 'freeglut %s, linked in statically (from its COPYING file):\n\n' "$(dpkg-parsechangelog -l "$freeglut_source/debian/changelog" -S Version)"
+    cat "$freeglut_source/COPYING"
+    printf '\n\nThe MinGW-w64 runtime (C runtime start-up and support code), linked in statically\n'
+    printf '(Debian'"'"'s copyright file for it, covering every part of the MinGW-w64 tree):\n\n'
+    cat /usr/share/doc/mingw-w64-common/copyright
+    printf '\n\nlibgcc and libstdc++ from GCC, linked in statically, are under the GNU GPL version 3 with\n'
+    printf 'the GCC Runtime Library Exception version 3.1, which allows this use without further terms.\n'
+  } | crlf >"$1"
+}
+
 pack_zip() {
   local version name
   version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$program_dir/CMakeCache.txt")
   name="solar_demo-$version-windows-x64"
   rm -rf "${windows_dir:?}/$name" "$windows_dir"/solar_demo-*-windows-x64.zip
   mkdir "$windows_dir/$name"
-  cp "$program_dir/solar_demo.exe" "$project_root/README.md" "$project_root/LICENSE" "$windows_dir/$name/"
+  cp "$program_dir/solar_demo.exe" "$windows_dir/$name/"
+  crlf <"$project_root/LICENSE" >"$windows_dir/$name/LICENSE.txt"
+  write_windows_readme "$windows_dir/$name/README.txt"
+  write_notices "$windows_dir/$name/THIRD-PARTY-NOTICES.txt"
   (cd "$windows_dir" && cmake -E tar cf "$name.zip" --format=zip "$name")
   rm -rf "${windows_dir:?}/$name"
   echo "$windows_dir/$name.zip"

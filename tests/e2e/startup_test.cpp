@@ -3,6 +3,7 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <string>
 
@@ -71,6 +72,20 @@ TEST_F(Startup, OtherKeysDoNotEndTheProgram) {
   EXPECT_EQ(*status, 0) << "the keys before Escape were handled without a crash";
 }
 
+// -geometry used to be taken by GLUT and then overridden by the program's own size and place, silently.
+TEST(Geometry, PlacesTheMotherWindowAndTheScoutTheSameSizeBesideIt) {
+  e2e::virtual_display display;
+  e2e::program app{SOLAR_DEMO_PATH, display.name(), {}, "", {"-geometry", "300x200+40+60"}};
+  const Window mother = e2e::find_window(display.x(), "Mother Ship", window_deadline);
+  const Window scout = e2e::find_window(display.x(), "Scout Ship", window_deadline);
+  ASSERT_NE(mother, 0u);
+  ASSERT_NE(scout, 0u);
+  const e2e::geometry m = e2e::window_geometry(display.x(), mother);
+  const e2e::geometry s = e2e::window_geometry(display.x(), scout);
+  EXPECT_EQ((std::array<int, 4>{m.x, m.y, m.width, m.height}), (std::array<int, 4>{40, 60, 300, 200}));
+  EXPECT_EQ((std::array<int, 4>{s.x, s.y, s.width, s.height}), (std::array<int, 4>{390, 60, 300, 200}));
+}
+
 // The program's own options are answered before GLUT looks for a display, so they work without one.
 std::string output_without_display(const std::string& argument, int& status) {
   std::string output;
@@ -106,6 +121,14 @@ TEST(CommandLine, AnUnreachableDisplayIsNamedInOneLineOfTheProgramsOwn) {
   EXPECT_EQ(message.rfind("solar_demo: ", 0), 0u) << message;
   EXPECT_NE(message.find("on display :4093; exiting\n"), std::string::npos) << message;
   EXPECT_EQ(message.find('\n'), message.size() - 1) << message;
+}
+
+// Without any display the message used to read "failed to open display '' on no display".
+TEST(CommandLine, WithoutADisplayItSaysWhatToDoInOneLine) {
+  int status = -1;
+  EXPECT_EQ(output_without_display("", status),
+            "solar_demo: cannot open a display: DISPLAY is not set (use a desktop session or ssh -X)\n");
+  EXPECT_EQ(WEXITSTATUS(status), 1);
 }
 
 }  // namespace

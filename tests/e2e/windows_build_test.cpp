@@ -209,4 +209,26 @@ TEST_F(WindowsBuild, UnderWineItDrawsAndAnswersAsTheLinuxBuildDoes) {
   EXPECT_EQ(*status, 0);
 }
 
+// The zip used to carry the repository's README, which tells a Windows user to run tools/run.sh and shows
+// pictures the zip does not hold, and no notice for freeglut, whose licence asks for one in every copy.
+TEST_F(WindowsBuild, TheZipHoldsItsOwnReadmeAndTheNoticesOfWhatIsLinkedIn) {
+  char folder[] = "/tmp/solar_zip_XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::string unpack = std::string("cd ") + folder + " && cmake -E tar xf " SOLAR_WINDOWS_ZIP;
+  ASSERT_EQ(std::system(unpack.c_str()), 0) << SOLAR_WINDOWS_ZIP;
+  const std::string inside = std::string(folder) + "/solar_demo-" SOLAR_VERSION "-windows-x64/";
+  const std::string readme = e2e::read_file(inside + "README.txt");
+  const std::string notices = e2e::read_file(inside + "THIRD-PARTY-NOTICES.txt");
+  EXPECT_FALSE(e2e::read_file(inside + "LICENSE.txt").empty());
+  EXPECT_TRUE(e2e::read_file(inside + "README.md").empty()) << "the repository's README stays out";
+  for (const char* part : {"solar_demo.exe", "space: pick", "LOOKAT keys:", "GEOSYNCH keys:"})
+    EXPECT_NE(readme.find(part), std::string::npos) << "README.txt lacks " << part;
+  for (const char* absent : {"tools/", ".png", ".sh"})
+    EXPECT_EQ(readme.find(absent), std::string::npos) << "README.txt names " << absent;
+  for (const char* part :
+       {"Pawel W. Olszta", "shall be included in", "MinGW-w64", "Runtime Library Exception"})
+    EXPECT_NE(notices.find(part), std::string::npos) << "THIRD-PARTY-NOTICES.txt lacks " << part;
+  [[maybe_unused]] const int removed = std::system((std::string("rm -rf ") + folder).c_str());
+}
+
 }  // namespace
