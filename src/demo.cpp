@@ -300,11 +300,15 @@ std::vector<std::string> demo_status_lines(ship_name window) {
 }
 
 std::vector<std::vector<std::string>> demo_key_sections() {
+  // Made once: the key band asks for them in every frame.
+  static const std::vector<std::string> mode_items[] = {
+      compute_mode_items(LOOKAT), compute_mode_items(RELATIVE), compute_mode_items(GEOSYNCH)};
+  static const std::vector<std::string> command_items = compute_command_items();
   const navigation_mode mode = ships[active_ship]->get_mode();
   std::vector<std::string> mode_keys = {std::string(ship_titles[active_ship]) + "'s keys, " +
                                         mode_names[mode] + ":"};
-  for (std::string& item : compute_mode_items(mode)) mode_keys.push_back(std::move(item));
-  return {mode_keys, compute_command_items()};
+  mode_keys.insert(mode_keys.end(), mode_items[mode].begin(), mode_items[mode].end());
+  return {mode_keys, command_items};
 }
 
 std::vector<std::string> demo_command_keys() {

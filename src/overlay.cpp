@@ -24,9 +24,9 @@ constexpr int text_margin_px = 6;        // around a band's text
 constexpr int small_text_margin_px = 2;  // the same in a window below small_window_px either way
 constexpr int small_window_px = 256;
 constexpr int label_offset_px = 8;   // a name starts this far right of its body's disc and above its centre
-constexpr int label_padding_px = 2;  // the name's backing reaches this far beyond its text
+constexpr int label_padding_px = 1;  // the name's backing reaches this far beyond its text
 constexpr int name_row_px = glyph_height_px + 2 * label_padding_px;  // a name's image, backing included
-constexpr int label_gap_px = 2;      // kept clear between two names' backings
+constexpr int label_gap_px = 2;                                      // kept clear between two names' backings
 constexpr int label_newcomer_gap_px = 12;  // kept clear besides by a name that was not shown the frame before
 constexpr unsigned char text_rgba[4] = {255, 255, 153, 255};  // (1, 1, 0.6): pale yellow
 constexpr GLubyte band_alpha = 153;  // 0.6: the backings darken what lies behind them to two fifths
@@ -71,12 +71,11 @@ struct text_image {
   }
 };
 
-// One block of a frame's text: the sheet (a texture of the window's) that holds it and its row there, all
-// that decides its pixels, its image's size, where the image's bottom-left corner goes in the window and how
-// to make the image; for a band, where the band ends on the right, since a band wider than the largest
-// texture has the rest of its dark background drawn plain.
+// One block of a frame's text: its first row in the window's text texture, all that decides its pixels, its
+// image's size, where the image's bottom-left corner goes in the window and how to make the image; for a
+// band, where the band ends on the right, since a band wider than the largest texture has the rest of its
+// dark background drawn plain. The names take the first rows, a fixed few each, then the bands.
 struct text_block {
-  size_t sheet;
   int row;
   std::string content;
   int width, height;
@@ -84,21 +83,23 @@ struct text_block {
   std::function<text_image()> make;
   int band_right = 0;
 };
-// The status band and the key band have a sheet each, and all the names share one, so that a frame's text
-// is three draws whatever the number of names: llvmpipe sets up every draw at a cost.
-constexpr size_t status_sheet = 0, keys_sheet = 1, names_sheet = 2, sheet_count = 3;
 
-// A sheet's texture, its size in texels, and what each of its rows was last made from.
+// One texture per window holds all its text, so that a frame's text is one draw however many names it has:
+// llvmpipe sets up every draw at a cost. Its size in texels, and what each block's rows were last made from.
 struct text_sheet {
   GLuint name = 0;
   int width = 0, height = 0;
-  std::map<int, std::string> contents;
+  struct held_block {
+    int height;
+    std::string content;
+  };
+  std::map<int, held_block> held;  // by first row
 };
 
-// What one window's context keeps: its sheets, the largest texture its driver takes, and the names it
-// showed in its last frame.
+// What one window's context keeps: its text, the largest texture its driver takes, and the names it showed
+// in its last frame.
 struct window_text {
-  text_sheet sheets[sheet_count];
+  text_sheet sheet;
   GLint max_texture_px = 0;
   std::vector<std::string> shown;
 };
@@ -110,14 +111,14 @@ int next_power_of_two(int n) {
   return p;
 }
 
-// Makes the sheet's texture at least as large as its blocks need, as a power of two on each side and never
-// larger than the driver takes: what would not fit is cut off rather than sent in an upload that would
+// Binds the window's texture, made at least as large as the blocks need, a power of two on each side and
+// never larger than the driver takes: what would not fit is cut off rather than sent in an upload that would
 // fail. A new texture starts empty, so every block is made again.
-void size_sheet(text_sheet& sheet, const std::vector<const text_block*>& blocks, int max_texture_px) {
+void bind_sheet(text_sheet& sheet, const std::vector<text_block>& blocks, int max_texture_px) {
   int width = 1, height = 1;
-  for (const text_block* block : blocks) {
-    width = std::max(width, block->width);
-    height = std::max(height, block->row + block->height);
+  for (const text_block& block : blocks) {
+    width = std::max(width, block.width);
+    height = std::max(height, block.row + block.height);
   }
   width = std::min(next_power_of_two(width), max_texture_px);
   height = std::min(next_power_of_two(height), max_texture_px);
@@ -126,36 +127,48 @@ void size_sheet(text_sheet& sheet, const std::vector<const text_block*>& blocks,
   if (width <= sheet.width && height <= sheet.height) return;
   sheet.width = std::max(width, sheet.width);
   sheet.height = std::max(height, sheet.height);
-  sheet.contents.clear();
+  sheet.held.clear();
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, sheet.width, sheet.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
 }
 
-// The part of a block's image that its sheet holds.
-int held_width(const text_sheet& sheet, const text_block& block) { return std::min(block.width, sheet.width); }
+// The part of a block's image that the sheet holds.
+int held_width(const text_sheet& sheet, const text_block& block) {
+  return std::min(block.width, sheet.width);
+}
 int held_height(const text_sheet& sheet, const text_block& block) {
   return std::max(0, std::min(block.height, sheet.height - block.row));
 }
 
-// Makes the block's image into its rows of the bound sheet, unless they hold it already.
+// Makes the block's image into its rows of the bound sheet, unless they hold it already. Whatever else lay
+// in those rows (a band before it grew by a line) is forgotten, so that it is made again when next drawn.
 void upload(text_sheet& sheet, const text_block& block) {
-  std::string& held = sheet.contents[block.row];
-  if (held == block.content || held_height(sheet, block) == 0) return;
+  const auto same = sheet.held.find(block.row);
+  if (same != sheet.held.end() && same->second.content == block.content &&
+      same->second.height == block.height)
+    return;
+  const int width = held_width(sheet, block), height = held_height(sheet, block);
+  if (height == 0) return;
+  for (auto each = sheet.held.begin(); each != sheet.held.end();)
+    each = each->first < block.row + height && block.row < each->first + each->second.height
+               ? sheet.held.erase(each)
+               : std::next(each);
   const text_image image = block.make();
   glPixelStorei(GL_UNPACK_ROW_LENGTH, image.width);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, block.row, held_width(sheet, block), held_height(sheet, block), GL_RGBA,
-                  GL_UNSIGNED_BYTE, image.pixels.data());
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, block.row, width, height, GL_RGBA, GL_UNSIGNED_BYTE,
+                  image.pixels.data());
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-  held = block.content;
+  sheet.held[block.row] = {block.height, block.content};
 }
 
 // Adds a quad's corners, counter-clockwise from the bottom left, to the arrays.
 void add_quad(std::vector<GLfloat>& vertices, std::vector<GLfloat>& tex_coords, const window_rect& at,
               GLfloat s0, GLfloat t0, GLfloat s1, GLfloat t1) {
-  vertices.insert(vertices.end(), {GLfloat(at.left), GLfloat(at.bottom), GLfloat(at.right), GLfloat(at.bottom),
-                                   GLfloat(at.right), GLfloat(at.top), GLfloat(at.left), GLfloat(at.top)});
+  vertices.insert(vertices.end(),
+                  {GLfloat(at.left), GLfloat(at.bottom), GLfloat(at.right), GLfloat(at.bottom),
+                   GLfloat(at.right), GLfloat(at.top), GLfloat(at.left), GLfloat(at.top)});
   tex_coords.insert(tex_coords.end(), {s0, t0, s1, t0, s1, t1, s0, t1});
 }
 
@@ -165,36 +178,30 @@ void draw_quads(const std::vector<GLfloat>& vertices, const std::vector<GLfloat>
   glDrawArrays(GL_QUADS, 0, GLsizei(vertices.size() / 2));
 }
 
-// Each sheet's blocks from its texture, made anew where their text changed, blended over the frame in one
+// Every block from the window's texture, made anew where its text changed, blended over the frame in one
 // draw; then what a band's texture could not hold of its background. The texture is unbound again: the
 // bodies are drawn with texturing enabled and must find no texture bound.
 void draw_text(window_text& window, const std::vector<text_block>& blocks) {
+  if (blocks.empty()) return;
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_TEXTURE_COORD_ARRAY);
   glEnable(GL_TEXTURE_2D);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-  std::vector<GLfloat> plain_vertices, plain_tex_coords;
-  for (size_t s = 0; s < sheet_count; ++s) {
-    std::vector<const text_block*> on_sheet;
-    for (const text_block& block : blocks)
-      if (block.sheet == s) on_sheet.push_back(&block);
-    if (on_sheet.empty()) continue;
-    text_sheet& sheet = window.sheets[s];
-    size_sheet(sheet, on_sheet, window.max_texture_px);
-    std::vector<GLfloat> vertices, tex_coords;
-    for (const text_block* block : on_sheet) {
-      upload(sheet, *block);
-      const int width = held_width(sheet, *block), height = held_height(sheet, *block);
-      const window_rect at = {block->left, block->bottom, block->left + width, block->bottom + height};
-      add_quad(vertices, tex_coords, at, 0, GLfloat(block->row) / sheet.height, GLfloat(width) / sheet.width,
-               GLfloat(block->row + height) / sheet.height);
-      if (block->band_right > at.right)
-        add_quad(plain_vertices, plain_tex_coords, {at.right, at.bottom, block->band_right, at.top}, 0, 0, 0, 0);
-    }
-    draw_quads(vertices, tex_coords);
+  text_sheet& sheet = window.sheet;
+  bind_sheet(sheet, blocks, window.max_texture_px);
+  std::vector<GLfloat> vertices, tex_coords, plain_vertices, plain_tex_coords;
+  for (const text_block& block : blocks) {
+    upload(sheet, block);
+    const int width = held_width(sheet, block), height = held_height(sheet, block);
+    const window_rect at = {block.left, block.bottom, block.left + width, block.bottom + height};
+    add_quad(vertices, tex_coords, at, 0, GLfloat(block.row) / sheet.height, GLfloat(width) / sheet.width,
+             GLfloat(block.row + height) / sheet.height);
+    if (block.band_right > at.right)
+      add_quad(plain_vertices, plain_tex_coords, {at.right, at.bottom, block.band_right, at.top}, 0, 0, 0, 0);
   }
+  draw_quads(vertices, tex_coords);
   glBindTexture(GL_TEXTURE_2D, 0);
   glDisable(GL_TEXTURE_2D);
   glColor4ub(0, 0, 0, band_alpha);
@@ -224,9 +231,9 @@ size_t lines_that_fit(int max_height, int margin) {
 
 // The status overlay: the window's ship and its state on a band at the top left, the active ship's keys on
 // a band along the bottom, each wrapped to the window's width and cut to the lines that fit. Adds their
-// text blocks and returns the bands, which names keep clear of.
+// text blocks, from row first_row of the texture on, and returns the bands, which names keep clear of.
 std::vector<window_rect> add_status(std::vector<text_block>& blocks, const overlay_content& content,
-                                    int width, int height, int text_width) {
+                                    int width, int height, int text_width, int first_row) {
   const int margin = std::min(width, height) < small_window_px ? small_text_margin_px : text_margin_px;
   const int columns = (text_width - 2 * margin) / glyph_width_px;
   if (columns < 1) return {};
@@ -243,7 +250,7 @@ std::vector<window_rect> add_status(std::vector<text_block>& blocks, const overl
     const int band_width = 2 * margin + glyph_width_px * int(longest_line(status));
     const int top_y = band_height - margin - text_line_px;
     bands.push_back({0, height - band_height, band_width, height});
-    blocks.push_back({status_sheet, 0, join_lines(status), band_width, band_height, 0, height - band_height,
+    blocks.push_back({first_row, join_lines(status), band_width, band_height, 0, height - band_height,
                       [=] {
                         text_image image(band_width, band_height, band_alpha);
                         image.add_lines(status, margin, top_y);
@@ -255,7 +262,8 @@ std::vector<window_rect> add_status(std::vector<text_block>& blocks, const overl
     const int top_y = margin + int(keys.size() - 1) * text_line_px;
     const int band_height = top_y + glyph_height_px;
     bands.push_back({0, 0, width, band_height});
-    blocks.push_back({keys_sheet, 0, join_lines(keys) + std::to_string(text_width), text_width, band_height, 0, 0,
+    const int row = first_row + (bands.size() > 1 ? bands[0].top - bands[0].bottom : 0);
+    blocks.push_back({row, join_lines(keys) + std::to_string(text_width), text_width, band_height, 0, 0,
                       [=] {
                         text_image image(text_width, band_height, band_alpha);
                         image.add_lines(keys, margin, top_y);
@@ -276,7 +284,7 @@ void add_names(std::vector<text_block>& blocks, window_text& window, const overl
   for (const placed_label& label : placed) {
     window.shown.push_back(label.text);
     const int width = glyph_width_px * int(label.text.size()) + 2 * label_padding_px;
-    blocks.push_back({names_sheet, int(label.request) * name_row_px, label.text, width, name_row_px,
+    blocks.push_back({int(label.request) * name_row_px, label.text, width, name_row_px,
                       label.x - label_padding_px, label.y - glyph_descent_px - label_padding_px, [=] {
                         text_image image(width, name_row_px, band_alpha);
                         image.add(label.text, label_padding_px, label_padding_px + glyph_descent_px);
@@ -312,14 +320,17 @@ bool overlaps(const window_rect& a, const window_rect& b) {
   return a.left < b.right && b.left < a.right && a.bottom < b.top && b.bottom < a.top;
 }
 
-window_rect grow(const window_rect& r, int px) { return {r.left - px, r.bottom - px, r.right + px, r.top + px}; }
+window_rect grow(const window_rect& r, int px) {
+  return {r.left - px, r.bottom - px, r.right + px, r.top + px};
+}
 
 // The camera's position in the world: the point that view takes to the eye-space origin, found by solving
 // the 3x3 system by Cramer's rule; nothing for a degenerate view (a LOOKAT up vector of length 0).
 std::optional<std::array<double, 3>> compute_eye(const float* view) {
   const auto m = [view](int row, int column) { return double(view[4 * column + row]); };
   const auto det3 = [](const double a[3][3]) {
-    return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) - a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
+    return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
+           a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
            a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
   };
   double a[3][3];
@@ -346,26 +357,28 @@ struct label_candidate {
   bool shown_before;
 };
 
-std::vector<label_candidate> find_label_candidates(const std::vector<label_request>& requests, const float* view,
-                                                   const double* projection, const int* viewport,
+std::vector<label_candidate> find_label_candidates(const std::vector<label_request>& requests,
+                                                   const float* view, const double* projection,
+                                                   const int* viewport,
                                                    const std::vector<std::string>& shown_before) {
   const std::optional<std::array<double, 3>> eye = compute_eye(view);
+  std::vector<sphere> bodies;
+  for (const label_request& request : requests)
+    if (request.hides_others) bodies.push_back({request.world, request.radius});
   std::vector<label_candidate> candidates;
   for (size_t r = 0; r < requests.size(); ++r) {
     const label_request& request = requests[r];
     const std::optional<std::array<double, 3>> at =
         compute_window_point(request.world, view, projection, viewport);
     if (!at || (*at)[0] < 0 || (*at)[1] < 0 || (*at)[0] >= viewport[2] || (*at)[1] >= viewport[3]) continue;
-    std::vector<sphere> others;
-    for (size_t o = 0; o < requests.size(); ++o)
-      if (o != r && requests[o].hides_others) others.push_back({requests[o].world, requests[o].radius});
-    if (eye && compute_is_hidden(*eye, request.world, others)) continue;
+    if (eye && compute_is_hidden(*eye, request.world, bodies)) continue;
     // The radius at the body's distance, through the projection's horizontal scale.
     double distance = 0;
     for (int i = 0; i < 3 && eye; ++i) distance += std::pow(request.world[i] - (*eye)[i], 2);
     distance = std::sqrt(distance);
     const double radius_px = distance > 0 ? request.radius * projection[0] * viewport[2] / 2 / distance : 0.0;
-    const bool before = std::find(shown_before.begin(), shown_before.end(), request.text) != shown_before.end();
+    const bool before =
+        std::find(shown_before.begin(), shown_before.end(), request.text) != shown_before.end();
     candidates.push_back({r, int((*at)[0]), int((*at)[1]), (*at)[2], int(radius_px), before});
   }
   return candidates;
@@ -396,8 +409,8 @@ std::optional<std::array<int, 2>> place_label(const label_candidate& name, int l
   for (const int x : {right, left}) {
     if (x == left && !left_allowed) break;
     if (x < 0 || x >= window_width) continue;
-    const window_rect backing =
-        grow({x, y - glyph_descent_px, x + length_px, y - glyph_descent_px + glyph_height_px}, label_padding_px);
+    const window_rect backing = grow(
+        {x, y - glyph_descent_px, x + length_px, y - glyph_descent_px + glyph_height_px}, label_padding_px);
     const auto too_close = [&](const taken_rect& other) {
       const bool keep_away = other.stays && !name.shown_before;
       return overlaps(grow(backing, label_gap_px + (keep_away ? label_newcomer_gap_px : 0)), other.at);
@@ -445,6 +458,9 @@ bool compute_is_hidden(const std::array<double, 3>& eye, const std::array<float,
     }
     const double radius_squared = double(s.radius) * s.radius;
     if (eye_distance_squared <= radius_squared) continue;
+    double point_distance_squared = 0;  // from the sphere's centre
+    for (int i = 0; i < 3; ++i) point_distance_squared += std::pow(point[i] - s.centre[i], 2);
+    if (point_distance_squared <= radius_squared) continue;  // the point's own body
     // The point of the segment nearest the centre, as a fraction of the way from the eye to the point.
     const double t = length_squared > 0 ? std::clamp(along / length_squared, 0.0, 1.0) : 0.0;
     double nearest_squared = 0;
@@ -464,9 +480,10 @@ std::vector<placed_label> compute_label_layout(const std::vector<label_request>&
   std::vector<label_candidate> candidates =
       find_label_candidates(requests, view, projection, viewport, shown_before);
   // The names of the last frame first, so that a newcomer never pushes one out; nearer ones first within.
-  std::stable_sort(candidates.begin(), candidates.end(), [](const label_candidate& a, const label_candidate& b) {
-    return a.shown_before != b.shown_before ? a.shown_before : a.depth < b.depth;
-  });
+  std::stable_sort(candidates.begin(), candidates.end(),
+                   [](const label_candidate& a, const label_candidate& b) {
+                     return a.shown_before != b.shown_before ? a.shown_before : a.depth < b.depth;
+                   });
   std::vector<placed_label> placed;
   std::vector<taken_rect> taken;
   for (const window_rect& band : reserved) taken.push_back({band, false});
@@ -523,7 +540,8 @@ void overlay_draw(int window_id, const overlay_content& content, int width, int 
   std::vector<text_block> blocks;
   std::vector<window_rect> bands;
   if (content.status_on)
-    bands = add_status(blocks, content, width, height, std::min(width, int(window.max_texture_px)));
+    bands = add_status(blocks, content, width, height, std::min(width, int(window.max_texture_px)),
+                       int(content.labels.size()) * name_row_px);
   if (content.names_on && content.view != nullptr) add_names(blocks, window, content, viewport, bands);
   begin_text(width, height);
   draw_text(window, blocks);

@@ -56,7 +56,7 @@ std::optional<std::array<double, 3>> compute_window_point(const std::array<float
 
 // Whether a body between the eye and the point hides it: the segment from the eye to the point passes
 // through one of the spheres (centre, radius). A sphere the eye is inside hides nothing, since its faces
-// are culled from within.
+// are culled from within; nor does one the point is inside, the point's own body.
 struct sphere {
   std::array<float, 3> centre;
   float radius;
