@@ -393,9 +393,9 @@ struct taken_rect {
 
 // Where a name of length characters goes beside its body, on a baseline above the body's centre: right of
 // the disc, or else left of it, clear of everything taken, which it then joins; nothing when neither side is
-// free. A name shown in the last frame may go to the left to stay; a newcomer goes there only when the
-// right side would run off the window, and keeps more room from a name that stays, so that two names
-// passing each other do not take turns frame by frame.
+// free. The left comes first where the right would run off the window. A name shown in the last frame may
+// go to the left to stay; a newcomer goes there only when the right would run off, and keeps more room from a
+// name that stays, so that two names passing each other do not take turns frame by frame.
 std::optional<std::array<int, 2>> place_label(const label_candidate& name, int length, const int* viewport,
                                               std::vector<taken_rect>& taken) {
   const int window_width = viewport[2];
@@ -403,11 +403,12 @@ std::optional<std::array<int, 2>> place_label(const label_candidate& name, int l
   const int beside = label_offset_px + name.radius_px;
   const int y = name.y + label_offset_px;
   const int right = name.x + beside, left = name.x - beside - length_px;
-  const bool left_allowed = name.shown_before || right + length_px > window_width;
+  const bool right_runs_off = right + length_px > window_width;
+  const bool left_allowed = name.shown_before || right_runs_off;
   // Text whose first pixel lies outside the window is not drawn at all, as with glBitmap.
   if (y >= viewport[3]) return std::nullopt;
-  for (const int x : {right, left}) {
-    if (x == left && !left_allowed) break;
+  for (const int x : right_runs_off ? std::array<int, 2>{left, right} : std::array<int, 2>{right, left}) {
+    if (x == left && !left_allowed) continue;
     if (x < 0 || x >= window_width) continue;
     const window_rect backing = grow(
         {x, y - glyph_descent_px, x + length_px, y - glyph_descent_px + glyph_height_px}, label_padding_px);
