@@ -5,10 +5,12 @@
 // image and model paths are carried but not opened.
 #include "demo.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "camera_views.h"
 #include "opengl.h"
 #include "overlay.h"
 
@@ -24,6 +26,10 @@ unsigned int glut_mother_ship_window = 0;
 unsigned int glut_scout_ship_window = 0;
 bool status_overlay_on = false;
 bool names_overlay_on = false;
+bool camera_readout_on = false;
+bool view_volume_on = false;
+bool body_frames_on = false;
+float time_rate = 1.0f;
 
 namespace {
 
@@ -153,6 +159,17 @@ void follow_if_planet(int picked) {
   pick_feedback_ticks = pick_feedback_duration_ticks;
 }
 
+// The scene's rate: a tick moves it by the tick's step times the rate, a power of two between these.
+constexpr float slowest_time_rate = 1.0f / 16, fastest_time_rate = 8.0f;
+void change_time_rate(float factor) {
+  time_rate = std::min(std::max(time_rate * factor, slowest_time_rate), fastest_time_rate);
+}
+
+// Moves the paused scene by one tick at the current rate; a running scene moves by itself.
+void step_paused_scene() {
+  if (frozen) planet[STARFIELD]->update(compute_timer_step_s(default_timer_period_ms) * time_rate);
+}
+
 // The scout window is left current, as the timer leaves it too.
 void post_redisplay_of_both_windows() {
   glutSetWindow(glut_mother_ship_window);
@@ -188,6 +205,11 @@ const std::vector<command> command_table = {
     {"m", "m", "reset", [](int, int, int) { demo_reset_ships(); }},
     {"h", "h", "help", [](int, int, int) { status_overlay_on = !status_overlay_on; }},
     {"n", "n", "names", [](int, int, int) { names_overlay_on = !names_overlay_on; }},
+    {"i", "i", "camera", [](int, int, int) { camera_readout_on = !camera_readout_on; }},
+    {"v", "v", "volume", [](int, int, int) { view_volume_on = !view_volume_on; }},
+    {"o", "o", "frames", [](int, int, int) { body_frames_on = !body_frames_on; }},
+    {"[]", "[/]", "slower/faster", [](int which, int, int) { change_time_rate(which == 0 ? 0.5f : 2.0f); }},
+    {".", ".", "tick", [](int, int, int) { step_paused_scene(); }},
     {"\x1b", "Esc", "quit", nullptr},
 };
 
@@ -231,6 +253,23 @@ std::string compute_help(const std::vector<std::string>& items) {
 
 constexpr const char* mode_names[] = {"LOOKAT", "RELATIVE", "GEOSYNCH"};
 
+// "(x, y, z)", four significant digits each.
+std::string compute_vector_text(const float* v) {
+  char text[96];
+  std::snprintf(text, sizeof text, "(%.4g, %.4g, %.4g)", v[0], v[1], v[2]);
+  return text;
+}
+
+// "x8" or "x1/16": the rate as a factor.
+std::string compute_rate_text(float rate) {
+  char text[32];
+  if (rate >= 1.0f)
+    std::snprintf(text, sizeof text, "x%g", rate);
+  else
+    std::snprintf(text, sizeof text, "x1/%g", 1.0f / rate);
+  return text;
+}
+
 // The step of the mode the ship is in, as %g writes it.
 std::string compute_step_text(const ship& s) {
   const float steps[] = {s.lookat_speed, s.relative_speed, s.geosynch_speed};
@@ -256,14 +295,38 @@ std::vector<label_request> compute_label_requests(ship_name viewer) {
   return requests;
 }
 
+// Each window's aspect in its latest frame: the other window draws its ship's view volume with it.
+float viewed_aspect[ship_count] = {1.0f, 1.0f};
+
+// The view volume of the other ship, as far as what it looks at: its target in LOOKAT, its body's centre in
+// GEOSYNCH, a fixed distance in RELATIVE or when that lies behind it.
+std::array<point3, 5> compute_other_view_volume(ship_name viewer) {
+  constexpr double relative_depth = 30.0;
+  const ship& other = *ships[(viewer + 1) % ship_count];
+  double depth = relative_depth;
+  if (other.get_mode() == LOOKAT)
+    depth = compute_eye_depth(other.pose, {other.origin[0], other.origin[1], other.origin[2]});
+  if (other.get_mode() == GEOSYNCH && other.geosynch_body != nullptr) {
+    const float* centre = &other.geosynch_body->world_pose[12];
+    depth = compute_eye_depth(other.pose, {centre[0], centre[1], centre[2]});
+  }
+  if (!(depth > near_plane)) depth = relative_depth;
+  const int other_window = (viewer + 1) % ship_count;
+  const std::array<double, 16> projection =
+      compute_perspective(field_of_view_deg, viewed_aspect[other_window], near_plane, far_plane);
+  return compute_view_volume(other.pose, projection.data(), depth);
+}
+
 void draw_overlays(ship_name viewer, int width, int height) {
   overlay_content content;
   content.status_on = status_overlay_on;
   content.names_on = names_overlay_on;
+  content.camera_on = camera_readout_on;
   if (status_overlay_on) {
     content.status_lines = demo_status_lines(viewer);
     content.key_sections = demo_key_sections();
   }
+  if (camera_readout_on) content.camera_lines = demo_camera_lines(viewer);
   if (names_overlay_on) {
     content.labels = compute_label_requests(viewer);
     content.view = ships[viewer]->pose;
@@ -295,7 +358,34 @@ std::vector<std::string> demo_status_lines(ship_name window) {
   if (s.get_mode() == GEOSYNCH && s.geosynch_body != nullptr)
     lines.push_back(std::string("following ") + demo_body_label(s.geosynch_body->name));
   if (frozen) lines.emplace_back("paused");
+  if (time_rate != 1.0f) lines.push_back("time " + compute_rate_text(time_rate));
   if (pick_feedback_ticks > 0 && pick_feedback != nullptr) lines.emplace_back(pick_feedback);
+  return lines;
+}
+
+std::vector<std::string> demo_camera_lines(ship_name window) {
+  const ship& s = *ships[window];
+  std::vector<std::string> lines = {std::string(ship_titles[window]) + "'s camera, " +
+                                    mode_names[s.get_mode()]};
+  if (s.get_mode() == LOOKAT) {
+    lines.push_back("eye    " + compute_vector_text(s.eye));
+    lines.push_back("target " + compute_vector_text(s.origin));
+    lines.push_back("up     " + compute_vector_text(s.up));
+  } else {
+    float camera[16];
+    std::memcpy(camera, s.pose, sizeof camera);
+    s.invert_pose(camera);
+    lines.push_back("eye at " + compute_vector_text(&camera[12]));
+  }
+  if (s.get_mode() == GEOSYNCH && s.geosynch_body != nullptr) {
+    char distance[32];
+    std::snprintf(distance, sizeof distance, "%g", s.geosynch_distance);
+    lines.push_back(std::string("following ") + demo_body_label(s.geosynch_body->name) + " at distance " +
+                    distance);
+  }
+  lines.push_back(compute_perspective_call(field_of_view_deg, viewed_aspect[window], near_plane, far_plane));
+  lines.emplace_back("model-view, world to eye:");
+  for (std::string& row : compute_matrix_rows(s.pose)) lines.push_back(std::move(row));
   return lines;
 }
 
@@ -309,6 +399,17 @@ std::vector<std::vector<std::string>> demo_key_sections() {
                                         mode_names[mode] + ":"};
   mode_keys.insert(mode_keys.end(), mode_items[mode].begin(), mode_items[mode].end());
   return {mode_keys, command_items};
+}
+
+const char* demo_refuse_typed_key(unsigned char key) {
+  if (key == ' ') return "space picks what lies under the pointer, and typed keys have none";
+  for (const command& row : command_table)
+    if (find_key(row.keys, key) >= 0)
+      return row.act == nullptr ? "Escape would end the program at once" : nullptr;
+  for (const navigation_mode mode : {LOOKAT, RELATIVE, GEOSYNCH})
+    for (const key_binding& row : ship_key_table(mode))
+      if (find_key(row.keys, key) >= 0) return nullptr;
+  return "no command and no navigation mode takes it";
 }
 
 std::vector<std::string> demo_command_keys() {
@@ -349,7 +450,7 @@ void demo_idle(float step) {
   if (!demo_initialized) return;
   if (pick_feedback_ticks > 0) --pick_feedback_ticks;  // the message's time runs while paused too
   if (frozen) return;
-  planet[STARFIELD]->update(step);
+  planet[STARFIELD]->update(step * time_rate);  // exact at rate 1
 }
 
 void demo_resize(int width, int height) {
@@ -379,10 +480,18 @@ void demo_display() {
   planet[STARFIELD]->update_world_pose();
   glLoadIdentity();
   ships[viewer]->apply_camera();
+  viewed_aspect[viewer] = aspect;
   const render_mode pass = is_picking ? SELECT : RENDER;
+  // The selection pass draws the spheres filled whatever "o" says, so picks find the same bodies.
+  if (pass == RENDER && body_frames_on) glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
   planet[STARFIELD]->render(viewer, pass);
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
   ships[(viewer + 1) % ship_count]->draw_camera(pass);
-  if (pass == RENDER) draw_overlays(viewer, width, height);
+  if (pass == SELECT) return;
+  if (view_volume_on) draw_view_volume(compute_other_view_volume(viewer));
+  if (body_frames_on)
+    for (int b = SUN; b < body_count; ++b) draw_body_frame(*planet[b]);
+  draw_overlays(viewer, width, height);
 }
 
 void demo_keyboard(unsigned char key, int x, int y) {

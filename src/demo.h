@@ -23,7 +23,11 @@ extern int pick_y;                // pick position, window pixels from the top e
 extern unsigned int glut_mother_ship_window;  // GLUT window id of "Mother Ship"
 extern unsigned int glut_scout_ship_window;   // GLUT window id of "Scout Ship"
 extern bool status_overlay_on;                // "h": the status lines and the keys, in both windows
-extern bool names_overlay_on;  // "n": each body's name beside it, and the other ship's beside its model
+extern bool names_overlay_on;   // "n": each body's name beside it, and the other ship's beside its model
+extern bool camera_readout_on;  // "i": each window's camera as numbers: its pose, projection and matrix
+extern bool view_volume_on;     // "v": the other ship's view volume drawn in each window
+extern bool body_frames_on;     // "o": each body's axes and spin axis, the spheres as wireframe
+extern float time_rate;         // scene seconds per second of ticks, 1/16 to 8; "[" halves it, "]" doubles it
 
 // The frame timer's period in milliseconds: the float nearest to 100/3.
 constexpr float default_timer_period_ms = 33.333332f;
@@ -40,7 +44,7 @@ ship_name demo_get_current_window();
 void demo_init();
 // Both ships back to their defaults, the mother ship's eye 20 units behind the scout's.
 void demo_reset_ships();
-// Advances the scene by step seconds, unless it does not exist yet or is frozen.
+// Advances the scene by step seconds times the time rate, unless it does not exist yet or is frozen.
 void demo_idle(float step);
 void demo_resize(int width, int height);
 // Draws the current window's view; in a selection pass, only the bodies under the pick region.
@@ -65,8 +69,15 @@ const char* demo_mode_keys_help(navigation_mode mode);
 // What the status overlay says in a window: its ship, whether it has the keys, its mode and step, the body
 // it follows, "paused", and what the last pick found when it found nothing to follow (for two seconds).
 std::vector<std::string> demo_status_lines(ship_name window);
+// What the camera readout says of a window's camera: its mode, where it is (LOOKAT: eye, target and up;
+// GEOSYNCH: the body and the distance), the projection call of its latest frame and the model-view matrix
+// the frame loads, in rows.
+std::vector<std::string> demo_camera_lines(ship_name window);
 // The key band's sections: the active ship's keys under a title that names the ship and its mode, then the
 // commands.
 std::vector<std::vector<std::string>> demo_key_sections();
+// Why a key cannot be typed for the user at start-up (--keys), or null when it can: it must be one that a
+// command or some mode's key table takes, and need no pointer.
+const char* demo_refuse_typed_key(unsigned char key);
 // Every row of the command table as its keys, Escape's (which the shell takes) included.
 std::vector<std::string> demo_command_keys();

@@ -19,14 +19,24 @@ constexpr unsigned char escape_key = 27;
 constexpr int window_top_px = 100;
 constexpr int window_gap_px = 50;
 
+// A key as a message names it: "'Q'", "space" or "code 9".
+std::string describe_key(char c) {
+  const auto code = static_cast<unsigned char>(c);
+  if (code == ' ') return "space";
+  if (code > ' ' && code < 127) return std::string("'") + c + "'";
+  return "code " + std::to_string(code);
+}
+
 void print_usage() {
   std::printf(
-      "Usage: solar_demo [--help | -h | --version] [-geometry WxH+X+Y] [GLUT options such as -display NAME]\n"
+      "Usage: solar_demo [--help | -h | --version] [--keys KEYS] [-geometry WxH+X+Y]\n"
+      "                  [GLUT options such as -display NAME]\n"
       "\n"
       "A small solar system in two windows, \"%s\" and \"%s\", each showing the view\n"
       "from one of two ships that fly through the same scene. -geometry sizes and places the\n"
-      "first window; the second takes the same size beside it. Other arguments go to GLUT\n"
-      "unchanged. Keys go to the window that has the keyboard focus.\n"
+      "first window; the second takes the same size beside it. --keys types KEYS at start-up,\n"
+      "in order, as if pressed in the first window (--keys g6n follows Saturn with names on).\n"
+      "Other arguments go to GLUT unchanged. Keys go to the window that has the keyboard focus.\n"
       "\nCommands:\n%s\n\nLOOKAT keys:\n%s\n\nRELATIVE keys:\n%s\n\nGEOSYNCH keys:\n%s\n",
       ship_titles[MOTHER_SHIP], ship_titles[SCOUT_SHIP], demo_command_keys_help(),
       demo_mode_keys_help(LOOKAT), demo_mode_keys_help(RELATIVE), demo_mode_keys_help(GEOSYNCH));
@@ -47,6 +57,29 @@ bool answer_own_options(int argc, char** argv) {
     }
   }
   return false;
+}
+
+// Takes --keys and its value out of the arguments, before GLUT sees them, and checks every key: the process
+// ends with status 2 and one line when one cannot be typed. Returns the keys, or "" without the option.
+std::string take_typed_keys(int& argc, char** argv) {
+  std::string keys;
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) != "--keys") continue;
+    if (i + 1 >= argc) {
+      std::fprintf(stderr, "solar_demo: --keys needs the keys to type, such as --keys g6n\n");
+      std::exit(2);
+    }
+    keys = argv[i + 1];
+    for (int k = i + 2; k <= argc; ++k) argv[k - 2] = argv[k];  // argv[argc] is null and moves too
+    argc -= 2;
+    --i;
+  }
+  for (const char c : keys)
+    if (const char* why = demo_refuse_typed_key(static_cast<unsigned char>(c))) {
+      std::fprintf(stderr, "solar_demo: --keys cannot type %s: %s\n", describe_key(c).c_str(), why);
+      std::exit(2);
+    }
+  return keys;
 }
 
 // glutInit takes out of argv the options it knows; what is left is known to nobody, most likely mistyped.
@@ -138,6 +171,7 @@ int create_window(const char* title, const window_placement& at) {
 
 int main(int argc, char** argv) {
   if (answer_own_options(argc, argv)) return 0;
+  const std::string typed_keys = take_typed_keys(argc, argv);
   const char* geometry = find_geometry_argument(argc, argv);
   platform_end_promptly_on_display_loss(argc, argv);
   glutInit(&argc, argv);
@@ -153,6 +187,10 @@ int main(int argc, char** argv) {
   init();
   glutSetWindow(scout_window);
   init();
+  // A lesson can start where it begins: the keys are pressed in the mother window before the first tick.
+  glutSetWindow(mother_window);
+  for (const char key : typed_keys)
+    demo_keyboard(static_cast<unsigned char>(key), mother.width / 2, mother.height / 2);
   std::printf("solar_demo: press h in either window to show the keys\n");
   std::fflush(stdout);
   // The first tick runs before the loop: the scene has moved one step before anything is drawn.

@@ -35,6 +35,7 @@ constexpr double near_plane = 0.1f;  // the frame's near plane, the float 0.1 wi
 // they keep the lines that fit rather than covering the scene.
 constexpr int status_band_share = 2;
 constexpr int keys_band_share = 3;
+constexpr int band_gap_px = 2;  // between the status band and the camera's band below it
 
 // A block of text as an RGBA image, bottom row first: glyph pixels opaque in the text colour, the rest
 // black with the backing's alpha (a band's or a name's). Blended over the frame, the glyph pixels
@@ -229,47 +230,71 @@ size_t lines_that_fit(int max_height, int margin) {
   return room < 0 ? 0 : size_t(1 + room / text_line_px);
 }
 
-// The status overlay: the window's ship and its state on a band at the top left, the active ship's keys on
-// a band along the bottom, each wrapped to the window's width and cut to the lines that fit. Adds their
-// text blocks, from row first_row of the texture on, and returns the bands, which names keep clear of.
-std::vector<window_rect> add_status(std::vector<text_block>& blocks, const overlay_content& content,
-                                    int width, int height, int text_width, int first_row) {
+// Each line wrapped on its own to the columns.
+std::vector<std::string> wrap_each_line(const std::vector<std::string>& lines, int columns) {
+  std::vector<std::vector<std::string>> sections;
+  for (const std::string& line : lines) sections.push_back({line});
+  return compute_wrapped_lines(sections, columns);
+}
+
+// A band at the window's left edge with its top at top, as wide as its longest line, its text blocks from
+// row row of the texture on.
+window_rect add_left_band(std::vector<text_block>& blocks, const std::vector<std::string>& lines, int top,
+                          int margin, int row) {
+  const int band_height = 2 * margin + int(lines.size() - 1) * text_line_px + glyph_height_px + 1;
+  const int band_width = 2 * margin + glyph_width_px * int(longest_line(lines));
+  const int top_y = band_height - margin - text_line_px;
+  blocks.push_back({row, join_lines(lines), band_width, band_height, 0, top - band_height,
+                    [=] {
+                      text_image image(band_width, band_height, band_alpha);
+                      image.add_lines(lines, margin, top_y);
+                      return image;
+                    },
+                    band_width});
+  return {0, top - band_height, band_width, top};
+}
+
+// The bands: the window's ship and its state at the top left and the active ship's keys along the bottom
+// (the status overlay), and the camera's numbers at the left below the status; each wrapped to the window's
+// width and cut to the lines that fit, the camera's to the room the other two leave. Adds their text
+// blocks, from row first_row of the texture on, and returns the bands, which names keep clear of.
+std::vector<window_rect> add_bands(std::vector<text_block>& blocks, const overlay_content& content, int width,
+                                   int height, int text_width, int first_row) {
   const int margin = std::min(width, height) < small_window_px ? small_text_margin_px : text_margin_px;
   const int columns = (text_width - 2 * margin) / glyph_width_px;
   if (columns < 1) return {};
-  std::vector<std::vector<std::string>> status_sections;  // each line wraps on its own
-  for (const std::string& line : content.status_lines) status_sections.push_back({line});
-  std::vector<std::string> status = compute_wrapped_lines(status_sections, columns);
-  status.resize(std::min(status.size(), lines_that_fit(height / status_band_share, margin)));
-  std::vector<std::string> keys = compute_wrapped_lines(content.key_sections, columns);
-  keys.resize(std::min(keys.size(), lines_that_fit(height / keys_band_share, margin)));
-
   std::vector<window_rect> bands;
-  if (!status.empty()) {
-    const int band_height = 2 * margin + int(status.size() - 1) * text_line_px + glyph_height_px + 1;
-    const int band_width = 2 * margin + glyph_width_px * int(longest_line(status));
-    const int top_y = band_height - margin - text_line_px;
-    bands.push_back({0, height - band_height, band_width, height});
-    blocks.push_back({first_row, join_lines(status), band_width, band_height, 0, height - band_height,
-                      [=] {
-                        text_image image(band_width, band_height, band_alpha);
-                        image.add_lines(status, margin, top_y);
-                        return image;
-                      },
-                      band_width});
+  int row = first_row, status_bottom = height, keys_top = 0;
+  if (content.status_on) {
+    std::vector<std::string> status = wrap_each_line(content.status_lines, columns);
+    status.resize(std::min(status.size(), lines_that_fit(height / status_band_share, margin)));
+    if (!status.empty()) {
+      bands.push_back(add_left_band(blocks, status, height, margin, row));
+      status_bottom = bands.back().bottom;
+      row += bands.back().top - bands.back().bottom;
+    }
+    std::vector<std::string> keys = compute_wrapped_lines(content.key_sections, columns);
+    keys.resize(std::min(keys.size(), lines_that_fit(height / keys_band_share, margin)));
+    if (!keys.empty()) {
+      const int top_y = margin + int(keys.size() - 1) * text_line_px;
+      const int band_height = top_y + glyph_height_px;
+      bands.push_back({0, 0, width, band_height});
+      blocks.push_back({row, join_lines(keys) + std::to_string(text_width), text_width, band_height, 0, 0,
+                        [=] {
+                          text_image image(text_width, band_height, band_alpha);
+                          image.add_lines(keys, margin, top_y);
+                          return image;
+                        },
+                        width});
+      keys_top = band_height;
+      row += band_height;
+    }
   }
-  if (!keys.empty()) {
-    const int top_y = margin + int(keys.size() - 1) * text_line_px;
-    const int band_height = top_y + glyph_height_px;
-    bands.push_back({0, 0, width, band_height});
-    const int row = first_row + (bands.size() > 1 ? bands[0].top - bands[0].bottom : 0);
-    blocks.push_back({row, join_lines(keys) + std::to_string(text_width), text_width, band_height, 0, 0,
-                      [=] {
-                        text_image image(text_width, band_height, band_alpha);
-                        image.add_lines(keys, margin, top_y);
-                        return image;
-                      },
-                      width});
+  if (content.camera_on) {
+    std::vector<std::string> camera = wrap_each_line(content.camera_lines, columns);
+    camera.resize(std::min(camera.size(), lines_that_fit(status_bottom - keys_top - band_gap_px, margin)));
+    if (!camera.empty())
+      bands.push_back(add_left_band(blocks, camera, status_bottom - band_gap_px, margin, row));
   }
   return bands;
 }
@@ -293,27 +318,29 @@ void add_names(std::vector<text_block>& blocks, window_text& window, const overl
   }
 }
 
-// Pixel coordinates for text; lighting, texturing and the depth test off. The depth test is switched back
-// on in end_text because nothing else in a frame switches it on.
-void begin_text(int width, int height) {
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  gluOrtho2D(0, width, 0, height);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
+// Draws the blocks in window pixels, with lighting, texturing and the depth test off; the depth test is
+// switched back on after, because nothing else in a frame switches it on.
+void draw_in_pixels(window_text& window, const std::vector<text_block>& blocks, int width, int height) {
   glDisable(GL_LIGHTING);
   glDisable(GL_TEXTURE_2D);
   glDisable(GL_DEPTH_TEST);
-}
-
-void end_text() {
-  glEnable(GL_DEPTH_TEST);
   glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  {
+    glLoadIdentity();
+    gluOrtho2D(0, width, 0, height);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    {
+      glLoadIdentity();
+      draw_text(window, blocks);
+    }
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+  }
   glPopMatrix();
   glMatrixMode(GL_MODELVIEW);
-  glPopMatrix();
+  glEnable(GL_DEPTH_TEST);
 }
 
 bool overlaps(const window_rect& a, const window_rect& b) {
@@ -393,7 +420,7 @@ struct taken_rect {
 
 // Where a name of length characters goes beside its body, on a baseline above the body's centre: right of
 // the disc, or else left of it, clear of everything taken, which it then joins; nothing when neither side is
-// free. The left comes first where the right would run off the window. A name shown in the last frame may
+// free. Where the right would run off the window the left comes first. A name shown in the last frame may
 // go to the left to stay; a newcomer goes there only when the right would run off, and keeps more room from a
 // name that stays, so that two names passing each other do not take turns frame by frame.
 std::optional<std::array<int, 2>> place_label(const label_candidate& name, int length, const int* viewport,
@@ -407,7 +434,12 @@ std::optional<std::array<int, 2>> place_label(const label_candidate& name, int l
   const bool left_allowed = name.shown_before || right_runs_off;
   // Text whose first pixel lies outside the window is not drawn at all, as with glBitmap.
   if (y >= viewport[3]) return std::nullopt;
-  for (const int x : right_runs_off ? std::array<int, 2>{left, right} : std::array<int, 2>{right, left}) {
+  // Where the right runs off, a name that fits neither side (its body is wider than the window) goes against
+  // the window's right edge, over its own body.
+  const int inside = window_width - length_px;
+  const std::array<int, 2> sides =
+      right_runs_off ? std::array<int, 2>{left, inside} : std::array<int, 2>{right, left};
+  for (const int x : sides) {
     if (x == left && !left_allowed) continue;
     if (x < 0 || x >= window_width) continue;
     const window_rect backing = grow(
@@ -535,16 +567,14 @@ std::vector<std::string> compute_wrapped_lines(const std::vector<std::vector<std
 void overlay_draw(int window_id, const overlay_content& content, int width, int height) {
   window_text& window = windows[window_id];
   if (!content.names_on) window.shown.clear();
-  if ((!content.status_on && !content.names_on) || width < 1 || height < 1) return;
+  if ((!content.status_on && !content.names_on && !content.camera_on) || width < 1 || height < 1) return;
   if (window.max_texture_px == 0) glGetIntegerv(GL_MAX_TEXTURE_SIZE, &window.max_texture_px);
   const int viewport[4] = {0, 0, width, height};
   std::vector<text_block> blocks;
   std::vector<window_rect> bands;
-  if (content.status_on)
-    bands = add_status(blocks, content, width, height, std::min(width, int(window.max_texture_px)),
-                       int(content.labels.size()) * name_row_px);
+  if (content.status_on || content.camera_on)
+    bands = add_bands(blocks, content, width, height, std::min(width, int(window.max_texture_px)),
+                      int(content.labels.size()) * name_row_px);
   if (content.names_on && content.view != nullptr) add_names(blocks, window, content, viewport, bands);
-  begin_text(width, height);
-  draw_text(window, blocks);
-  end_text();
+  draw_in_pixels(window, blocks, width, height);
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The two overlays written over a finished frame: the status (a window's ship and its state, and the active
-// ship's keys) on dark translucent bands, and the names beside the bodies and the other ship, each on a
+// The overlays written over a finished frame: the status (a window's ship and its state, and the active
+// ship's keys) and the camera's numbers on dark translucent bands, and the names beside the bodies and the
+// other ship, each on a
 // small dark backing, leaving out a name whose body is hidden or that would cover another. The overlay is
 // told what to write (overlay_content, built by the demo) and reads no scene state of its own; its text is
 // the glyph table of text_font.h, composed into textures of each window's context. Nothing here draws in
@@ -35,9 +36,11 @@ struct placed_label {
 struct overlay_content {
   bool status_on = false;
   bool names_on = false;
+  bool camera_on = false;
   std::vector<std::string> status_lines;               // the window's ship and its state, one line each
   std::vector<std::vector<std::string>> key_sections;  // items such as "l/r: LOOKAT/RELATIVE"; each section
                                                        // starts on a line of its own
+  std::vector<std::string> camera_lines;               // the window's camera as numbers, one line each
   std::vector<label_request> labels;                   // the bodies and the other ship
   const float* view = nullptr;                         // the window's camera (world to eye), for the names
 };

@@ -247,7 +247,7 @@ void ship::apply_camera() {
 }
 
 // Cofactors first, all of them, so that writing the result over m is safe; no pivoting and no tolerance.
-bool ship::invert_pose(float* m) {
+bool ship::invert_pose(float* m) const {
   float c[16];
   c[0] = m[5] * m[10] * m[15] - m[5] * m[11] * m[14] - m[9] * m[6] * m[15] + m[9] * m[7] * m[14] +
          m[13] * m[6] * m[11] - m[13] * m[7] * m[10];

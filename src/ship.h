@@ -63,7 +63,7 @@ class ship {
   // Multiplies this mode's view onto the current (identity) model-view and stores the result in pose.
   void apply_camera();
   // Inverts m in place by the adjugate; leaves it untouched and returns false if the determinant is 0.
-  bool invert_pose(float* m);
+  bool invert_pose(float* m) const;
   // Draws this ship's model at its camera under the viewing camera; draws nothing in SELECT.
   void draw_camera(render_mode pass);
   // Emits the eleven boxes of the model in model coordinates, nose along +z.

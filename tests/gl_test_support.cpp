@@ -102,6 +102,7 @@ void reseed_default_stream() {
 void rebuild_scene() {
   demo_cleanup();
   frozen = false;
+  time_rate = 1;
   active_ship = MOTHER_SHIP;
   reseed_default_stream();
   demo_set_window_ids(mother_id, scout_id);

@@ -64,10 +64,10 @@ TEST_F(Overlays, StatusSitsTopLeftAndKeysAlongTheBottomAndNothingElseChanges) {
   press('h');
   const std::vector<unsigned char> with = frame();
   constexpr int size = gl_test::window_size_px;
-  // Three status lines from the top, six key lines (LOOKAT's two and the commands' two, and room) up from
-  // the bottom, 15 pixels apart.
+  // Three status lines from the top, five key lines (LOOKAT's two under their title and the commands' three)
+  // up from the bottom, 15 pixels apart.
   const auto in_status = [](int x, int y) { return y >= size - 6 - 3 * 15 - 4 && x < 8 + 8 * 26; };
-  const auto in_keys = [](int y) { return y < 6 + 4 * 15 + 2; };
+  const auto in_keys = [](int y) { return y < 6 + 5 * 15 + 2; };
   int status_text = 0, key_text = 0, stray = 0;
   for (int y = 0; y < size; ++y)
     for (int x = 0; x < size; ++x) {

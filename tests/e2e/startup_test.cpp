@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "running_demo.h"
 #include "x_session.h"
 
 namespace {
@@ -121,6 +122,33 @@ TEST(CommandLine, AnUnreachableDisplayIsNamedInOneLineOfTheProgramsOwn) {
   EXPECT_EQ(message.rfind("solar_demo: ", 0), 0u) << message;
   EXPECT_NE(message.find("on display :4093; exiting\n"), std::string::npos) << message;
   EXPECT_EQ(message.find('\n'), message.size() - 1) << message;
+}
+
+// --keys is how a lesson starts where it begins: the keys act before the first tick, in the mother window.
+TEST(TypedKeys, GThenSixStartsWithTheMotherShipFollowingSaturn) {
+  e2e::virtual_display display;
+  e2e::program app{SOLAR_DEMO_PATH, display.name(), {}, "", {"--keys", "g6"}};
+  const Window mother = e2e::find_window(display.x(), "Mother Ship", window_deadline);
+  const Window scout = e2e::find_window(display.x(), "Scout Ship", window_deadline);
+  ASSERT_NE(mother, 0u);
+  ASSERT_NE(scout, 0u);
+  constexpr int saturn_index = 8;  // in the body catalogue
+  const e2e::colour saturn = e2e::body_colour(saturn_index);
+  EXPECT_TRUE(e2e::wait_until(milliseconds(10000), [&] {
+    return e2e::has_hue(e2e::capture(display.x(), mother).at(256, 256), saturn);
+  })) << "Saturn fills the middle of the mother window";
+  EXPECT_FALSE(e2e::has_hue(e2e::capture(display.x(), scout).at(256, 256), saturn))
+      << "the scout did not move";
+}
+
+TEST(TypedKeys, AKeyThatNeedsThePointerOrThatNothingTakesIsRefused) {
+  for (const char* keys : {"g' '", "gQ", "0"}) {
+    int status = -1;
+    const std::string message = output_without_display(std::string("--keys ") + keys, status);
+    EXPECT_EQ(WEXITSTATUS(status), 2) << keys;
+    EXPECT_EQ(message.rfind("solar_demo: --keys cannot type ", 0), 0u) << message;
+    EXPECT_EQ(message.find('\n'), message.size() - 1) << message;
+  }
 }
 
 // Without any display the message used to read "failed to open display '' on no display".

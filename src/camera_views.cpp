@@ -1,0 +1,177 @@
+// SPDX-License-Identifier: MIT
+// The camera readout's text, the view volume's corners and the lines of the view volume and the bodies'
+// frames. The lines are sent from client-side arrays, unlit and one pixel wide, with the depth test on so
+// that bodies in front hide them.
+#include "camera_views.h"
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "opengl.h"
+#include "solar_system.h"
+
+namespace {
+
+constexpr double pi = 3.14159265358979323846;
+constexpr float frame_axis_length = 1.6f;  // in body radii, so the axes stand out of the sphere
+constexpr float view_volume_rgb[3] = {1.0f, 0.5f, 0.0f};
+constexpr float axis_rgb[3][3] = {{1, 0.2f, 0.2f}, {0.2f, 1, 0.2f}, {0.3f, 0.5f, 1}};  // x, y, z
+constexpr float spin_axis_rgb[3] = {1, 1, 0.2f};
+
+// The 3x3 minor of m without row r and column c, m column-major.
+double minor3(const double* m, int r, int c) {
+  double a[9];
+  int k = 0;
+  for (int column = 0; column < 4; ++column)
+    for (int row = 0; row < 4; ++row)
+      if (row != r && column != c) a[k++] = m[4 * column + row];
+  // a is column-major too: a[col * 3 + row]
+  return a[0] * (a[4] * a[8] - a[7] * a[5]) - a[3] * (a[1] * a[8] - a[7] * a[2]) +
+         a[6] * (a[1] * a[5] - a[4] * a[2]);
+}
+
+// Applies m (column-major) to (x, y, z, w) and divides by the result's w.
+point3 apply_projective(const double* m, double x, double y, double z, double w) {
+  double out[4];
+  for (int row = 0; row < 4; ++row) out[row] = m[row] * x + m[4 + row] * y + m[8 + row] * z + m[12 + row] * w;
+  return {out[0] / out[3], out[1] / out[3], out[2] / out[3]};
+}
+
+void draw_lines(const std::vector<float>& vertices, const float* rgb) {
+  glColor3fv(rgb);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glVertexPointer(3, GL_FLOAT, 0, vertices.data());
+  glDrawArrays(GL_LINES, 0, GLsizei(vertices.size() / 3));
+  glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+// Line smoothing is left as Saturn's rings left it: the next frame's orbit rings are drawn with it, and a
+// view switched off again must leave that frame as it was.
+void set_line_state() {
+  glDisable(GL_LIGHTING);
+  glDisable(GL_TEXTURE_2D);
+  glLineWidth(1.0f);
+}
+
+}  // namespace
+
+std::array<double, 16> compute_perspective(double fovy_deg, double aspect, double near_plane,
+                                           double far_plane) {
+  const double f = 1.0 / std::tan(fovy_deg * pi / 360.0);
+  const double depth = near_plane - far_plane;
+  return {f / aspect,
+          0,
+          0,
+          0,
+          0,
+          f,
+          0,
+          0,
+          0,
+          0,
+          (far_plane + near_plane) / depth,
+          -1,
+          0,
+          0,
+          2 * far_plane * near_plane / depth,
+          0};
+}
+
+bool compute_inverse(const double* m, double* out) {
+  double cofactor[16];
+  for (int row = 0; row < 4; ++row)
+    for (int column = 0; column < 4; ++column)
+      cofactor[4 * column + row] = ((row + column) % 2 == 0 ? 1 : -1) * minor3(m, row, column);
+  double det = 0;
+  for (int column = 0; column < 4; ++column) det += m[4 * column] * cofactor[4 * column];
+  if (det == 0 || !std::isfinite(det)) return false;
+  // The inverse is the transposed cofactor matrix over the determinant.
+  for (int row = 0; row < 4; ++row)
+    for (int column = 0; column < 4; ++column) out[4 * column + row] = cofactor[4 * row + column] / det;
+  return true;
+}
+
+std::array<point3, 5> compute_view_volume(const float* view, const double* projection, double depth) {
+  constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+  std::array<point3, 5> volume;
+  volume.fill({nan, nan, nan});
+  double view_d[16], clip_from_world[16], world_from_clip[16], world_from_eye[16];
+  for (int i = 0; i < 16; ++i) view_d[i] = view[i];
+  for (int row = 0; row < 4; ++row)
+    for (int column = 0; column < 4; ++column) {
+      double sum = 0;
+      for (int k = 0; k < 4; ++k) sum += projection[4 * k + row] * view_d[4 * column + k];
+      clip_from_world[4 * column + row] = sum;
+    }
+  if (!compute_inverse(clip_from_world, world_from_clip) || !compute_inverse(view_d, world_from_eye))
+    return volume;
+  // The depth's z in normalised device coordinates: the projection of the eye-space point (0, 0, -depth).
+  const point3 at_depth = apply_projective(projection, 0, 0, -depth, 1);
+  volume[0] = apply_projective(world_from_eye, 0, 0, 0, 1);
+  const double corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+  for (int c = 0; c < 4; ++c)
+    volume[1 + c] = apply_projective(world_from_clip, corners[c][0], corners[c][1], at_depth[2], 1);
+  return volume;
+}
+
+double compute_eye_depth(const float* view, const point3& world) {
+  return -(view[2] * world[0] + view[6] * world[1] + view[10] * world[2] + view[14]);
+}
+
+std::string compute_perspective_call(double fovy_deg, float aspect, double near_plane, double far_plane) {
+  char text[96];
+  std::snprintf(text, sizeof text, "gluPerspective(%g, %.2f, %g, %g)", fovy_deg, aspect, near_plane,
+                far_plane);
+  return text;
+}
+
+std::vector<std::string> compute_matrix_rows(const float* m) {
+  std::vector<std::string> rows;
+  for (int row = 0; row < 4; ++row) {
+    char text[96];
+    std::snprintf(text, sizeof text, "[ %8.3f %8.3f %8.3f %8.3f ]", m[row], m[4 + row], m[8 + row],
+                  m[12 + row]);
+    rows.emplace_back(text);
+  }
+  return rows;
+}
+
+void draw_view_volume(const std::array<point3, 5>& volume) {
+  if (!std::isfinite(volume[1][0])) return;
+  std::vector<float> vertices;
+  const auto add = [&](const point3& p) {
+    vertices.insert(vertices.end(), {float(p[0]), float(p[1]), float(p[2])});
+  };
+  for (int c = 1; c <= 4; ++c) {
+    add(volume[0]);  // an edge from the eye
+    add(volume[c]);
+    add(volume[c]);  // a side of the far rectangle
+    add(volume[c % 4 + 1]);
+  }
+  set_line_state();
+  draw_lines(vertices, view_volume_rgb);
+}
+
+void draw_body_frame(const body& b) {
+  const float* m = b.world_pose;
+  const float length = frame_axis_length * b.radius;
+  set_line_state();
+  for (int axis = 0; axis < 3; ++axis) {
+    const std::vector<float> vertices = {m[12],
+                                         m[13],
+                                         m[14],
+                                         m[12] + length * m[4 * axis],
+                                         m[13] + length * m[4 * axis + 1],
+                                         m[14] + length * m[4 * axis + 2]};
+    draw_lines(vertices, axis_rgb[axis]);
+  }
+  // The spin axis in the world: the spin turns about it, so the world matrix leaves it where it was.
+  float spin[3];
+  for (int i = 0; i < 3; ++i)
+    spin[i] = m[i] * b.spin_axis[0] + m[4 + i] * b.spin_axis[1] + m[8 + i] * b.spin_axis[2];
+  std::vector<float> vertices;
+  for (const float sign : {-1.0f, 1.0f})
+    for (int i = 0; i < 3; ++i) vertices.push_back(m[12 + i] + sign * length * spin[i]);
+  draw_lines(vertices, spin_axis_rgb);
+}

@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: MIT
+// The views that show the guide's ideas at work while the program runs: the numbers of a camera (its
+// projection call and the model-view matrix written in rows), another camera's view volume, and a body's own
+// frame beside its spin axis. The arithmetic is plain functions; the drawing takes what it draws and keeps
+// no state. Nothing here is drawn in the selection pass.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+class body;
+
+using point3 = std::array<double, 3>;
+
+// The matrix gluPerspective multiplies on, column-major: the same numbers for the same arguments.
+std::array<double, 16> compute_perspective(double fovy_deg, double aspect, double near_plane,
+                                           double far_plane);
+
+// The inverse of a column-major 4x4 matrix by its cofactors, in double; false when it has none.
+bool compute_inverse(const double* m, double* out);
+
+// A camera's view volume cut off at an eye-space depth: the eye, then the corners of the rectangle where the
+// volume reaches that depth, bottom left, bottom right, top right, top left as the camera sees them. Each
+// corner is a clip-space corner taken back through the inverse of projection x view; nothing (all NaN) for a
+// view or projection that has no inverse.
+std::array<point3, 5> compute_view_volume(const float* view, const double* projection, double depth);
+
+// How far in front of a camera (view) a world point lies, along its viewing axis.
+double compute_eye_depth(const float* view, const point3& world);
+
+// The projection call as a frame makes it, with the window's aspect: "gluPerspective(70, 1.00, 0.1, 2000)".
+std::string compute_perspective_call(double fovy_deg, float aspect, double near_plane, double far_plane);
+
+// A column-major matrix as a student writes it: four rows, each "[ a  b  c  d ]" with three decimals.
+std::vector<std::string> compute_matrix_rows(const float* m);
+
+// The four edges from the eye and the far rectangle, as lines under the current camera, depth-tested.
+void draw_view_volume(const std::array<point3, 5>& volume);
+
+// The body's own x, y and z axes (red, green, blue) from its centre, turning with its spin, and its spin
+// axis (yellow) through both poles, which does not.
+void draw_body_frame(const body& b);
