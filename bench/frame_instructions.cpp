@@ -3,7 +3,7 @@
 // program's, warms both up, then draws a fixed number of frames of each window and a fixed number of picks
 // inside the two functions that tools/frame_instructions.sh tells callgrind to count. Uses only the demo
 // module's entry points, so the same driver can be built against an older revision to compare. A second
-// argument, "overlays", turns both overlays on first.
+// argument, "overlays", turns both overlays on first; "views" presses h, n, i, v and o.
 #include <GL/freeglut.h>
 
 #include <cstdio>
@@ -45,6 +45,9 @@ int main(int argc, char** argv) {
   if (argc > 2 && std::string(argv[2]) == "status") status_overlay_on = true;
   if (argc > 2 && std::string(argv[2]) == "names") names_overlay_on = true;
   scene_windows::create(argc, argv, windows);
+  // Every view on, through the keys, which any revision's command table takes (or passes on harmlessly).
+  if (argc > 2 && std::string(argv[2]) == "views")
+    for (const char key : std::string("hnivo")) demo_keyboard(static_cast<unsigned char>(key), 256, 256);
   // The driver compiles shader variants in the first frames and picks: leave them out of the counts.
   draw_rounds(5);
   glutSetWindow(windows[0]);

@@ -3,7 +3,8 @@
 // 15 units after a pick, flying in RELATIVE, and over Earth again with the overlays on. The keys go through
 // the program's own command table and the scene moves by a fixed number of ticks between pictures, so every
 // run writes the same pictures, byte for byte. Writes binary PPM files named <step>_<mother|scout>.ppm into
-// the folder given, and for the guide a picture of a pick, its region and the body found marked
+// the folder given (the last pair, "volume", shows the scout's view volume from the side), and for the guide a
+// picture of a pick, its region and the body found marked
 // (picking_mother.ppm), and the scene graph as Graphviz's dot language (scene_graph.dot).
 #include <GL/freeglut.h>
 #include <GL/glu.h>
@@ -186,6 +187,11 @@ int main(int argc, char** argv) {
   written = take_pictures(folder, "relative") && written;
   type("ghn");
   written = take_pictures(folder, "overlays") && written;
+  // Both ships back at the start, the mother ship moved to look at the scout from the side: "v" shows the
+  // scout's view volume reaching from its eye to the plane of the sun, where it looks.
+  type("hnm====" + std::string(50, 'x') + std::string(14, 'y') + std::string(12, 'Z') + std::string(5, 'b') +
+       std::string(10, 'c') + "nv");
+  written = take_pictures(folder, "volume") && written;
   written = write_scene_graph(folder + "/scene_graph.dot") && written;
   demo_cleanup();
   return written ? 0 : 1;
