@@ -141,6 +141,10 @@ class PickMemory : public GlTest {};
 
 // Pins the leak of immediate-mode vertices in selection mode: about 70 KB a pick, so 140 MB over this run.
 TEST_F(PickMemory, TwoThousandPicksLeaveResidentMemoryFlat) {
+#ifdef SOLAR_SANITIZED
+  GTEST_SKIP() << "AddressSanitizer keeps freed memory in quarantine, 125-168 MB over this run, which would "
+                  "hide any leak of the program's own; its leak checker covers the sanitizer build instead";
+#endif
   gl_test::draw_frame();
   // The driver grows its own pools once, about 1 MB somewhere in the first few hundred passes.
   for (int warm_up = 0; warm_up < 500; ++warm_up) demo_pick(256, 256);

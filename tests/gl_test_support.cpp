@@ -9,6 +9,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#ifdef SOLAR_SANITIZED
+#include <sanitizer/lsan_interface.h>
+#endif
+
 namespace gl_test {
 namespace {
 
@@ -47,6 +51,15 @@ class GlEnvironment : public testing::Environment {
     // freeglut redraws a window only once the server has mapped it, which a loaded machine may delay.
     if (!wait_for_redraws()) abort_set_up("the test windows were never mapped and drawn");
   }
+#ifdef SOLAR_SANITIZED
+  // The leak check at exit would come after the GL libraries have unloaded their driver, whose allocations
+  // could then no longer be told from the program's: check here, with everything still loaded. The scene of
+  // the last test is deleted first, as the program's exit path deletes it.
+  void TearDown() override {
+    demo_cleanup();
+    __lsan_do_leak_check();
+  }
+#endif
 
  private:
   static int create_window(const char* title, int left) {

@@ -59,12 +59,26 @@ build_with_clang() {
   cmake --build "$clang_dir" -j "$(nproc)"
 }
 
-# The program built with AddressSanitizer and UndefinedBehaviorSanitizer, for the key storm.
+# The whole tree, tests and benchmarks included, built with AddressSanitizer and UndefinedBehaviorSanitizer
+# and warnings as errors, into build-sanitize/.
 sanitize_dir="$project_root/build-sanitize"
-build_sanitized_program() {
-  cmake -S "$project_root" -B "$sanitize_dir" -DSOLAR_WERROR=ON -DSOLAR_SANITIZE=ON -DSOLAR_BUILD_TESTS=OFF \
-    -DSOLAR_BUILD_BENCHMARKS=OFF >/dev/null
-  cmake --build "$sanitize_dir" -j "$(nproc)" --target solar_demo
+build_sanitized() {
+  cmake -S "$project_root" -B "$sanitize_dir" -DSOLAR_WERROR=ON -DSOLAR_SANITIZE=ON -DSOLAR_BUILD_TESTS=ON \
+    -DSOLAR_BUILD_BENCHMARKS=ON >/dev/null
+  cmake --build "$sanitize_dir" -j "$(nproc)"
+}
+
+# Runs the sanitizer build's unit and end-to-end suites (not the package and Windows tests, which build and
+# run other programs). Any report ends the process that makes it and so fails its test: undefined
+# behaviour, a memory error, or a leak, with only the GL driver's own memory suppressed.
+run_sanitized_suite() {
+  (
+    cd "$sanitize_dir"
+    export ASAN_OPTIONS=detect_leaks=1
+    export LSAN_OPTIONS="suppressions=$project_root/tools/lsan-driver.supp:print_suppressions=0"
+    export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+    ctest -j "$(nproc)" --output-on-failure -LE 'package|windows' "$@"
+  )
 }
 
 # Runs a command with an X display: the current one, or a private virtual server when there is none.

@@ -11,6 +11,7 @@
 #include <string>
 
 // After GoogleTest: Xlib's macros (None among them) would clash with its names.
+#include "running_demo.h"
 #include "x_session.h"
 
 namespace {
@@ -31,7 +32,7 @@ void expect_prompt_exit_on_loss(int run, const std::function<void(e2e::virtual_d
   const int fd = mkstemp(errors.data());
   ASSERT_GE(fd, 0);
   close(fd);
-  e2e::program app(SOLAR_DEMO_PATH, display_name, {}, errors);
+  e2e::program app(SOLAR_DEMO_PATH, display_name, {e2e::probe_preload}, errors);
   const Window mother = e2e::find_window(display.x(), "Mother Ship", window_deadline);
   ASSERT_NE(mother, 0u) << "run " << run;
   if (run % 2 == 1) {
@@ -66,7 +67,7 @@ TEST(DisplayLoss, AWindowDestroyedByAnotherClientEndsTheProgramWithStatusOneEver
 
 TEST(DisplayLoss, ClosingAWindowThroughTheWindowManagerEndsWithStatusZero) {
   e2e::virtual_display display;
-  e2e::program app(SOLAR_DEMO_PATH, display.name());
+  e2e::program app(SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload});
   Display* x = display.x();
   const Window scout = e2e::find_window(x, "Scout Ship", window_deadline);
   ASSERT_NE(scout, 0u);

@@ -86,6 +86,11 @@ TEST_F(Flying, SpaceOverTheSunChangesNothing) {
 // Pins the leak of picking on this driver: every space used to keep about 70 KB for good. Spaces over the
 // sun pick without changing the view; the "g" after them shows once every space before it has been handled.
 TEST_F(Flying, TwoThousandSpacesLeaveTheProgramsMemoryFlat) {
+#ifdef SOLAR_SANITIZED
+  GTEST_SKIP()
+      << "the sanitized program keeps freed memory in AddressSanitizer's quarantine, 125-168 MB over "
+         "this run, which would hide any leak of its own; its leak checker covers it instead";
+#endif
   const auto earth_at_centre = [](const image& img) { return centre_has_hue(img, e2e::body_colour(earth)); };
   type_in(mother, "p" + std::string(500, ' ') + "g");  // the driver's pools grow once, early on
   ASSERT_TRUE(wait_for(mother, "Earth at the centre after the first spaces", earth_at_centre));

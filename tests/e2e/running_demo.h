@@ -13,6 +13,10 @@
 
 namespace e2e {
 
+// Every start of the program under test preloads the swap probe: the tests count its swaps, and in the
+// sanitizer build the probe runs the leak check at exit while the GL driver is still loaded.
+const std::string probe_preload = "LD_PRELOAD=" SWAP_PROBE_PRELOAD;
+
 constexpr auto window_deadline = milliseconds(20000);
 constexpr auto screen_deadline = milliseconds(10000);
 constexpr auto exit_deadline = milliseconds(5000);
@@ -49,8 +53,7 @@ class RunningDemo : public testing::Test {
 
   virtual_display display;
   std::string swap_file = make_swap_file();
-  program app{
-      SOLAR_DEMO_PATH, display.name(), {"LD_PRELOAD=" SWAP_PROBE_PATH, "SWAP_PROBE_FILE=" + swap_file}};
+  program app{SOLAR_DEMO_PATH, display.name(), {probe_preload, "SWAP_PROBE_FILE=" + swap_file}};
   Window mother = 0;
   Window scout = 0;
 };

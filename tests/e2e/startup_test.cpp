@@ -20,7 +20,7 @@ constexpr auto exit_deadline = milliseconds(5000);
 class Startup : public testing::Test {
  protected:
   e2e::virtual_display display;
-  e2e::program app{SOLAR_DEMO_PATH, display.name()};
+  e2e::program app{SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload}};
 };
 
 TEST_F(Startup, OpensBothWindowsSideBySideAtTheirSizeAndPlace) {
@@ -76,7 +76,7 @@ TEST_F(Startup, OtherKeysDoNotEndTheProgram) {
 // -geometry used to be taken by GLUT and then overridden by the program's own size and place, silently.
 TEST(Geometry, PlacesTheMotherWindowAndTheScoutTheSameSizeBesideIt) {
   e2e::virtual_display display;
-  e2e::program app{SOLAR_DEMO_PATH, display.name(), {}, "", {"-geometry", "300x200+40+60"}};
+  e2e::program app{SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload}, "", {"-geometry", "300x200+40+60"}};
   const Window mother = e2e::find_window(display.x(), "Mother Ship", window_deadline);
   const Window scout = e2e::find_window(display.x(), "Scout Ship", window_deadline);
   ASSERT_NE(mother, 0u);
@@ -127,7 +127,7 @@ TEST(CommandLine, AnUnreachableDisplayIsNamedInOneLineOfTheProgramsOwn) {
 // --keys is how a lesson starts where it begins: the keys act before the first tick, in the mother window.
 TEST(TypedKeys, GThenSixStartsWithTheMotherShipFollowingSaturn) {
   e2e::virtual_display display;
-  e2e::program app{SOLAR_DEMO_PATH, display.name(), {}, "", {"--keys", "g6"}};
+  e2e::program app{SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload}, "", {"--keys", "g6"}};
   const Window mother = e2e::find_window(display.x(), "Mother Ship", window_deadline);
   const Window scout = e2e::find_window(display.x(), "Scout Ship", window_deadline);
   ASSERT_NE(mother, 0u);
