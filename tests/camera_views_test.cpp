@@ -20,20 +20,8 @@ constexpr float tick_s = compute_timer_step_s(default_timer_period_ms);
 
 class CameraViews : public GlTest {
  protected:
-  void TearDown() override {
-    camera_readout_on = view_volume_on = body_frames_on = false;
-    status_overlay_on = names_overlay_on = false;
-    time_rate = 1;
-    GlTest::TearDown();
-  }
-  void press(unsigned char key) {
-    demo_keyboard(key, 256, 256);
-    gl_test::make_current(gl_test::mother_window());
-  }
-  std::vector<unsigned char> frame() {
-    gl_test::draw_frame();
-    return gl_test::read_frame();
-  }
+  static void press(unsigned char key) { gl_test::press(key); }
+  static std::vector<unsigned char> frame() { return gl_test::draw_and_read_frame(); }
   // Every body's two angles, in catalogue order.
   static std::vector<float> angles() {
     std::vector<float> all;

@@ -116,6 +116,7 @@ void rebuild_scene() {
   demo_cleanup();
   frozen = false;
   time_rate = 1;
+  status_overlay_on = names_overlay_on = camera_readout_on = view_volume_on = body_frames_on = false;
   active_ship = MOTHER_SHIP;
   reseed_default_stream();
   demo_set_window_ids(mother_id, scout_id);
@@ -181,6 +182,16 @@ std::vector<unsigned char> read_frame() {
 void draw_frame() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   demo_display();
+}
+
+std::vector<unsigned char> draw_and_read_frame() {
+  draw_frame();
+  return read_frame();
+}
+
+void press(unsigned char key) {
+  demo_keyboard(key, window_size_px / 2, window_size_px / 2);
+  make_current(mother_id);
 }
 
 }  // namespace gl_test

@@ -37,7 +37,7 @@ void make_current(int window);
 void reseed_default_stream();
 
 // Deletes any scene, re-seeds the stream and builds it anew as the program does: init on the mother window,
-// then on the scout window.
+// then on the scout window; every overlay and view off, the scene running at rate 1.
 void rebuild_scene();
 
 // A body's centre in world coordinates, from the world matrix of the last frame drawn.
@@ -62,6 +62,11 @@ rgb read_pixel(int x, int y);
 std::vector<unsigned char> read_frame();
 // Clears and draws one normal frame of the current window without swapping.
 void draw_frame();
+// draw_frame, then read_frame.
+std::vector<unsigned char> draw_and_read_frame();
+// A key through the command table with the pointer at the mother window's centre, then the mother window
+// current again with the identity model-view, as the scene stands still.
+void press(unsigned char key);
 
 }  // namespace gl_test
 

@@ -17,23 +17,8 @@ namespace {
 
 class Overlays : public GlTest {
  protected:
-  void SetUp() override {
-    GlTest::SetUp();
-    status_overlay_on = names_overlay_on = false;
-  }
-  void TearDown() override {
-    status_overlay_on = names_overlay_on = false;
-    GlTest::TearDown();
-  }
-  // A key through the command table, then back to drawing the mother window, as the scene stands still.
-  void press(unsigned char key) {
-    demo_keyboard(key, 256, 256);
-    gl_test::make_current(gl_test::mother_window());
-  }
-  std::vector<unsigned char> frame() {
-    gl_test::draw_frame();
-    return gl_test::read_frame();
-  }
+  static void press(unsigned char key) { gl_test::press(key); }
+  static std::vector<unsigned char> frame() { return gl_test::draw_and_read_frame(); }
 };
 
 bool is_text(const std::vector<unsigned char>& frame, int x, int y) {

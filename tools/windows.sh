@@ -78,10 +78,13 @@ crlf() { sed 's/\r*$/\r/'; }
 write_windows_readme() {
   {
     cat "$project_root/packaging/windows-readme.txt"
-    wine "$program_dir/solar_demo.exe" --help | tr -d '\r' | sed -n '/^Commands:/,$p'
+    env -u DISPLAY wine "$program_dir/solar_demo.exe" --help | tr -d '\r' | sed -n '/^Commands:/,$p'
     printf '\nLicence: MIT, in LICENSE.txt. THIRD-PARTY-NOTICES.txt holds the notices of the libraries\n'
     printf 'linked into solar_demo.exe.\n'
   } | crlf >"$1"
+  # A Wine server left running without a display would serve the test's Wine too, whose windows could then
+  # never appear on its X server.
+  wineserver --wait
 }
 
 # Everything linked into the .exe besides the program: freeglut, whose licence asks for its notice in every

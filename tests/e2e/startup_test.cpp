@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "running_demo.h"
 #include "x_session.h"
@@ -73,16 +74,24 @@ TEST_F(Startup, OtherKeysDoNotEndTheProgram) {
   EXPECT_EQ(*status, 0) << "the keys before Escape were handled without a crash";
 }
 
+// The program started with arguments on an X server of its own, and its two windows found (0 when missing).
+struct started_program {
+  explicit started_program(const std::vector<std::string>& arguments)
+      : app{SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload}, "", arguments},
+        mother(e2e::find_window(display.x(), "Mother Ship", window_deadline)),
+        scout(e2e::find_window(display.x(), "Scout Ship", window_deadline)) {}
+  e2e::virtual_display display;
+  e2e::program app;
+  Window mother, scout;
+};
+
 // -geometry used to be taken by GLUT and then overridden by the program's own size and place, silently.
 TEST(Geometry, PlacesTheMotherWindowAndTheScoutTheSameSizeBesideIt) {
-  e2e::virtual_display display;
-  e2e::program app{SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload}, "", {"-geometry", "300x200+40+60"}};
-  const Window mother = e2e::find_window(display.x(), "Mother Ship", window_deadline);
-  const Window scout = e2e::find_window(display.x(), "Scout Ship", window_deadline);
-  ASSERT_NE(mother, 0u);
-  ASSERT_NE(scout, 0u);
-  const e2e::geometry m = e2e::window_geometry(display.x(), mother);
-  const e2e::geometry s = e2e::window_geometry(display.x(), scout);
+  const started_program started({"-geometry", "300x200+40+60"});
+  ASSERT_NE(started.mother, 0u);
+  ASSERT_NE(started.scout, 0u);
+  const e2e::geometry m = e2e::window_geometry(started.display.x(), started.mother);
+  const e2e::geometry s = e2e::window_geometry(started.display.x(), started.scout);
   EXPECT_EQ((std::array<int, 4>{m.x, m.y, m.width, m.height}), (std::array<int, 4>{40, 60, 300, 200}));
   EXPECT_EQ((std::array<int, 4>{s.x, s.y, s.width, s.height}), (std::array<int, 4>{390, 60, 300, 200}));
 }
@@ -126,19 +135,16 @@ TEST(CommandLine, AnUnreachableDisplayIsNamedInOneLineOfTheProgramsOwn) {
 
 // --keys is how a lesson starts where it begins: the keys act before the first tick, in the mother window.
 TEST(TypedKeys, GThenSixStartsWithTheMotherShipFollowingSaturn) {
-  e2e::virtual_display display;
-  e2e::program app{SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload}, "", {"--keys", "g6"}};
-  const Window mother = e2e::find_window(display.x(), "Mother Ship", window_deadline);
-  const Window scout = e2e::find_window(display.x(), "Scout Ship", window_deadline);
-  ASSERT_NE(mother, 0u);
-  ASSERT_NE(scout, 0u);
+  const started_program started({"--keys", "g6"});
+  ASSERT_NE(started.mother, 0u);
+  ASSERT_NE(started.scout, 0u);
   constexpr int saturn_index = 8;  // in the body catalogue
   const e2e::colour saturn = e2e::body_colour(saturn_index);
+  const auto centre = [&](Window w) { return e2e::capture(started.display.x(), w).at(256, 256); };
   EXPECT_TRUE(e2e::wait_until(milliseconds(10000), [&] {
-    return e2e::has_hue(e2e::capture(display.x(), mother).at(256, 256), saturn);
+    return e2e::has_hue(centre(started.mother), saturn);
   })) << "Saturn fills the middle of the mother window";
-  EXPECT_FALSE(e2e::has_hue(e2e::capture(display.x(), scout).at(256, 256), saturn))
-      << "the scout did not move";
+  EXPECT_FALSE(e2e::has_hue(centre(started.scout), saturn)) << "the scout did not move";
 }
 
 TEST(TypedKeys, AKeyThatNeedsThePointerOrThatNothingTakesIsRefused) {
