@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 
+#include "camera_views.h"
 #include "opengl.h"
 #include "text_font.h"
 
@@ -351,28 +352,13 @@ window_rect grow(const window_rect& r, int px) {
   return {r.left - px, r.bottom - px, r.right + px, r.top + px};
 }
 
-// The camera's position in the world: the point that view takes to the eye-space origin, found by solving
-// the 3x3 system by Cramer's rule; nothing for a degenerate view (a LOOKAT up vector of length 0).
+// The camera's position in the world, where the inverse of the view takes the eye-space origin; nothing
+// for a degenerate view (a LOOKAT up vector of length 0).
 std::optional<std::array<double, 3>> compute_eye(const float* view) {
-  const auto m = [view](int row, int column) { return double(view[4 * column + row]); };
-  const auto det3 = [](const double a[3][3]) {
-    return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
-           a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
-           a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
-  };
-  double a[3][3];
-  for (int r = 0; r < 3; ++r)
-    for (int c = 0; c < 3; ++c) a[r][c] = m(r, c);
-  const double det = det3(a);
-  if (det == 0 || !std::isfinite(det)) return std::nullopt;
-  std::array<double, 3> eye{};
-  for (int c = 0; c < 3; ++c) {
-    double replaced[3][3];
-    for (int r = 0; r < 3; ++r)
-      for (int k = 0; k < 3; ++k) replaced[r][k] = k == c ? -m(r, 3) : a[r][k];
-    eye[c] = det3(replaced) / det;
-  }
-  return eye;
+  double view_d[16], world_from_eye[16];
+  for (int i = 0; i < 16; ++i) view_d[i] = view[i];
+  if (!compute_inverse(view_d, world_from_eye)) return std::nullopt;
+  return std::array<double, 3>{world_from_eye[12], world_from_eye[13], world_from_eye[14]};
 }
 
 // A name that could be shown: its body lies in the window and nothing hides it.
