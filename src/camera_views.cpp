@@ -13,30 +13,10 @@
 
 namespace {
 
-constexpr double pi = 3.14159265358979323846;
 constexpr float frame_axis_length = 1.6f;  // in body radii, so the axes stand out of the sphere
 constexpr float view_volume_rgb[3] = {1.0f, 0.5f, 0.0f};
 constexpr float axis_rgb[3][3] = {{1, 0.2f, 0.2f}, {0.2f, 1, 0.2f}, {0.3f, 0.5f, 1}};  // x, y, z
 constexpr float spin_axis_rgb[3] = {1, 1, 0.2f};
-
-// The 3x3 minor of m without row r and column c, m column-major.
-double minor3(const double* m, int r, int c) {
-  double a[9];
-  int k = 0;
-  for (int column = 0; column < 4; ++column)
-    for (int row = 0; row < 4; ++row)
-      if (row != r && column != c) a[k++] = m[4 * column + row];
-  // a is column-major too: a[col * 3 + row]
-  return a[0] * (a[4] * a[8] - a[7] * a[5]) - a[3] * (a[1] * a[8] - a[7] * a[2]) +
-         a[6] * (a[1] * a[5] - a[4] * a[2]);
-}
-
-// Applies m (column-major) to (x, y, z, w) and divides by the result's w.
-point3 apply_projective(const double* m, double x, double y, double z, double w) {
-  double out[4];
-  for (int row = 0; row < 4; ++row) out[row] = m[row] * x + m[4 + row] * y + m[8 + row] * z + m[12 + row] * w;
-  return {out[0] / out[3], out[1] / out[3], out[2] / out[3]};
-}
 
 void draw_lines(const std::vector<float>& vertices, const float* rgb) {
   glColor3fv(rgb);
@@ -55,42 +35,6 @@ void set_line_state() {
 }
 
 }  // namespace
-
-std::array<double, 16> compute_perspective(double fovy_deg, double aspect, double near_plane,
-                                           double far_plane) {
-  const double f = 1.0 / std::tan(fovy_deg * pi / 360.0);
-  const double depth = near_plane - far_plane;
-  return {f / aspect,
-          0,
-          0,
-          0,
-          0,
-          f,
-          0,
-          0,
-          0,
-          0,
-          (far_plane + near_plane) / depth,
-          -1,
-          0,
-          0,
-          2 * far_plane * near_plane / depth,
-          0};
-}
-
-bool compute_inverse(const double* m, double* out) {
-  double cofactor[16];
-  for (int row = 0; row < 4; ++row)
-    for (int column = 0; column < 4; ++column)
-      cofactor[4 * column + row] = ((row + column) % 2 == 0 ? 1 : -1) * minor3(m, row, column);
-  double det = 0;
-  for (int column = 0; column < 4; ++column) det += m[4 * column] * cofactor[4 * column];
-  if (det == 0 || !std::isfinite(det)) return false;
-  // The inverse is the transposed cofactor matrix over the determinant.
-  for (int row = 0; row < 4; ++row)
-    for (int column = 0; column < 4; ++column) out[4 * column + row] = cofactor[4 * row + column] / det;
-  return true;
-}
 
 std::array<point3, 5> compute_view_volume(const float* view, const double* projection, double depth) {
   constexpr double nan = std::numeric_limits<double>::quiet_NaN();
@@ -113,10 +57,6 @@ std::array<point3, 5> compute_view_volume(const float* view, const double* proje
   for (int c = 0; c < 4; ++c)
     volume[1 + c] = apply_projective(world_from_clip, corners[c][0], corners[c][1], at_depth[2], 1);
   return volume;
-}
-
-double compute_eye_depth(const float* view, const point3& world) {
-  return -(view[2] * world[0] + view[6] * world[1] + view[10] * world[2] + view[14]);
 }
 
 std::string compute_perspective_call(double fovy_deg, float aspect, double near_plane, double far_plane) {

@@ -9,25 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "matrix_math.h"
+
 class body;
-
-using point3 = std::array<double, 3>;
-
-// The matrix gluPerspective multiplies on, column-major: the same numbers for the same arguments.
-std::array<double, 16> compute_perspective(double fovy_deg, double aspect, double near_plane,
-                                           double far_plane);
-
-// The inverse of a column-major 4x4 matrix by its cofactors, in double; false when it has none.
-bool compute_inverse(const double* m, double* out);
 
 // A camera's view volume cut off at an eye-space depth: the eye, then the corners of the rectangle where the
 // volume reaches that depth, bottom left, bottom right, top right, top left as the camera sees them. Each
 // corner is a clip-space corner taken back through the inverse of projection x view; nothing (all NaN) for a
 // view or projection that has no inverse.
 std::array<point3, 5> compute_view_volume(const float* view, const double* projection, double depth);
-
-// How far in front of a camera (view) a world point lies, along its viewing axis.
-double compute_eye_depth(const float* view, const point3& world);
 
 // The projection call as a frame makes it, with the window's aspect: "gluPerspective(70, 1.00, 0.1, 2000)".
 std::string compute_perspective_call(double fovy_deg, float aspect, double near_plane, double far_plane);

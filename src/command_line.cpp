@@ -1,21 +1,22 @@
 // SPDX-License-Identifier: MIT
-// The -geometry reader of command_line.h, written as X's XParseGeometry reads the value, so that the program
+// The option reader of command_line.h. -geometry is read as X's XParseGeometry reads it, so that the program
 // needs no X header for it.
 #include "command_line.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
 namespace {
 
-// Reads an unsigned decimal number at text, moving text past it; false when there is none or it would
-// not fit an int.
-bool read_number(const char*& text, int& value) {
+// Reads an unsigned decimal number of at most largest digits' worth at text, moving text past it; false
+// when there is none or it is larger than largest.
+bool read_number(const char*& text, int largest, int& value) {
   if (!std::isdigit(static_cast<unsigned char>(*text))) return false;
   long long number = 0;
   for (; std::isdigit(static_cast<unsigned char>(*text)); ++text) {
     number = number * 10 + (*text - '0');
-    if (number > 1000000) return false;
+    if (number > largest) return false;
   }
   value = int(number);
   return true;
@@ -26,7 +27,26 @@ bool read_offset(const char*& text, int& value, bool& negative) {
   if (*text != '+' && *text != '-') return false;
   negative = *text == '-';
   ++text;
-  return read_number(text, value);
+  return read_number(text, largest_position_px, value);
+}
+
+bool holds_position(int position) {
+  return position >= smallest_position_px && position <= largest_position_px;
+}
+
+// Whether a window of this length starting at position lies wholly within a screen of that length.
+bool lies_within(int position, int length, int screen_length) {
+  return position >= 0 && position + length <= screen_length;
+}
+
+// The nearest position to wanted at which the window lies on the screen, or 0 where it is larger than it.
+int clamp_onto(int wanted, int length, int screen_length) {
+  return std::max(0, std::min(wanted, screen_length - length));
+}
+
+// The GLUT options that take a value: their value is never read as one of the program's options.
+bool takes_a_value(const char* argument) {
+  return std::strcmp(argument, "-display") == 0 || std::strcmp(argument, "-geometry") == 0;
 }
 
 }  // namespace
@@ -39,9 +59,10 @@ std::optional<window_placement> compute_geometry(const char* value, const window
   if (*text == '=') ++text;
   if (*text == '\0') return std::nullopt;  // neither a size nor a place
   if (std::isdigit(static_cast<unsigned char>(*text))) {
-    if (!read_number(text, placed.width) || (*text != 'x' && *text != 'X')) return std::nullopt;
+    if (!read_number(text, largest_window_px, placed.width) || (*text != 'x' && *text != 'X'))
+      return std::nullopt;
     ++text;
-    if (!read_number(text, placed.height)) return std::nullopt;
+    if (!read_number(text, largest_window_px, placed.height)) return std::nullopt;
   }
   if (*text != '\0') {
     int x = 0, y = 0;
@@ -51,13 +72,57 @@ std::optional<window_placement> compute_geometry(const char* value, const window
     placed.x = x_negative ? screen_width - placed.width - x : x;
     placed.y = y_negative ? screen_height - placed.height - y : y;
   }
-  if (placed.width < 1 || placed.height < 1) return std::nullopt;
+  if (placed.width < 1 || placed.height < 1 || !holds_position(placed.x) || !holds_position(placed.y))
+    return std::nullopt;
   return placed;
 }
 
-const char* find_geometry_argument(int argc, char** argv) {
-  const char* value = nullptr;
-  for (int i = 1; i + 1 < argc; ++i)
-    if (std::strcmp(argv[i], "-geometry") == 0) value = argv[i + 1];
-  return value;
+window_placement compute_scout_placement(const window_placement& mother, int gap_px, int screen_width,
+                                         int screen_height) {
+  window_placement scout = mother;
+  const int right = mother.x + mother.width + gap_px, left = mother.x - gap_px - mother.width;
+  if (lies_within(right, mother.width, screen_width))
+    scout.x = right;
+  else if (lies_within(left, mother.width, screen_width))
+    scout.x = left;
+  else
+    scout.x = clamp_onto(right, mother.width, screen_width);
+  scout.y = clamp_onto(mother.y, mother.height, screen_height);
+  return scout;
+}
+
+own_options take_own_options(int& argc, char** argv) {
+  own_options options;
+  bool keys_given = false;
+  const auto refuse = [&](const char* why) {
+    if (options.usage_error.empty()) options.usage_error = why;
+  };
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (argument == "--help" || argument == "-h") options.help = true;
+    if (argument == "--version") options.version = true;
+    if (argument == "--keys") {
+      if (i + 1 >= argc) {
+        refuse("--keys needs the keys to type, such as --keys g6n");
+        break;
+      }
+      if (keys_given) refuse("--keys is given twice; give every key in one, such as --keys g6n");
+      keys_given = true;
+      options.keys = argv[i + 1];
+      for (int k = i + 2; k <= argc; ++k) argv[k - 2] = argv[k];  // argv[argc] is null and moves too
+      argc -= 2;
+      --i;
+      continue;
+    }
+    if (takes_a_value(argv[i])) {
+      if (i + 1 >= argc) {
+        refuse(argument == "-geometry" ? "-geometry needs a value, such as -geometry 640x480+0+0"
+                                       : "-display needs the display's name, such as -display :0");
+        break;
+      }
+      if (argument == "-geometry") options.geometry = argv[i + 1];
+      ++i;
+    }
+  }
+  return options;
 }

@@ -1,21 +1,39 @@
 // SPDX-License-Identifier: MIT
-// What the shell reads from its command line besides handing it to GLUT: X's -geometry, which places the
-// mother window, with the scout window the same size beside it. Parsing only; nothing here opens a window.
+// What the shell reads from its command line besides handing it to GLUT: its own options (--help, --version,
+// --keys) and X's -geometry, which places the mother window, with the scout window the same size beside it.
+// Parsing only; nothing here opens a window.
 #pragma once
 
 #include <optional>
+#include <string>
 
 // A window's size and place on the screen, in pixels from the screen's top left.
 struct window_placement {
   int width, height, x, y;
 };
 
+// What X can hold: a window's size is 16 bits unsigned, its position 16 bits signed.
+constexpr int largest_window_px = 65535;
+constexpr int smallest_position_px = -32768, largest_position_px = 32767;
+
 // Reads a -geometry value, "[=][WIDTHxHEIGHT][{+-}X{+-}Y]", over the defaults: a part left out keeps its
 // default, and a negative offset counts from the screen's right or bottom edge to the window's. Nothing
-// when the value is malformed or asks for a size below one pixel.
+// when the value is malformed, or asks for a size outside 1 to largest_window_px or a place X cannot hold.
 std::optional<window_placement> compute_geometry(const char* value, const window_placement& defaults,
                                                  int screen_width, int screen_height);
 
-// The value of the last -geometry among the arguments, or null; glutInit takes it out of argv, so it is
-// read before.
-const char* find_geometry_argument(int argc, char** argv);
+// Where the scout window goes, the mother window's size: beside it on the right, or else on its left, where
+// that lies wholly on the screen; otherwise as near the mother window as the screen allows.
+window_placement compute_scout_placement(const window_placement& mother, int gap_px, int screen_width,
+                                         int screen_height);
+
+// The program's own options, read before GLUT sees the arguments. --keys and its value are taken out of
+// argv; -geometry stays for GLUT, which takes it out itself.
+struct own_options {
+  bool help = false;
+  bool version = false;
+  std::string keys;                // typed at start-up; empty without --keys
+  const char* geometry = nullptr;  // the value of the last -geometry, or null
+  std::string usage_error;         // why the arguments cannot be used, in one line; empty when they can
+};
+own_options take_own_options(int& argc, char** argv);

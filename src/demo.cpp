@@ -80,7 +80,6 @@ constexpr double field_of_view_deg = 70.0;
 constexpr double near_plane = 0.1f;  // the float 0.1 widened, as the projection has always used
 constexpr double far_plane = 2000.0;
 constexpr double pick_region_px = 10.0;  // width and height of the region picked around the pointer
-constexpr int selection_buffer_size = 1024;
 
 // Every entry is constructed and, unless it is the root, attached at once: both take random draws, and this
 // interleaving fixes which values each body receives.
@@ -121,6 +120,17 @@ void apply_context_state() {
 float compute_aspect(int width, int height) {
   const int safe_height = height > 0 ? height : 1;
   return static_cast<float>(width) / static_cast<float>(safe_height);
+}
+
+// The part of a window the driver draws in, from its bottom-left corner: glViewport cuts a larger size down
+// to GL_MAX_VIEWPORT_DIMS, and the projection and the overlays must fit what it grants, not the window.
+struct granted_viewport {
+  int width, height;
+};
+granted_viewport grant_viewport(int width, int height) {
+  GLint largest[2];
+  glGetIntegerv(GL_MAX_VIEWPORT_DIMS, largest);
+  return {std::min(width, int(largest[0])), std::min(height, int(largest[1]))};
 }
 
 void apply_perspective(float aspect) { gluPerspective(field_of_view_deg, aspect, near_plane, far_plane); }
@@ -270,52 +280,52 @@ std::string compute_rate_text(float rate) {
   return text;
 }
 
-// The step of the mode the ship is in, as %g writes it.
+// The step of the mode the ship is in, as %g writes it, and when "=" can take it no further, that it cannot.
 std::string compute_step_text(const ship& s) {
-  const float steps[] = {s.lookat_speed, s.relative_speed, s.geosynch_speed};
   char step[32];
-  std::snprintf(step, sizeof step, "%g", steps[s.get_mode()]);
-  return step;
+  std::snprintf(step, sizeof step, "%g", s.get_step());
+  return s.at_largest_step() ? std::string(step) + ", the largest" : step;
 }
 
 // Every body but the star-field (whose centre is the sun's) beside its disc, each hiding what lies behind
-// it, and the other ship beside its model where its camera is.
-std::vector<label_request> compute_label_requests(ship_name viewer) {
+// it, and the other ship beside its model where its camera is, when it has a place.
+std::vector<label_request> compute_label_requests(ship_name viewer, const camera_place& other_camera) {
   std::vector<label_request> requests;
   for (int b = SUN; b < body_count; ++b) {
     const float* centre = &planet[b]->world_pose[12];
     requests.push_back(
         {demo_body_label(body_name(b)), {centre[0], centre[1], centre[2]}, planet[b]->radius, true});
   }
-  const ship_name other = ship_name((viewer + 1) % ship_count);
-  float camera[16];
-  std::memcpy(camera, ships[other]->pose, sizeof camera);
-  ships[other]->invert_pose(camera);
-  requests.push_back({ship_titles[other], {camera[12], camera[13], camera[14]}, ship_model_radius, false});
+  if (other_camera.fault == nullptr) {
+    const std::array<double, 3>& eye = other_camera.eye;
+    requests.push_back({ship_titles[(viewer + 1) % ship_count],
+                        {float(eye[0]), float(eye[1]), float(eye[2])},
+                        ship_model_radius,
+                        false});
+  }
   return requests;
 }
 
 // Each window's aspect in its latest frame: the other window draws its ship's view volume with it.
 float viewed_aspect[ship_count] = {1.0f, 1.0f};
 
-// The view volume of the other ship, as far as what it looks at: its target in LOOKAT, its body's centre in
-// GEOSYNCH, a fixed distance in RELATIVE or when that lies behind it.
-std::array<point3, 5> compute_other_view_volume(ship_name viewer) {
+}  // namespace
+
+// As far as what the other camera looks at (its target in LOOKAT, its body's centre in GEOSYNCH) but no
+// farther than its far plane, or a fixed distance in RELATIVE or when that lies behind it.
+std::optional<std::array<point3, 5>> demo_view_volume(ship_name viewer) {
   constexpr double relative_depth = 30.0;
-  const ship& other = *ships[(viewer + 1) % ship_count];
-  double depth = relative_depth;
-  if (other.get_mode() == LOOKAT)
-    depth = compute_eye_depth(other.pose, {other.origin[0], other.origin[1], other.origin[2]});
-  if (other.get_mode() == GEOSYNCH && other.geosynch_body != nullptr) {
-    const float* centre = &other.geosynch_body->world_pose[12];
-    depth = compute_eye_depth(other.pose, {centre[0], centre[1], centre[2]});
-  }
+  const int other = (viewer + 1) % ship_count;
+  const camera_place camera = ships[other]->locate_camera();
+  if (camera.fault != nullptr) return std::nullopt;
+  double depth = std::min(camera.target_depth, far_plane);
   if (!(depth > near_plane)) depth = relative_depth;
-  const int other_window = (viewer + 1) % ship_count;
   const std::array<double, 16> projection =
-      compute_perspective(field_of_view_deg, viewed_aspect[other_window], near_plane, far_plane);
-  return compute_view_volume(other.pose, projection.data(), depth);
+      compute_perspective(field_of_view_deg, viewed_aspect[other], near_plane, far_plane);
+  return compute_view_volume(camera.view, projection.data(), depth);
 }
+
+namespace {
 
 void draw_overlays(ship_name viewer, int width, int height) {
   overlay_content content;
@@ -328,8 +338,8 @@ void draw_overlays(ship_name viewer, int width, int height) {
   }
   if (camera_readout_on) content.camera_lines = demo_camera_lines(viewer);
   if (names_overlay_on) {
-    content.labels = compute_label_requests(viewer);
-    content.view = ships[viewer]->pose;
+    content.camera = ships[viewer]->locate_camera();
+    content.labels = compute_label_requests(viewer, ships[(viewer + 1) % ship_count]->locate_camera());
   }
   overlay_draw(viewer, content, width, height);
 }
@@ -367,16 +377,16 @@ std::vector<std::string> demo_camera_lines(ship_name window) {
   const ship& s = *ships[window];
   std::vector<std::string> lines = {std::string(ship_titles[window]) + "'s camera, " +
                                     mode_names[s.get_mode()]};
+  const camera_place camera = s.locate_camera();
   if (s.get_mode() == LOOKAT) {
     lines.push_back("eye    " + compute_vector_text(s.eye));
     lines.push_back("target " + compute_vector_text(s.origin));
     lines.push_back("up     " + compute_vector_text(s.up));
-  } else {
-    float camera[16];
-    std::memcpy(camera, s.pose, sizeof camera);
-    s.invert_pose(camera);
-    lines.push_back("eye at " + compute_vector_text(&camera[12]));
+  } else if (camera.fault == nullptr) {
+    const float eye[3] = {float(camera.eye[0]), float(camera.eye[1]), float(camera.eye[2])};
+    lines.push_back("eye at " + compute_vector_text(eye));
   }
+  if (camera.fault != nullptr) lines.emplace_back(camera.fault);
   if (s.get_mode() == GEOSYNCH && s.geosynch_body != nullptr) {
     char distance[32];
     std::snprintf(distance, sizeof distance, "%g", s.geosynch_distance);
@@ -385,7 +395,7 @@ std::vector<std::string> demo_camera_lines(ship_name window) {
   }
   lines.push_back(compute_perspective_call(field_of_view_deg, viewed_aspect[window], near_plane, far_plane));
   lines.emplace_back("model-view, world to eye:");
-  for (std::string& row : compute_matrix_rows(s.pose)) lines.push_back(std::move(row));
+  for (std::string& row : compute_matrix_rows(camera.view)) lines.push_back(std::move(row));
   return lines;
 }
 
@@ -454,12 +464,24 @@ void demo_idle(float step) {
 }
 
 void demo_resize(int width, int height) {
-  glViewport(0, 0, width, height);
-  const float aspect = compute_aspect(width, height);
+  const granted_viewport granted = grant_viewport(width, height);
+  glViewport(0, 0, granted.width, granted.height);
+  const float aspect = compute_aspect(granted.width, granted.height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   apply_perspective(aspect);
   glMatrixMode(GL_MODELVIEW);
+}
+
+void demo_place_cameras() {
+  for (const ship_name each : {MOTHER_SHIP, SCOUT_SHIP}) {
+    glutSetWindow(each == MOTHER_SHIP ? glut_mother_ship_window : glut_scout_ship_window);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    planet[STARFIELD]->update_world_pose();
+    glLoadIdentity();
+    ships[each]->apply_camera();
+  }
 }
 
 // The world matrices are computed under an identity model-view, before the camera: a GEOSYNCH camera is
@@ -471,8 +493,9 @@ void demo_display() {
   glLoadIdentity();
   const int width = glutGet(GLUT_WINDOW_WIDTH);
   const int height = glutGet(GLUT_WINDOW_HEIGHT);
-  const float aspect = compute_aspect(width, height);
-  glViewport(0, 0, width, height);
+  const granted_viewport granted = grant_viewport(width, height);
+  const float aspect = compute_aspect(granted.width, granted.height);
+  glViewport(0, 0, granted.width, granted.height);
   if (is_picking) apply_pick_region(height);
   apply_perspective(aspect);
   glMatrixMode(GL_MODELVIEW);
@@ -488,10 +511,11 @@ void demo_display() {
   glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
   ships[(viewer + 1) % ship_count]->draw_camera(pass);
   if (pass == SELECT) return;
-  if (view_volume_on) draw_view_volume(compute_other_view_volume(viewer));
+  if (view_volume_on)
+    if (const auto volume = demo_view_volume(viewer)) draw_view_volume(*volume);
   if (body_frames_on)
     for (int b = SUN; b < body_count; ++b) draw_body_frame(*planet[b]);
-  draw_overlays(viewer, width, height);
+  draw_overlays(viewer, granted.width, granted.height);
 }
 
 void demo_keyboard(unsigned char key, int x, int y) {
@@ -501,16 +525,21 @@ void demo_keyboard(unsigned char key, int x, int y) {
 }
 
 int demo_pick(int x, int y) {
-  GLuint buffer[selection_buffer_size];
-  glSelectBuffer(selection_buffer_size, buffer);
+  const selection_records selection = demo_select(x, y);
+  return compute_nearest_hit(selection.buffer.data(), selection.hits, selection_buffer_size);
+}
+
+selection_records demo_select(int x, int y) {
+  selection_records selection;
+  glSelectBuffer(selection_buffer_size, selection.buffer.data());
   glRenderMode(GL_SELECT);
   is_picking = true;
   pick_x = x;
   pick_y = y;
   demo_display();
-  const GLint hits = glRenderMode(GL_RENDER);
+  selection.hits = glRenderMode(GL_RENDER);
   is_picking = false;
-  return compute_nearest_hit(buffer, hits, selection_buffer_size);
+  return selection;
 }
 
 int compute_nearest_hit(const unsigned int* records, int hit_count, int buffer_size) {

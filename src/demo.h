@@ -5,9 +5,12 @@
 // built here and handed to overlay.cpp, which reads none of it by itself.
 #pragma once
 
+#include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "matrix_math.h"
 #include "scene_names.h"
 #include "ship.h"
 #include "solar_system.h"
@@ -29,14 +32,6 @@ extern bool view_volume_on;     // "v": the other ship's view volume drawn in ea
 extern bool body_frames_on;     // "o": each body's axes and spin axis, the spheres as wireframe
 extern float time_rate;         // scene seconds per second of ticks, 1/16 to 8; "[" halves it, "]" doubles it
 
-// The frame timer's period in milliseconds: the float nearest to 100/3.
-constexpr float default_timer_period_ms = 33.333332f;
-
-// The delay the timer is armed with: the period truncated toward zero, 33 ms by default.
-constexpr int compute_timer_delay_ms(float period_ms) { return static_cast<int>(period_ms); }
-// The scene time one tick advances: the period times 0.001 in single precision, 0.033333335 s by default.
-constexpr float compute_timer_step_s(float period_ms) { return period_ms * 0.001f; }
-
 void demo_set_window_ids(unsigned int mother, unsigned int scout);
 // MOTHER_SHIP when GLUT's current window is the mother window; any other window counts as the scout's.
 ship_name demo_get_current_window();
@@ -47,12 +42,23 @@ void demo_reset_ships();
 // Advances the scene by step seconds times the time rate, unless it does not exist yet or is frozen.
 void demo_idle(float step);
 void demo_resize(int width, int height);
+// Gives each ship the pose its window's first frame would store, drawing nothing: keys typed before the first
+// frame then act on the start-up views, as keys typed later act on the views shown.
+void demo_place_cameras();
 // Draws the current window's view; in a selection pass, only the bodies under the pick region.
 void demo_display();
 // The command table: demo keys first, every other key to the active ship; then both windows redraw.
 void demo_keyboard(unsigned char key, int x, int y);
 // The body_name of the nearest body under the pick region around (x, y) in the current window, or -1.
 int demo_pick(int x, int y);
+// What a selection pass around (x, y) in the current window left: the count glRenderMode returned (negative
+// when the buffer overflowed) and the buffer of hit records.
+constexpr int selection_buffer_size = 1024;
+struct selection_records {
+  int hits = 0;
+  std::array<unsigned int, selection_buffer_size> buffer = {};
+};
+selection_records demo_select(int x, int y);
 // Walks OpenGL selection records and returns the first name of the record with the smallest minimum depth
 // (compared unsigned; the first record wins a tie), or -1 for no hit. A negative count (the buffer
 // overflowed) counts as no hit, and no record is read past buffer_size entries.
@@ -79,5 +85,8 @@ std::vector<std::vector<std::string>> demo_key_sections();
 // Why a key cannot be typed for the user at start-up (--keys), or null when it can: it must be one that a
 // command or some mode's key table takes, and need no pointer.
 const char* demo_refuse_typed_key(unsigned char key);
+// The view volume the window of viewer draws for the other ship ("v"), from that ship's camera as it stands
+// now: its eye, then the corners of the rectangle where it ends. Nothing when that camera has no place.
+std::optional<std::array<point3, 5>> demo_view_volume(ship_name viewer);
 // Every row of the command table as its keys, Escape's (which the shell takes) included.
 std::vector<std::string> demo_command_keys();

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The shell: process entry, the two GLUT windows and their callbacks, and the fixed-step frame timer.
 // Everything about the scene lives in the demo module; this file only talks to GLUT and hands events on.
-// Arguments go to glutInit, except --help and --version, which the shell answers itself; -geometry places
-// the mother window and sizes both; any argument that GLUT does not take either is named on stderr and
-// ignored. The process ends with status 0 on Escape and with status 1 when the display is lost.
+// Arguments go to glutInit, except --help, --version and --keys, which the shell takes itself; -geometry
+// places the mother window and sizes both; any argument that GLUT does not take either is named on stderr
+// and ignored. The process ends with status 0 on Escape, 1 when the display is lost and 2 on a usage error.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -42,44 +42,13 @@ void print_usage() {
       demo_mode_keys_help(LOOKAT), demo_mode_keys_help(RELATIVE), demo_mode_keys_help(GEOSYNCH));
 }
 
-// The program's only options; they are answered before GLUT looks for a display, so they work without one.
-// Returns true when the process should end here.
-bool answer_own_options(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string argument = argv[i];
-    if (argument == "--help" || argument == "-h") {
-      print_usage();
-      return true;
-    }
-    if (argument == "--version") {
-      std::printf("solar_demo %s\n", SOLAR_VERSION);
-      return true;
-    }
-  }
-  return false;
-}
-
-// Takes --keys and its value out of the arguments, before GLUT sees them, and checks every key: the process
-// ends with status 2 and one line when one cannot be typed. Returns the keys, or "" without the option.
-std::string take_typed_keys(int& argc, char** argv) {
-  std::string keys;
-  for (int i = 1; i < argc; ++i) {
-    if (std::string(argv[i]) != "--keys") continue;
-    if (i + 1 >= argc) {
-      std::fprintf(stderr, "solar_demo: --keys needs the keys to type, such as --keys g6n\n");
-      std::exit(2);
-    }
-    keys = argv[i + 1];
-    for (int k = i + 2; k <= argc; ++k) argv[k - 2] = argv[k];  // argv[argc] is null and moves too
-    argc -= 2;
-    --i;
-  }
+// Ends the process with status 2 and one line when a key cannot be typed for the user.
+void refuse_untypable_keys(const std::string& keys) {
   for (const char c : keys)
     if (const char* why = demo_refuse_typed_key(static_cast<unsigned char>(c))) {
       std::fprintf(stderr, "solar_demo: --keys cannot type %s: %s\n", describe_key(c).c_str(), why);
       std::exit(2);
     }
-  return keys;
 }
 
 // glutInit takes out of argv the options it knows; what is left is known to nobody, most likely mistyped.
@@ -145,15 +114,19 @@ void idle(int /*value*/) {
 
 namespace {
 
-// Where the mother window goes: at its default size and place, or as -geometry says.
+// Where the mother window goes: at its default size and place, or as -geometry says; a value X cannot
+// hold ends the process with status 2.
 window_placement place_mother_window(const char* geometry) {
   const window_placement defaults = {disp_width, disp_height, 0, window_top_px};
   if (geometry == nullptr) return defaults;
   const std::optional<window_placement> placed =
       compute_geometry(geometry, defaults, glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT));
   if (placed) return *placed;
-  std::fprintf(stderr, "solar_demo: ignoring -geometry \"%s\": not WIDTHxHEIGHT+X+Y\n", geometry);
-  return defaults;
+  std::fprintf(stderr,
+               "solar_demo: -geometry \"%s\" is not WIDTHxHEIGHT+X+Y with sizes 1 to %d and a place X can "
+               "hold (%d to %d)\n",
+               geometry, largest_window_px, smallest_position_px, largest_position_px);
+  std::exit(2);
 }
 
 int create_window(const char* title, const window_placement& at) {
@@ -170,26 +143,41 @@ int create_window(const char* title, const window_placement& at) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (answer_own_options(argc, argv)) return 0;
-  const std::string typed_keys = take_typed_keys(argc, argv);
-  const char* geometry = find_geometry_argument(argc, argv);
+  // The program's own options are answered before GLUT looks for a display, so they work without one.
+  const own_options options = take_own_options(argc, argv);
+  if (options.help) {
+    print_usage();
+    return 0;
+  }
+  if (options.version) {
+    std::printf("solar_demo %s\n", SOLAR_VERSION);
+    return 0;
+  }
+  if (!options.usage_error.empty()) {
+    std::fprintf(stderr, "solar_demo: %s (see --help)\n", options.usage_error.c_str());
+    return 2;
+  }
+  refuse_untypable_keys(options.keys);
   platform_end_promptly_on_display_loss(argc, argv);
   glutInit(&argc, argv);
   name_ignored_arguments(argc, argv);
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-  const window_placement mother = place_mother_window(geometry);
+  const window_placement mother = place_mother_window(options.geometry);
   disp_width = mother.width;
   disp_height = mother.height;
   mother_window = create_window(ship_titles[MOTHER_SHIP], mother);
-  scout_window = create_window(ship_titles[SCOUT_SHIP], {mother.width, mother.height,
-                                                         mother.x + mother.width + window_gap_px, mother.y});
+  scout_window = create_window(ship_titles[SCOUT_SHIP],
+                               compute_scout_placement(mother, window_gap_px, glutGet(GLUT_SCREEN_WIDTH),
+                                                       glutGet(GLUT_SCREEN_HEIGHT)));
   glutSetWindow(mother_window);
   init();
   glutSetWindow(scout_window);
   init();
-  // A lesson can start where it begins: the keys are pressed in the mother window before the first tick.
+  // A lesson can start where it begins: the keys are pressed in the mother window before the first tick,
+  // on the cameras both windows' first frames place.
+  demo_place_cameras();
   glutSetWindow(mother_window);
-  for (const char key : typed_keys)
+  for (const char key : options.keys)
     demo_keyboard(static_cast<unsigned char>(key), mother.width / 2, mother.height / 2);
   std::printf("solar_demo: press h in either window to show the keys\n");
   std::fflush(stdout);

@@ -8,10 +8,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <map>
 
-#include "camera_views.h"
 #include "opengl.h"
 #include "text_font.h"
 
@@ -36,7 +36,9 @@ constexpr double near_plane = 0.1f;  // the frame's near plane, the float 0.1 wi
 // they keep the lines that fit rather than covering the scene.
 constexpr int status_band_share = 2;
 constexpr int keys_band_share = 3;
-constexpr int band_gap_px = 2;  // between the status band and the camera's band below it
+constexpr int band_gap_px = 2;
+constexpr const char* ellipsis = "...";  // ends a band's last line when lines that follow are left out  //
+                                         // between the status band and the camera's band below it
 
 // A block of text as an RGBA image, bottom row first: glyph pixels opaque in the text colour, the rest
 // black with the backing's alpha (a band's or a name's). Blended over the frame, the glyph pixels
@@ -57,9 +59,10 @@ struct text_image {
       x += glyph_width_px;
     }
   }
-  // Several lines, the first on the baseline top_y, the others below it.
-  void add_lines(const std::vector<std::string>& lines, int x, int top_y) {
-    for (size_t line = 0; line < lines.size(); ++line) add(lines[line], x, top_y - int(line) * text_line_px);
+  // Several lines, the first on the baseline first_y, the others below it.
+  void add_lines(const std::vector<std::string>& lines, int x, int first_y) {
+    for (size_t line = 0; line < lines.size(); ++line)
+      add(lines[line], x, first_y - int(line) * text_line_px);
   }
 
  private:
@@ -225,9 +228,15 @@ size_t longest_line(const std::vector<std::string>& lines) {
   return longest;
 }
 
-// How many lines of text a band of at most max_height pixels holds, with the margin above and below.
+// A band's height for lines of text: a margin, the lines text_line_px apart, a margin, with every glyph row
+// of the first and the last line (descenders included) inside.
+int band_height_px(size_t lines, int margin) {
+  return 2 * margin + int(lines - 1) * text_line_px + glyph_height_px;
+}
+
+// How many lines of text a band of at most max_height pixels holds.
 size_t lines_that_fit(int max_height, int margin) {
-  const int room = max_height - 2 * margin - glyph_height_px - 1;
+  const int room = max_height - 2 * margin - glyph_height_px;
   return room < 0 ? 0 : size_t(1 + room / text_line_px);
 }
 
@@ -238,21 +247,21 @@ std::vector<std::string> wrap_each_line(const std::vector<std::string>& lines, i
   return compute_wrapped_lines(sections, columns);
 }
 
-// A band at the window's left edge with its top at top, as wide as its longest line, its text blocks from
-// row row of the texture on.
-window_rect add_left_band(std::vector<text_block>& blocks, const std::vector<std::string>& lines, int top,
-                          int margin, int row) {
-  const int band_height = 2 * margin + int(lines.size() - 1) * text_line_px + glyph_height_px + 1;
-  const int band_width = 2 * margin + glyph_width_px * int(longest_line(lines));
-  const int top_y = band_height - margin - text_line_px;
-  blocks.push_back({row, join_lines(lines), band_width, band_height, 0, top - band_height,
+// A band of lines with its bottom-left corner at (0, bottom), as wide as its longest line or, given a width,
+// that wide; its text blocks from row row of the texture on, and its dark background reaching band_right.
+window_rect add_band(std::vector<text_block>& blocks, const std::vector<std::string>& lines, int bottom,
+                     int margin, int row, int width = 0, int band_right = 0) {
+  const int height = band_height_px(lines.size(), margin);
+  if (width == 0) width = 2 * margin + glyph_width_px * int(longest_line(lines));
+  const int first_baseline = height - margin - glyph_height_px + glyph_descent_px;
+  blocks.push_back({row, join_lines(lines) + std::to_string(width), width, height, 0, bottom,
                     [=] {
-                      text_image image(band_width, band_height, band_alpha);
-                      image.add_lines(lines, margin, top_y);
+                      text_image image(width, height, band_alpha);
+                      image.add_lines(lines, margin, first_baseline);
                       return image;
                     },
-                    band_width});
-  return {0, top - band_height, band_width, top};
+                    std::max(width, band_right)});
+  return {0, bottom, std::max(width, band_right), bottom + height};
 }
 
 // The bands: the window's ship and its state at the top left and the active ship's keys along the bottom
@@ -266,36 +275,25 @@ std::vector<window_rect> add_bands(std::vector<text_block>& blocks, const overla
   if (columns < 1) return {};
   std::vector<window_rect> bands;
   int row = first_row, status_bottom = height, keys_top = 0;
+  const auto add = [&](const std::vector<std::string>& lines, int bottom, int band_width, int band_right) {
+    bands.push_back(add_band(blocks, lines, bottom, margin, row, band_width, band_right));
+    row += bands.back().top - bands.back().bottom;
+    return bands.back();
+  };
   if (content.status_on) {
-    std::vector<std::string> status = wrap_each_line(content.status_lines, columns);
-    status.resize(std::min(status.size(), lines_that_fit(height / status_band_share, margin)));
-    if (!status.empty()) {
-      bands.push_back(add_left_band(blocks, status, height, margin, row));
-      status_bottom = bands.back().bottom;
-      row += bands.back().top - bands.back().bottom;
-    }
-    std::vector<std::string> keys = compute_wrapped_lines(content.key_sections, columns);
-    keys.resize(std::min(keys.size(), lines_that_fit(height / keys_band_share, margin)));
-    if (!keys.empty()) {
-      const int top_y = margin + int(keys.size() - 1) * text_line_px;
-      const int band_height = top_y + glyph_height_px;
-      bands.push_back({0, 0, width, band_height});
-      blocks.push_back({row, join_lines(keys) + std::to_string(text_width), text_width, band_height, 0, 0,
-                        [=] {
-                          text_image image(text_width, band_height, band_alpha);
-                          image.add_lines(keys, margin, top_y);
-                          return image;
-                        },
-                        width});
-      keys_top = band_height;
-      row += band_height;
-    }
+    const std::vector<std::string> status = compute_band_lines(wrap_each_line(content.status_lines, columns),
+                                                               columns, height / status_band_share, margin);
+    if (!status.empty())
+      status_bottom = add(status, height - band_height_px(status.size(), margin), 0, 0).bottom;
+    const std::vector<std::string> keys = compute_band_lines(
+        compute_wrapped_lines(content.key_sections, columns), columns, height / keys_band_share, margin);
+    if (!keys.empty()) keys_top = add(keys, 0, text_width, width).top;
   }
   if (content.camera_on) {
-    std::vector<std::string> camera = wrap_each_line(content.camera_lines, columns);
-    camera.resize(std::min(camera.size(), lines_that_fit(status_bottom - keys_top - band_gap_px, margin)));
-    if (!camera.empty())
-      bands.push_back(add_left_band(blocks, camera, status_bottom - band_gap_px, margin, row));
+    const int top = status_bottom - band_gap_px;
+    const std::vector<std::string> camera =
+        compute_band_lines(wrap_each_line(content.camera_lines, columns), columns, top - keys_top, margin);
+    if (!camera.empty()) add(camera, top - band_height_px(camera.size(), margin), 0, 0);
   }
   return bands;
 }
@@ -305,7 +303,7 @@ void add_names(std::vector<text_block>& blocks, window_text& window, const overl
   GLdouble projection[16];
   glGetDoublev(GL_PROJECTION_MATRIX, projection);
   const std::vector<placed_label> placed =
-      compute_label_layout(content.labels, content.view, projection, viewport, bands, window.shown);
+      compute_label_layout(content.labels, content.camera, projection, viewport, bands, window.shown);
   window.shown.clear();
   for (const placed_label& label : placed) {
     window.shown.push_back(label.text);
@@ -352,15 +350,6 @@ window_rect grow(const window_rect& r, int px) {
   return {r.left - px, r.bottom - px, r.right + px, r.top + px};
 }
 
-// The camera's position in the world, where the inverse of the view takes the eye-space origin; nothing
-// for a degenerate view (a LOOKAT up vector of length 0).
-std::optional<std::array<double, 3>> compute_eye(const float* view) {
-  double view_d[16], world_from_eye[16];
-  for (int i = 0; i < 16; ++i) view_d[i] = view[i];
-  if (!compute_inverse(view_d, world_from_eye)) return std::nullopt;
-  return std::array<double, 3>{world_from_eye[12], world_from_eye[13], world_from_eye[14]};
-}
-
 // A name that could be shown: its body lies in the window and nothing hides it.
 struct label_candidate {
   size_t request;
@@ -371,10 +360,11 @@ struct label_candidate {
 };
 
 std::vector<label_candidate> find_label_candidates(const std::vector<label_request>& requests,
-                                                   const float* view, const double* projection,
+                                                   const camera_place& camera, const double* projection,
                                                    const int* viewport,
                                                    const std::vector<std::string>& shown_before) {
-  const std::optional<std::array<double, 3>> eye = compute_eye(view);
+  if (camera.fault != nullptr) return {};
+  const std::array<double, 3>& eye = camera.eye;
   std::vector<sphere> bodies;
   for (const label_request& request : requests)
     if (request.hides_others) bodies.push_back({request.world, request.radius});
@@ -382,14 +372,18 @@ std::vector<label_candidate> find_label_candidates(const std::vector<label_reque
   for (size_t r = 0; r < requests.size(); ++r) {
     const label_request& request = requests[r];
     const std::optional<std::array<double, 3>> at =
-        compute_window_point(request.world, view, projection, viewport);
+        compute_window_point(request.world, camera.view, projection, viewport);
     if (!at || (*at)[0] < 0 || (*at)[1] < 0 || (*at)[0] >= viewport[2] || (*at)[1] >= viewport[3]) continue;
-    if (eye && compute_is_hidden(*eye, request.world, bodies)) continue;
-    // The radius at the body's distance, through the projection's horizontal scale.
+    if (compute_is_hidden(eye, request.world, bodies)) continue;
+    // The radius at the body's distance, through the projection's horizontal scale; never wider than the
+    // window, so that a body around the eye still gives a number of pixels.
     double distance = 0;
-    for (int i = 0; i < 3 && eye; ++i) distance += std::pow(request.world[i] - (*eye)[i], 2);
+    for (int i = 0; i < 3; ++i) distance += std::pow(request.world[i] - eye[i], 2);
     distance = std::sqrt(distance);
-    const double radius_px = distance > 0 ? request.radius * projection[0] * viewport[2] / 2 / distance : 0.0;
+    const double radius_px =
+        distance > 0
+            ? std::min(request.radius * projection[0] * viewport[2] / 2 / distance, double(viewport[2]))
+            : 0.0;
     const bool before =
         std::find(shown_before.begin(), shown_before.end(), request.text) != shown_before.end();
     candidates.push_back({r, int((*at)[0]), int((*at)[1]), (*at)[2], int(radius_px), before});
@@ -456,9 +450,11 @@ std::optional<std::array<double, 3>> compute_window_point(const std::array<float
     clip[row] = projection[row] * eye[0] + projection[4 + row] * eye[1] + projection[8 + row] * eye[2] +
                 projection[12 + row] * eye[3];
   if (clip[3] == 0.0) return std::nullopt;
-  return std::array<double, 3>{viewport[0] + (1 + clip[0] / clip[3]) * viewport[2] / 2,
-                               viewport[1] + (1 + clip[1] / clip[3]) * viewport[3] / 2,
-                               (1 + clip[2] / clip[3]) / 2};
+  const std::array<double, 3> at = {viewport[0] + (1 + clip[0] / clip[3]) * viewport[2] / 2,
+                                    viewport[1] + (1 + clip[1] / clip[3]) * viewport[3] / 2,
+                                    (1 + clip[2] / clip[3]) / 2};
+  if (!std::isfinite(at[0]) || !std::isfinite(at[1]) || !std::isfinite(at[2])) return std::nullopt;
+  return at;
 }
 
 bool compute_is_hidden(const std::array<double, 3>& eye, const std::array<float, 3>& point,
@@ -492,12 +488,12 @@ bool compute_is_hidden(const std::array<double, 3>& eye, const std::array<float,
   return false;
 }
 
-std::vector<placed_label> compute_label_layout(const std::vector<label_request>& requests, const float* view,
-                                               const double* projection, const int* viewport,
-                                               const std::vector<window_rect>& reserved,
+std::vector<placed_label> compute_label_layout(const std::vector<label_request>& requests,
+                                               const camera_place& camera, const double* projection,
+                                               const int* viewport, const std::vector<window_rect>& reserved,
                                                const std::vector<std::string>& shown_before) {
   std::vector<label_candidate> candidates =
-      find_label_candidates(requests, view, projection, viewport, shown_before);
+      find_label_candidates(requests, camera, projection, viewport, shown_before);
   // The names of the last frame first, so that a newcomer never pushes one out; nearer ones first within.
   std::stable_sort(candidates.begin(), candidates.end(),
                    [](const label_candidate& a, const label_candidate& b) {
@@ -550,6 +546,18 @@ std::vector<std::string> compute_wrapped_lines(const std::vector<std::vector<std
   return lines;
 }
 
+std::vector<std::string> compute_band_lines(std::vector<std::string> lines, int columns, int max_height,
+                                            int margin) {
+  const size_t kept = lines_that_fit(max_height, margin);
+  if (lines.size() <= kept) return lines;
+  lines.resize(kept);
+  if (!lines.empty()) {
+    std::string& last = lines.back();
+    last = last.substr(0, size_t(std::max(0, columns - int(std::strlen(ellipsis))))) + ellipsis;
+  }
+  return lines;
+}
+
 void overlay_draw(int window_id, const overlay_content& content, int width, int height) {
   window_text& window = windows[window_id];
   if (!content.names_on) window.shown.clear();
@@ -561,6 +569,6 @@ void overlay_draw(int window_id, const overlay_content& content, int width, int 
   if (content.status_on || content.camera_on)
     bands = add_bands(blocks, content, width, height, std::min(width, int(window.max_texture_px)),
                       int(content.labels.size()) * name_row_px);
-  if (content.names_on && content.view != nullptr) add_names(blocks, window, content, viewport, bands);
+  if (content.names_on) add_names(blocks, window, content, viewport, bands);
   draw_in_pixels(window, blocks, width, height);
 }

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "ship.h"
+
 // A rectangle of window pixels, origin at the bottom left: [left, right) by [bottom, top).
 struct window_rect {
   int left, bottom, right, top;
@@ -42,7 +44,7 @@ struct overlay_content {
                                                        // starts on a line of its own
   std::vector<std::string> camera_lines;               // the window's camera as numbers, one line each
   std::vector<label_request> labels;                   // the bodies and the other ship
-  const float* view = nullptr;                         // the window's camera (world to eye), for the names
+  camera_place camera;                                 // the window's camera, for the names
 };
 
 // Draws whichever overlays are on over the current window's finished frame; window tells the two GL
@@ -52,7 +54,7 @@ void overlay_draw(int window, const overlay_content& content, int width, int hei
 
 // Where a world point shows in a window seen through view (a ship's pose) and projection: x and y in pixels
 // from the bottom left, and depth from 0 at the near plane to 1 at the far one; nothing when the point lies
-// on or behind the near plane.
+// on or behind the near plane or any of the three is not finite.
 std::optional<std::array<double, 3>> compute_window_point(const std::array<float, 3>& world,
                                                           const float* view, const double* projection,
                                                           const int* viewport);
@@ -68,13 +70,13 @@ bool compute_is_hidden(const std::array<double, 3>& eye, const std::array<float,
                        const std::vector<sphere>& spheres);
 
 // Where each name goes: beside its point, to the right of its disc. A name is left out when its point is
-// behind the camera, outside the window or hidden by another body, or when its text and backing would
-// overlap a name already placed or a reserved rectangle (the status bands). Names in shown_before (those
-// of the last frame) are placed first, so that a name stays while it still fits; then the others, nearer
-// first.
-std::vector<placed_label> compute_label_layout(const std::vector<label_request>& requests, const float* view,
-                                               const double* projection, const int* viewport,
-                                               const std::vector<window_rect>& reserved,
+// behind the camera, outside the window, not finite or hidden by another body, or when its text and backing
+// would overlap a name already placed or a reserved rectangle (the status bands); a camera that has no place
+// (camera.fault) gets no names at all. Names in shown_before (those of the last frame) are placed first, so
+// that a name stays while it still fits; then the others, nearer first.
+std::vector<placed_label> compute_label_layout(const std::vector<label_request>& requests,
+                                               const camera_place& camera, const double* projection,
+                                               const int* viewport, const std::vector<window_rect>& reserved,
                                                const std::vector<std::string>& shown_before = {});
 
 // Sections of items wrapped into lines of at most columns characters: items two spaces apart, an item that
@@ -82,3 +84,7 @@ std::vector<placed_label> compute_label_layout(const std::vector<label_request>&
 // than a line cut.
 std::vector<std::string> compute_wrapped_lines(const std::vector<std::vector<std::string>>& sections,
                                                int columns);
+// The lines of a band at most max_height pixels high with the given margin: all of them, or those that fit
+// with the last ending in "..." (within the columns) to say that more was left out.
+std::vector<std::string> compute_band_lines(std::vector<std::string> lines, int columns, int max_height,
+                                            int margin);

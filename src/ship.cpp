@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 // Ship navigation and camera: defaults, mode switches, the movement operations, step sizes and per-mode key
 // tables; the view each mode puts on the model-view stack, the closed-form inverse that turns a view back
-// into a camera frame, and the box model drawn there. Everything but invert_pose composes on the GL stack.
+// into a camera frame, and the box model drawn there. Views compose on the GL stack; where a camera stands is
+// read from its view with the double inverse of matrix_math.h, for the views that show it.
 #include "ship.h"
 
+#include <cmath>
 #include <cstring>
 
+#include "matrix_math.h"
 #include "opengl.h"
 #include "solar_system.h"
 
@@ -63,6 +66,12 @@ void add_scaled(float* vec, float scale, float dx, float dy, float dz) {
   vec[0] += scale * dx;
   vec[1] += scale * dy;
   vec[2] += scale * dz;
+}
+
+bool all_finite(const float* values, int count) {
+  for (int i = 0; i < count; ++i)
+    if (!std::isfinite(values[i])) return false;
+  return true;
 }
 
 void copy3(float* to, const float* from) {
@@ -127,20 +136,32 @@ void ship::move_relative_Z(float dz) {
   glPopMatrix();
 }
 
-void ship::increase_speed() {
+float* ship::current_step() {
   switch (mode) {
-    case LOOKAT: lookat_speed *= speed_up_factor; break;
-    case RELATIVE: relative_speed *= speed_up_factor; break;
-    case GEOSYNCH: geosynch_speed *= speed_up_factor; break;
+    case LOOKAT: return &lookat_speed;
+    case RELATIVE: return &relative_speed;
+    case GEOSYNCH: return &geosynch_speed;
   }
+  return nullptr;
+}
+
+float ship::get_step() const {
+  switch (mode) {
+    case LOOKAT: return lookat_speed;
+    case RELATIVE: return relative_speed;
+    case GEOSYNCH: return geosynch_speed;
+  }
+  return 0.0f;
+}
+
+bool ship::at_largest_step() const { return !std::isfinite(get_step() * speed_up_factor); }
+
+void ship::increase_speed() {
+  if (float* step = current_step(); step != nullptr && !at_largest_step()) *step *= speed_up_factor;
 }
 
 void ship::decrease_speed() {
-  switch (mode) {
-    case LOOKAT: lookat_speed *= slow_down_factor; break;
-    case RELATIVE: relative_speed *= slow_down_factor; break;
-    case GEOSYNCH: geosynch_speed *= slow_down_factor; break;
-  }
+  if (float* step = current_step(); step != nullptr) *step *= slow_down_factor;
 }
 
 namespace {
@@ -223,7 +244,7 @@ void ship::handle_key_relative(unsigned char key) { act_on_key(relative_keys, *t
 
 void ship::handle_key_geosynch(unsigned char key) { act_on_key(geosynch_keys, *this, key); }
 
-void ship::apply_camera() {
+void ship::multiply_view() const {
   switch (mode) {
     case LOOKAT:
       gluLookAt(eye[0], eye[1], eye[2], origin[0], origin[1], origin[2], up[0], up[1], up[2]);
@@ -243,7 +264,66 @@ void ship::apply_camera() {
       }
       break;
   }
+}
+
+void ship::apply_camera() {
+  multiply_view();
   glGetFloatv(GL_MODELVIEW_MATRIX, pose);
+}
+
+const char* ship::find_lookat_fault() const {
+  float sight[3];
+  for (int i = 0; i < 3; ++i) sight[i] = origin[i] - eye[i];
+  const float across[3] = {sight[1] * up[2] - sight[2] * up[1], sight[2] * up[0] - sight[0] * up[2],
+                           sight[0] * up[1] - sight[1] * up[0]};
+  if (!all_finite(eye, 3) || !all_finite(origin, 3) || !all_finite(up, 3))
+    return "not finite: a point has run past the largest float";
+  if (up[0] == 0 && up[1] == 0 && up[2] == 0) return "no inverse: the up vector is zero";
+  if (sight[0] == 0 && sight[1] == 0 && sight[2] == 0) return "no inverse: the eye is at the target";
+  if (across[0] == 0 && across[1] == 0 && across[2] == 0)
+    return "no inverse: the up vector lies along the line of sight";
+  return nullptr;
+}
+
+camera_place compute_camera_place(const float* view) {
+  camera_place place;
+  std::memcpy(place.view, view, sizeof place.view);
+  double view_d[16], eye_to_world[16];
+  for (int i = 0; i < 16; ++i) view_d[i] = view[i];
+  if (!all_finite(view, 16)) {
+    place.fault = "not finite: the view holds inf or NaN";
+  } else if (!compute_inverse(view_d, eye_to_world)) {
+    place.fault = "no inverse: the view matrix is singular";
+  } else {
+    // The eye-space origin and -z axis, taken into the world.
+    const double length = std::hypot(eye_to_world[8], eye_to_world[9], eye_to_world[10]);
+    for (int i = 0; i < 3; ++i) {
+      place.eye[i] = eye_to_world[12 + i];
+      place.forward[i] = -eye_to_world[8 + i] / length;
+    }
+  }
+  return place;
+}
+
+camera_place ship::locate_camera() const {
+  float view[16];
+  glPushMatrix();
+  {
+    glLoadIdentity();
+    multiply_view();
+    glGetFloatv(GL_MODELVIEW_MATRIX, view);
+  }
+  glPopMatrix();
+  camera_place place = compute_camera_place(view);
+  // A degenerate look-at is named for what makes it so, before the matrix it happens to produce.
+  if (const char* lookat_fault = mode == LOOKAT ? find_lookat_fault() : nullptr) place.fault = lookat_fault;
+  if (place.fault != nullptr) return place;
+  if (mode == LOOKAT) place.target_depth = compute_eye_depth(view, {origin[0], origin[1], origin[2]});
+  if (mode == GEOSYNCH && geosynch_body != nullptr) {
+    const float* centre = &geosynch_body->world_pose[12];
+    place.target_depth = compute_eye_depth(view, {centre[0], centre[1], centre[2]});
+  }
+  return place;
 }
 
 // Cofactors first, all of them, so that writing the result over m is safe; no pivoting and no tolerance.

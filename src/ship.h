@@ -5,6 +5,7 @@
 // it.
 #pragma once
 
+#include <array>
 #include <vector>
 
 #include "scene_names.h"
@@ -29,6 +30,20 @@ int find_key(const char* keys, unsigned char key);
 // A mode's key table, the one place its keys are defined; empty for a value that is no mode.
 const std::vector<key_binding>& ship_key_table(navigation_mode mode);
 
+// Where a camera is, from its ship's state as it stands now: the view its mode makes, the eye and the
+// viewing direction in the world, and how far ahead lies what it looks at. A view that has no inverse, or
+// holds a value that is not finite, places no camera: fault then says why, as the camera readout writes it.
+struct camera_place {
+  float view[16] = {};                 // world to eye, column-major, as apply_camera would load it now
+  std::array<double, 3> eye = {};      // the camera's position in the world
+  std::array<double, 3> forward = {};  // the world direction it looks along, unit length
+  double target_depth = 0;  // LOOKAT: the target's depth ahead; GEOSYNCH: the body centre's; RELATIVE: 0
+  const char* fault = nullptr;
+};
+
+// The place of a camera whose view (world to eye) is given: its eye and direction, or the fault.
+camera_place compute_camera_place(const float* view);
+
 class ship {
  public:
   // The model path is accepted and never opened: every ship is drawn with the same built-in model.
@@ -50,9 +65,13 @@ class ship {
   void move_relative_roll(float about_y, float about_x, float about_z);
   // Moves the view along the camera's viewing axis: positive is forward.
   void move_relative_Z(float dz);
-  // Scale the step of the current mode by 1.5 or 0.666.
+  // Scale the step of the current mode by 1.5 or 0.666. A step stays finite: the increase that would take it
+  // past the largest float is not made.
   void increase_speed();
   void decrease_speed();
+  // The step of the current mode, and whether it is the largest that "=" makes.
+  float get_step() const;
+  bool at_largest_step() const;
 
   // Interprets a key with the table of the current mode (ship_key_table); keys outside it are ignored.
   void handle_keyboard(unsigned char key);
@@ -62,6 +81,9 @@ class ship {
 
   // Multiplies this mode's view onto the current (identity) model-view and stores the result in pose.
   void apply_camera();
+  // The camera's place from the current state, pose untouched: the same view apply_camera would store now.
+  // Composes on the model-view stack, which it leaves as it found it.
+  camera_place locate_camera() const;
   // Inverts m in place by the adjugate; leaves it untouched and returns false if the determinant is 0.
   bool invert_pose(float* m) const;
   // Draws this ship's model at its camera under the viewing camera; draws nothing in SELECT.
@@ -83,4 +105,11 @@ class ship {
   float geosynch_distance;                    // camera distance from the followed body's centre
   std::vector<float> model_vertices;          // never filled: the model is built in
   std::vector<int> model_indices;             // never filled: the model is built in
+
+ private:
+  float* current_step();
+  // Multiplies the current mode's view onto the current matrix.
+  void multiply_view() const;
+  // Why this LOOKAT state makes no view, or null when it does.
+  const char* find_lookat_fault() const;
 };

@@ -40,14 +40,11 @@ const std::array<float, saturn_colour_count>& saturn_colour_offsets() {
   return offsets;
 }
 
-// Adds increment to a float angle and keeps it below the rebase threshold in magnitude.
-void advance_angle(float& angle_deg, float increment_deg) {
+// Adds increment to a float angle and keeps it below the threshold in magnitude. fmod is exact, and for an
+// angle that has just reached the threshold it takes away exactly one threshold.
+void advance_angle(float& angle_deg, float increment_deg, float threshold_deg) {
   angle_deg += increment_deg;
-  if (angle_deg >= angle_rebase_deg) {
-    angle_deg -= angle_rebase_deg;
-  } else if (angle_deg <= -angle_rebase_deg) {
-    angle_deg += angle_rebase_deg;
-  }
+  if (std::fabs(angle_deg) >= threshold_deg) angle_deg = std::fmod(angle_deg, threshold_deg);
 }
 
 // Client-side arrays are switched on only around each draw: freeglut draws the ship's boxes from arrays of
@@ -174,9 +171,18 @@ void body::set_parent(body* new_parent, float new_orbit_radius, float new_orbit_
 
 void body::set_texture(ship_name /*window*/, const char* /*image_path*/) {}
 
+float compute_angle_rebase_deg(float step_s) {
+  constexpr double full_step_s = compute_timer_step_s(default_timer_period_ms);
+  float threshold = angle_rebase_deg;
+  while (threshold > 360.0f && std::fabs(double(step_s)) * angle_rebase_deg < full_step_s * threshold)
+    threshold *= 0.5f;
+  return threshold;
+}
+
 void body::update(float step) {
-  advance_angle(spin_angle, spin_speed * step);
-  advance_angle(orbit_angle, orbit_speed * step);
+  const float threshold = compute_angle_rebase_deg(step);
+  advance_angle(spin_angle, spin_speed * step, threshold);
+  advance_angle(orbit_angle, orbit_speed * step, threshold);
   for (body* child : children) child->update(step);
 }
 

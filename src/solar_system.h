@@ -10,6 +10,13 @@
 
 #include "scene_names.h"
 
+// The frame timer's period in milliseconds: the float nearest to 100/3. The bodies move by fixed steps of it.
+constexpr float default_timer_period_ms = 33.333332f;
+// The delay the timer is armed with: the period truncated toward zero, 33 ms by default.
+constexpr int compute_timer_delay_ms(float period_ms) { return static_cast<int>(period_ms); }
+// The scene time one tick advances: the period times 0.001 in single precision, 0.033333335 s by default.
+constexpr float compute_timer_step_s(float period_ms) { return period_ms * 0.001f; }
+
 class body {
  public:
   body(body_name name, float radius, float spin_speed);
@@ -84,6 +91,11 @@ struct sphere_mesh {
 sphere_mesh compute_sphere_mesh();
 
 // Angles are accumulated in float and would lose their increments after days of running; once an angle
-// reaches this many degrees (256 whole turns) it is brought back by exactly that much, which float
-// represents exactly, so the drawn pose is unchanged.
+// reaches this many degrees (256 whole turns) at the tick's own step, it is brought back by a whole number of
+// these, which float represents exactly, so the drawn pose is unchanged.
 constexpr float angle_rebase_deg = 256 * 360.0f;
+// The threshold for angles advanced by steps of step_s seconds. A smaller step (a slower scene) brings small
+// increments, which float would round as coarsely as at full speed only if the angles stayed as much
+// smaller: the threshold shrinks by the same power of two, down to one turn. At the tick's step or longer
+// it is angle_rebase_deg.
+float compute_angle_rebase_deg(float step_s);

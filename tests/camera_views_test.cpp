@@ -115,8 +115,8 @@ TEST_F(CameraViews, ThreeDoublingsMakeTenTicksGoAsFarAsEighty) {
 }
 
 TEST_F(CameraViews, ADotMovesThePausedSceneByOneTickAndARunningOneByNone) {
-  press('.');
   const std::vector<float> start = angles();
+  press('.');
   EXPECT_EQ(angles(), start) << "running, \".\" does nothing";
   press('p');
   press('.');
@@ -135,20 +135,104 @@ TEST_F(CameraViews, EachViewToggledTwiceLeavesTheFrameAndThePicksAsTheyWere) {
   frame();
   const std::vector<unsigned char> before = frame();
   const int points[][2] = {{256, 256}, {6, 6}, {300, 280}, {100, 300}, {256, 70}, {220, 300}};
-  std::vector<int> found;
-  for (const auto& p : points) found.push_back(demo_pick(p[0], p[1]));
+  std::vector<gl_test::hit_list> found;
+  for (const auto& p : points) found.push_back(gl_test::select(p[0], p[1]));
   for (unsigned char key : {'i', 'v', 'o'}) {
     press(key);
     EXPECT_NE(frame(), before) << key << " shows";
     press(key);
     EXPECT_EQ(frame(), before) << "in the first frame after " << key << " twice";
   }
-  for (unsigned char key : {'i', 'v', 'o'}) {
-    press(key);
-    for (size_t k = 0; k < found.size(); ++k)
-      EXPECT_EQ(demo_pick(points[k][0], points[k][1]), found[k]) << key << " at " << points[k][0];
-    press(key);
+  // A view drawn in the selection pass would add records of its own, even where it names nothing.
+  for (unsigned char key : {'i', 'v', 'o'}) press(key);
+  frame();
+  for (size_t k = 0; k < found.size(); ++k)
+    EXPECT_EQ(gl_test::select(points[k][0], points[k][1]), found[k]) << "at " << points[k][0];
+}
+
+// The volume is drawn from the other ship's camera as it stands now and the other window's own aspect: one
+// frame after "g" it must already be the followed body's view, and its rectangle as wide as that window.
+TEST_F(CameraViews, TheViewVolumeIsTheOtherCamerasAsItStandsNowInItsOwnWindowsShape) {
+  gl_test::make_current(gl_test::scout_window());
+  glutReshapeWindow(400, 200);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (glutGet(GLUT_WINDOW_WIDTH) != 400 && std::chrono::steady_clock::now() < deadline)
+    gl_test::handle_pending_events();
+  ASSERT_EQ(glutGet(GLUT_WINDOW_HEIGHT), 200);
+  gl_test::draw_frame();
+  gl_test::make_current(gl_test::mother_window());
+  gl_test::draw_frame();
+  std::optional<std::array<point3, 5>> volume = demo_view_volume(MOTHER_SHIP);
+  ASSERT_TRUE(volume);
+  const auto distance = [](const point3& a, const point3& b) {
+    return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
+  };
+  EXPECT_NEAR(distance((*volume)[1], (*volume)[2]) / distance((*volume)[2], (*volume)[3]), 2.0, 1e-6)
+      << "the scout window is twice as wide as high";
+
+  press('<');
+  press('g');  // the scout follows Earth; no scout frame is drawn before the volume is asked for
+  volume = demo_view_volume(MOTHER_SHIP);
+  ASSERT_TRUE(volume);
+  const std::array<float, 3> earth = gl_test::body_centre(EARTH);
+  EXPECT_NEAR(distance((*volume)[0], {earth[0], earth[1], earth[2]}), ships[SCOUT_SHIP]->geosynch_distance,
+              1e-3)
+      << "the eye is where GEOSYNCH puts it, not where the LOOKAT frame left it";
+
+  press('l');
+  ships[SCOUT_SHIP]->origin[2] = -3000;  // 3100 units ahead, beyond the far plane
+  volume = demo_view_volume(MOTHER_SHIP);
+  ASSERT_TRUE(volume);
+  const camera_place scout = ships[SCOUT_SHIP]->locate_camera();
+  for (int corner = 1; corner <= 4; ++corner) {
+    double depth = 0;
+    for (int i = 0; i < 3; ++i) depth += ((*volume)[corner][i] - scout.eye[i]) * scout.forward[i];
+    EXPECT_NEAR(depth, 2000, 1e-2) << "corner " << corner << " ends at the far plane";
   }
+}
+
+// A camera whose view has no inverse must say so and place nothing: with a zero up vector the view is blank,
+// and the names used to be written at the window's centre from the un-inverted matrix.
+TEST_F(CameraViews, AViewWithNoInverseSaysWhyAndGetsNoNamesAndNoVolume) {
+  press('E');
+  EXPECT_EQ(ships[MOTHER_SHIP]->locate_camera().fault, std::string("no inverse: the up vector is zero"));
+  frame();  // stores the singular view, which RELATIVE then turns from
+  press('r');
+  const std::vector<unsigned char> blank = frame();
+  const std::vector<std::string> lines = demo_camera_lines(MOTHER_SHIP);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "no inverse: the view matrix is singular"), lines.end());
+  EXPECT_EQ(
+      std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("eye", 0) == 0; }),
+      0)
+      << "no eye is shown for a camera that has none";
+  press('n');
+  EXPECT_EQ(frame(), blank) << "no names";
+  EXPECT_FALSE(demo_view_volume(SCOUT_SHIP)) << "no volume for the mother ship in the scout window";
+}
+
+// 219 presses of "=" used to make the step infinite and the camera NaN; the names overlay then turned a NaN
+// position into an int. The step stops at the largest finite one and says so.
+TEST_F(CameraViews, TheStepStopsBeforeInfinityAndSaysSo) {
+  for (int k = 0; k < 300; ++k) press('=');
+  EXPECT_TRUE(std::isfinite(ships[MOTHER_SHIP]->lookat_speed));
+  EXPECT_GT(ships[MOTHER_SHIP]->lookat_speed, 1e38f);
+  const std::vector<std::string> status = demo_status_lines(MOTHER_SHIP);
+  EXPECT_TRUE(status[1].find(", the largest") != std::string::npos) << status[1];
+  press('-');
+  EXPECT_EQ(demo_status_lines(MOTHER_SHIP)[1].find("largest"), std::string::npos);
+  // Flown with it anyway, the view runs to infinity: every view must then draw nothing from it.
+  for (unsigned char key : {'n', 'i', 'v', 'r'}) press(key);
+  for (int k = 0; k < 300; ++k) press('=');
+  for (int k = 0; k < 3; ++k) press('w');
+  for (int window : {gl_test::scout_window(), gl_test::mother_window()}) {
+    gl_test::make_current(window);
+    gl_test::draw_frame();
+  }
+  const camera_place place = ships[MOTHER_SHIP]->locate_camera();
+  ASSERT_NE(place.fault, nullptr);
+  const std::vector<std::string> lines = demo_camera_lines(MOTHER_SHIP);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), place.fault), lines.end());
+  EXPECT_FALSE(demo_view_volume(SCOUT_SHIP));
 }
 
 }  // namespace

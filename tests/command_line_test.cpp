@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -22,6 +25,57 @@ TEST(Geometry, ReadsSizeAndPlaceAsXDoesAndRefusesWhatItCannotRead) {
   EXPECT_EQ(read("300x200-0-10"), (std::array<int, 4>{300, 200, 980, 814})) << "from the right and bottom";
   for (const char* bad : {"", "300", "300x", "x200", "300x200+4", "300x200+4+5junk", "0x200", "300x200++4+5"})
     EXPECT_EQ(read(bad)[0], -1) << '"' << bad << '"';
+}
+
+// X holds sizes in 16 bits and places in 16 signed bits: 1000000x1 used to become 16960x1, and 65536x100
+// an X error that did not name -geometry.
+TEST(Geometry, TakesOnlyWhatXCanHold) {
+  EXPECT_EQ(read("65535x1+32767-0"), (std::array<int, 4>{65535, 1, 32767, 1023}));
+  EXPECT_EQ(read("1x1-32767+0"), (std::array<int, 4>{1, 1, 1279 - 32767, 0}));
+  for (const char* bad :
+       {"65536x100", "1000000x1", "100x65536", "512x512+32768+0", "512x512+0+99999", "40000x10-32767+0"})
+    EXPECT_EQ(read(bad)[0], -1) << '"' << bad << '"';
+}
+
+// The scout window used to go beside the mother window whatever the screen: at the bottom right corner
+// ("-0-0") wholly off the screen.
+TEST(Geometry, TheScoutWindowLandsOnTheScreen) {
+  const auto scout = [](window_placement mother) {
+    const window_placement s = compute_scout_placement(mother, 50, 1280, 1024);
+    return std::array<int, 4>{s.width, s.height, s.x, s.y};
+  };
+  EXPECT_EQ(scout({512, 512, 0, 100}), (std::array<int, 4>{512, 512, 562, 100})) << "beside, on the right";
+  EXPECT_EQ(scout({300, 200, 980, 824}), (std::array<int, 4>{300, 200, 630, 824})) << "on the left";
+  EXPECT_EQ(scout({700, 200, 300, 0}), (std::array<int, 4>{700, 200, 580, 0})) << "neither fits";
+  EXPECT_EQ(scout({512, 512, 32300, -5000}), (std::array<int, 4>{512, 512, 768, 0})) << "far off the screen";
+  EXPECT_EQ(scout({2000, 2000, 0, 0}), (std::array<int, 4>{2000, 2000, 0, 0})) << "larger than the screen";
+}
+
+// --keys takes the next argument whatever it is ("-h" is two keys, not a request for help), once; a value
+// missing is a usage error, not freeglut's own message.
+TEST(OwnOptions, KeysTakeTheNextArgumentOnceAndAMissingValueIsAUsageError) {
+  const auto take = [](std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "solar_demo");
+    std::vector<char*> argv;
+    for (std::string& a : arguments) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    int argc = int(arguments.size());
+    const own_options options = take_own_options(argc, argv.data());
+    // What is left in argv, and the -geometry value, which points into it.
+    std::string left = options.geometry != nullptr ? options.geometry : "(none)";
+    for (int i = 1; i < argc; ++i) left += std::string(" ") + argv[size_t(i)];
+    return std::pair{options, left};
+  };
+  auto [keys, left] = take({"-display", ":1", "--keys", "-h", "-geometry", "--help"});
+  EXPECT_FALSE(keys.help);
+  EXPECT_EQ(keys.keys, "-h");
+  EXPECT_EQ(left, "--help -display :1 -geometry --help")
+      << "--keys and its value are taken out, the rest left";
+  EXPECT_TRUE(keys.usage_error.empty());
+  EXPECT_NE(take({"--keys", "g", "--keys", "n"}).first.usage_error.find("twice"), std::string::npos);
+  EXPECT_NE(take({"-geometry"}).first.usage_error.find("-geometry needs a value"), std::string::npos);
+  EXPECT_NE(take({"--keys"}).first.usage_error.find("--keys needs"), std::string::npos);
+  EXPECT_TRUE(take({"-h"}).first.help);
 }
 
 }  // namespace

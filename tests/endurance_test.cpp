@@ -17,8 +17,17 @@ bool all_finite(const float* m) {
 }
 
 // Without the rebase, float angles lose their increments: 7 % off after a day, every body standing still
-// within ten days. A month of ticks must keep every increment within 1.5 % of speed times step.
-TEST(MonthOfTicks, EveryBodyKeepsMovingAtItsSpeed) {
+// within ten days. At every rate the scene runs at, the ticks of a month of running must keep every increment
+// within 1.5 % of speed times step; at rate 1/16 a rebase sized for rate 1 let Pluto's orbit run 12.5 % fast.
+struct angle_run {
+  float rate;
+  long days;
+};
+class MonthOfTicks : public testing::TestWithParam<angle_run> {};
+
+TEST_P(MonthOfTicks, EveryBodyKeepsMovingAtItsSpeed) {
+  const float step = tick_s * GetParam().rate;
+  const float threshold = compute_angle_rebase_deg(step);
   std::vector<body*> bodies;
   body root(STARFIELD, 500, 0);
   bodies.push_back(&root);
@@ -37,31 +46,47 @@ TEST(MonthOfTicks, EveryBodyKeepsMovingAtItsSpeed) {
   bodies.push_back(&moon);
 
   constexpr long ticks_per_day = 24L * 60 * 60 * 30;
-  constexpr long days = 30;
   double worst_error = 0;
   std::vector<float> spin(bodies.size()), orbit(bodies.size());
-  for (long day = 0; day < days; ++day) {
-    for (long t = 0; t < ticks_per_day; ++t) root.update(tick_s);
+  for (long day = 0; day < GetParam().days; ++day) {
+    for (long t = 0; t < ticks_per_day; ++t) root.update(step);
     // Measure one tick's increments at the end of each day, where the angles are largest.
     for (size_t i = 0; i < bodies.size(); ++i)
       spin[i] = bodies[i]->spin_angle, orbit[i] = bodies[i]->orbit_angle;
-    root.update(tick_s);
+    root.update(step);
     for (size_t i = 0; i < bodies.size(); ++i) {
       const body& b = *bodies[i];
-      ASSERT_LT(std::fabs(b.spin_angle), angle_rebase_deg) << "body " << b.name << " day " << day;
-      ASSERT_LT(std::fabs(b.orbit_angle), angle_rebase_deg) << "body " << b.name << " day " << day;
+      ASSERT_LT(std::fabs(b.spin_angle), threshold) << "body " << b.name << " day " << day;
+      ASSERT_LT(std::fabs(b.orbit_angle), threshold) << "body " << b.name << " day " << day;
       for (auto [before, now, speed] : {std::tuple{spin[i], b.spin_angle, b.spin_speed},
                                         std::tuple{orbit[i], b.orbit_angle, b.orbit_speed}}) {
         if (speed == 0) continue;
-        float step = now - before;
-        if (step < 0) step += angle_rebase_deg;  // this very tick crossed the rebase
-        const double error = std::fabs(step - speed * tick_s) / (speed * tick_s);
+        float increment = now - before;
+        if (increment < 0) increment += threshold;  // this very tick crossed the rebase
+        const double error = std::fabs(increment - speed * step) / (speed * step);
         worst_error = std::max(worst_error, error);
         ASSERT_LT(error, 0.015) << "body " << b.name << " day " << day;
       }
     }
   }
   RecordProperty("worst_increment_error", std::to_string(worst_error));
+}
+
+// The slowest rate needs the most days for its angles to grow large; the fastest reaches them soonest.
+INSTANTIATE_TEST_SUITE_P(Rates, MonthOfTicks,
+                         testing::Values(angle_run{1.0f, 30}, angle_run{1.0f / 16, 10}, angle_run{8.0f, 2}),
+                         [](const testing::TestParamInfo<angle_run>& info) {
+                           return info.param.rate < 1 ? std::string("Sixteenth")
+                                                      : "Times" + std::to_string(int(info.param.rate));
+                         });
+
+// The threshold at rate 1 is the one the scene always had, and a slower rate scales it down by its own
+// power of two, so that a rebase is still a whole number of turns.
+TEST(AngleRebase, ThresholdFollowsTheRate) {
+  EXPECT_EQ(compute_angle_rebase_deg(tick_s), angle_rebase_deg);
+  EXPECT_EQ(compute_angle_rebase_deg(tick_s * 8), angle_rebase_deg);
+  EXPECT_EQ(compute_angle_rebase_deg(tick_s / 16), angle_rebase_deg / 16);
+  EXPECT_EQ(compute_angle_rebase_deg(0), 360.0f);
 }
 
 class WorldPosesAfterAMonth : public GlTest {};

@@ -194,6 +194,18 @@ void press(unsigned char key) {
   make_current(mother_id);
 }
 
+hit_list select(int x, int y) {
+  const selection_records selection = demo_select(x, y);
+  hit_list list = {static_cast<unsigned int>(selection.hits)};
+  size_t read = 0;
+  for (int record = 0; record < selection.hits && read + 3 <= selection.buffer.size(); ++record) {
+    const size_t end = std::min(read + 3 + selection.buffer[read], selection.buffer.size());
+    list.insert(list.end(), selection.buffer.begin() + long(read), selection.buffer.begin() + long(end));
+    read = end;
+  }
+  return list;
+}
+
 }  // namespace gl_test
 
 void GlTest::SetUp() {

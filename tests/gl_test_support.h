@@ -64,6 +64,11 @@ std::vector<unsigned char> read_frame();
 void draw_frame();
 // draw_frame, then read_frame.
 std::vector<unsigned char> draw_and_read_frame();
+// A selection pass around (x, y) in the current window, as the count glRenderMode returned followed by the
+// records it counts, whole: names, depths and all.
+using hit_list = std::vector<unsigned int>;
+hit_list select(int x, int y);
+
 // A key through the command table with the pointer at the mother window's centre, then the mother window
 // current again with the identity model-view, as the scene stands still.
 void press(unsigned char key);

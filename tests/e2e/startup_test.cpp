@@ -3,6 +3,7 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <string>
@@ -18,8 +19,21 @@ using e2e::milliseconds;
 constexpr auto window_deadline = milliseconds(20000);
 constexpr auto exit_deadline = milliseconds(5000);
 
+// Ends a program still running with Escape over its mother window, as a user would, so that its exit path
+// and, in the sanitizer build, the leak check at exit run; a kill would skip both.
+void end_with_escape(e2e::virtual_display& display, e2e::program& app) {
+  if (!app.running()) return;
+  const Window mother = e2e::find_window(display.x(), "Mother Ship", window_deadline);
+  ASSERT_NE(mother, 0u);
+  e2e::move_pointer(display.x(), mother, 10, 10);
+  e2e::press_keysym(display.x(), XK_Escape);
+  ASSERT_TRUE(app.wait_exit(exit_deadline).has_value()) << "still running after Escape";
+  EXPECT_EQ(app.how_it_ended(), "exited with status 0");
+}
+
 class Startup : public testing::Test {
  protected:
+  void TearDown() override { end_with_escape(display, app); }
   e2e::virtual_display display;
   e2e::program app{SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload}};
 };
@@ -80,6 +94,7 @@ struct started_program {
       : app{SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload}, "", arguments},
         mother(e2e::find_window(display.x(), "Mother Ship", window_deadline)),
         scout(e2e::find_window(display.x(), "Scout Ship", window_deadline)) {}
+  ~started_program() { end_with_escape(display, app); }
   e2e::virtual_display display;
   e2e::program app;
   Window mother, scout;
@@ -145,6 +160,54 @@ TEST(TypedKeys, GThenSixStartsWithTheMotherShipFollowingSaturn) {
     return e2e::has_hue(centre(started.mother), saturn);
   })) << "Saturn fills the middle of the mother window";
   EXPECT_FALSE(e2e::has_hue(centre(started.scout), saturn)) << "the scout did not move";
+}
+
+// "--keys r" used to start RELATIVE from the identity, the camera at the sun's centre: the keys ran before
+// any frame had stored the ship's view. Paused at once, "pr" must show exactly what "p" shows.
+TEST(TypedKeys, RelativeStartsFromTheStartUpView) {
+  std::array<e2e::image, 2> shown;
+  for (const char* keys : {"p", "pr"}) {
+    const started_program started({"--keys", keys});
+    ASSERT_NE(started.mother, 0u);
+    // Paused before the first tick, every frame is the same: wait for one drawn, the same twice running.
+    e2e::image last;
+    ASSERT_TRUE(e2e::wait_until(milliseconds(10000), [&] {
+      const e2e::image now = e2e::capture(started.display.x(), started.mother);
+      const bool drawn = std::any_of(now.rgb.begin(), now.rgb.end(), [](unsigned char v) { return v != 0; });
+      const bool still = drawn && now == last;
+      last = now;
+      return still;
+    }));
+    shown[keys[1] == 'r'] = last;
+  }
+  EXPECT_TRUE(shown[0] == shown[1]) << "RELATIVE begins where the start-up view is";
+}
+
+// Usage errors end the program with status 2 and one line of its own, before any display is needed.
+TEST(CommandLine, AMissingValueOrARepeatedOptionIsAUsageError) {
+  for (const char* arguments : {"-geometry", "--keys", "--keys g --keys n"}) {
+    int status = -1;
+    const std::string message = output_without_display(arguments, status);
+    EXPECT_EQ(WEXITSTATUS(status), 2) << arguments << ": " << message;
+    EXPECT_EQ(message.rfind("solar_demo: ", 0), 0u) << message;
+    EXPECT_EQ(message.find('\n'), message.size() - 1) << message;
+  }
+  int status = -1;
+  EXPECT_EQ(output_without_display("--keys -h", status).find("Usage"), std::string::npos)
+      << "\"-h\" is two keys to type, not a request for help";
+}
+
+// A size X cannot hold used to end in an X error that did not name -geometry.
+TEST(Geometry, ASizeXCannotHoldIsRefusedNamingTheOption) {
+  e2e::virtual_display display;
+  const std::string errors = testing::TempDir() + "geometry_errors.txt";
+  e2e::program app(SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload}, errors, {"-geometry", "65536x100"});
+  const std::optional<int> status = app.wait_exit(window_deadline);
+  ASSERT_TRUE(status.has_value());
+  EXPECT_EQ(*status, 2);
+  const std::string said = e2e::read_file(errors);
+  EXPECT_EQ(said.rfind("solar_demo: -geometry \"65536x100\" is not", 0), 0u) << said;
+  std::remove(errors.c_str());
 }
 
 TEST(TypedKeys, AKeyThatNeedsThePointerOrThatNothingTakesIsRefused) {

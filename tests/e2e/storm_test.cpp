@@ -10,7 +10,11 @@
 #include <X11/keysym.h>
 // clang-format on
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
 #include <map>
 #include <random>
@@ -24,6 +28,8 @@ std::string storm_executable() {
   const char* path = std::getenv("SOLAR_STORM_EXECUTABLE");
   return path != nullptr ? path : SOLAR_DEMO_PATH;
 }
+
+constexpr int frame_every_keys = 5;
 
 int storm_keys() {
   const char* count = std::getenv("SOLAR_STORM_KEYS");
@@ -62,9 +68,26 @@ void tap(Display* x, KeyCode code, std::initializer_list<KeyCode> modifiers = {}
     if (m) XTestFakeKeyEvent(x, m, False, CurrentTime);
 }
 
+// The keys that switch the views: the storm switches them all on first and never types them, so that every
+// view runs in the states the other keys reach.
+constexpr const char* view_keys = "hnivo";
+
 class KeyStorm : public testing::Test {
  protected:
+  void TearDown() override { std::remove(swap_file.c_str()); }
+  // Buffers the program has swapped, both windows together, as the swap probe counts them.
+  long swaps() const {
+    long long first = 0, second = 0, count = 0;
+    std::sscanf(e2e::read_file(swap_file).c_str(), "%lld %lld %lld", &first, &second, &count);
+    return long(count);
+  }
   e2e::virtual_display display;
+  std::string swap_file = [] {
+    std::string path = testing::TempDir() + "solar_storm_swaps_XXXXXX";
+    const int fd = mkstemp(path.data());
+    if (fd >= 0) close(fd);
+    return path;
+  }();
 };
 
 TEST_F(KeyStorm, ThousandsOfRandomKeysLeaveTheProgramRunningAndItQuitsCleanly) {
@@ -75,7 +98,8 @@ TEST_F(KeyStorm, ThousandsOfRandomKeysLeaveTheProgramRunningAndItQuitsCleanly) {
   e2e::program app(storm_executable(), display.name(),
                    {std::string("ASAN_OPTIONS=") + (asan_options != nullptr ? asan_options : "") +
                         ":detect_leaks=1:abort_on_error=0:exitcode=86",
-                    "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1", e2e::probe_preload});
+                    "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1", e2e::probe_preload,
+                    "SWAP_PROBE_FILE=" + swap_file});
   Display* x = display.x();
   const Window mother = e2e::find_window(x, "Mother Ship", e2e::window_deadline);
   const Window scout = e2e::find_window(x, "Scout Ship", e2e::window_deadline);
@@ -86,9 +110,18 @@ TEST_F(KeyStorm, ThousandsOfRandomKeysLeaveTheProgramRunningAndItQuitsCleanly) {
   const KeyCode control = XKeysymToKeycode(x, XK_Control_L);
   const KeyCode shift = XKeysymToKeycode(x, XK_Shift_L);
   const KeySym specials[] = {XK_BackSpace, XK_Tab, XK_Return, XK_Delete, XK_space};
+  e2e::move_pointer(x, mother, 256, 256);
+  for (const char* key = view_keys; *key != '\0'; ++key) e2e::type_char(x, *key);
   std::mt19937 random(20261207);
   const int keys = storm_keys();
   for (int i = 0; i < keys; ++i) {
+    // A frame of both windows every few keys, so that every view draws the states the keys reach.
+    if (i % frame_every_keys == 0) {
+      XSync(x, False);
+      const long drawn = swaps();
+      ASSERT_TRUE(e2e::wait_until(e2e::screen_deadline, [&] { return swaps() >= drawn + 2; }))
+          << "no frames after " << i << " keys";
+    }
     if (i % 7 == 0) {
       // Mostly over the windows, sometimes beside or below them.
       XTestFakeMotionEvent(x, DefaultScreen(x), int(random() % 1200), int(random() % 800), CurrentTime);
@@ -106,6 +139,7 @@ TEST_F(KeyStorm, ThousandsOfRandomKeysLeaveTheProgramRunningAndItQuitsCleanly) {
     } else {
       auto it = codes.begin();
       std::advance(it, random() % codes.size());
+      if (std::strchr(view_keys, int(it->first)) != nullptr) continue;
       const bool needs_shift = XkbKeycodeToKeysym(x, it->second, 0, 0) != it->first;
       tap(x, it->second, {needs_shift ? shift : KeyCode(0)});
     }
@@ -117,8 +151,9 @@ TEST_F(KeyStorm, ThousandsOfRandomKeysLeaveTheProgramRunningAndItQuitsCleanly) {
   XSync(x, False);
   ASSERT_TRUE(app.running());
 
-  // Resume, reset, and the start-up view is back, drawn anew.
+  // Views off, resume, reset, and the start-up view is back, drawn anew.
   e2e::move_pointer(x, mother, 256, 256);
+  for (const char* key = view_keys; *key != '\0'; ++key) e2e::type_char(x, *key);
   e2e::type_char(x, 'P');
   e2e::type_char(x, '>');
   e2e::type_char(x, 'm');

@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: MIT
+// The little matrix arithmetic the views do in double, beside what the GL stack composes: a perspective
+// matrix as gluPerspective makes it, a general 4x4 inverse, and a point's depth in front of a camera. Every
+// matrix is 16 values in OpenGL's column-major order.
+#pragma once
+
+#include <array>
+
+using point3 = std::array<double, 3>;
+
+// The matrix gluPerspective multiplies on: the same numbers for the same arguments.
+std::array<double, 16> compute_perspective(double fovy_deg, double aspect, double near_plane,
+                                           double far_plane);
+
+// The inverse by cofactors, in double; false, with out untouched, when the determinant is zero or not finite.
+bool compute_inverse(const double* m, double* out);
+
+// m applied to (x, y, z, w), divided by the result's w.
+point3 apply_projective(const double* m, double x, double y, double z, double w);
+
+// How far in front of a camera (view, world to eye) a world point lies, along its viewing axis.
+double compute_eye_depth(const float* view, const point3& world);
