@@ -175,7 +175,7 @@ int main(int argc, char** argv) {
   init();
   // A lesson can start where it begins: the keys are pressed in the mother window before the first tick,
   // on the cameras both windows' first frames place.
-  demo_place_cameras();
+  if (!options.keys.empty()) demo_place_cameras();
   glutSetWindow(mother_window);
   for (const char key : options.keys)
     demo_keyboard(static_cast<unsigned char>(key), mother.width / 2, mother.height / 2);
