@@ -24,12 +24,7 @@ int pick_x = 0;
 int pick_y = 0;
 unsigned int glut_mother_ship_window = 0;
 unsigned int glut_scout_ship_window = 0;
-bool status_overlay_on = false;
-bool names_overlay_on = false;
-bool camera_readout_on = false;
-bool view_volume_on = false;
-bool body_frames_on = false;
-float time_rate = 1.0f;
+shown_views shown;
 
 namespace {
 
@@ -76,9 +71,6 @@ constexpr const char* mother_ship_model_path = "data/x_wing.obj";
 constexpr const char* scout_ship_model_path = "data/scout.obj";
 constexpr float mother_ship_eye_offset_z = 20.0f;
 
-constexpr double field_of_view_deg = 70.0;
-constexpr double near_plane = 0.1f;  // the float 0.1 widened, as the projection has always used
-constexpr double far_plane = 2000.0;
 constexpr double pick_region_px = 10.0;  // width and height of the region picked around the pointer
 
 // Every entry is constructed and, unless it is the root, attached at once: both take random draws, and this
@@ -124,13 +116,23 @@ float compute_aspect(int width, int height) {
 
 // The part of a window the driver draws in, from its bottom-left corner: glViewport cuts a larger size down
 // to GL_MAX_VIEWPORT_DIMS, and the projection and the overlays must fit what it grants, not the window.
-struct granted_viewport {
-  int width, height;
-};
 granted_viewport grant_viewport(int width, int height) {
   GLint largest[2];
   glGetIntegerv(GL_MAX_VIEWPORT_DIMS, largest);
   return {std::min(width, int(largest[0])), std::min(height, int(largest[1]))};
+}
+
+// Each window's own state, by ship_name: what its latest frame drew with, and its overlays' texture and
+// names.
+window_state windows[ship_count];
+
+// What a normal frame keeps of itself: the viewport, the aspect and the projection it loaded, which the
+// views, the names and the other window's view volume then read.
+void keep_frame_state(window_state& window, const granted_viewport& granted, float aspect) {
+  window.width = granted.width;
+  window.height = granted.height;
+  window.aspect = aspect;
+  glGetDoublev(GL_PROJECTION_MATRIX, window.projection.data());
 }
 
 void apply_perspective(float aspect) { gluPerspective(field_of_view_deg, aspect, near_plane, far_plane); }
@@ -149,8 +151,11 @@ constexpr body_name planet_by_digit[] = {MERCURY, VENUS,  EARTH,   MARS, JUPITER
 void follow(body_name target) { ships[active_ship]->set_mode(GEOSYNCH, planet[target]); }
 
 // What the status band says after a pick that found nothing to follow, and for how many more ticks.
-const char* pick_feedback = nullptr;
-int pick_feedback_ticks = 0;
+struct pick_notice {
+  const char* message = nullptr;
+  int ticks = 0;  // how many more ticks it shows
+};
+pick_notice pick_feedback;
 constexpr int pick_feedback_duration_ticks = 60;  // two seconds of 33 ms ticks
 
 // A pick follows only a planet: the star-field, the sun, the moon and "nothing" (-1) change nothing, and the
@@ -159,25 +164,25 @@ void follow_if_planet(int picked) {
   for (body_name each : planet_by_digit) {
     if (picked == each) {
       follow(each);
-      pick_feedback = nullptr;
+      pick_feedback.message = nullptr;
       return;
     }
   }
-  pick_feedback = picked == SUN || picked == MOON
-                      ? "nothing to follow there: the sun and the moon cannot be followed"
-                      : "nothing under the pointer";
-  pick_feedback_ticks = pick_feedback_duration_ticks;
+  pick_feedback.message = picked == SUN || picked == MOON
+                              ? "nothing to follow there: the sun and the moon cannot be followed"
+                              : "nothing under the pointer";
+  pick_feedback.ticks = pick_feedback_duration_ticks;
 }
 
 // The scene's rate: a tick moves it by the tick's step times the rate, a power of two between these.
 constexpr float slowest_time_rate = 1.0f / 16, fastest_time_rate = 8.0f;
 void change_time_rate(float factor) {
-  time_rate = std::min(std::max(time_rate * factor, slowest_time_rate), fastest_time_rate);
+  shown.time_rate = std::min(std::max(shown.time_rate * factor, slowest_time_rate), fastest_time_rate);
 }
 
 // Moves the paused scene by one tick at the current rate; a running scene moves by itself.
 void step_paused_scene() {
-  if (frozen) planet[STARFIELD]->update(compute_timer_step_s(default_timer_period_ms) * time_rate);
+  if (frozen) planet[STARFIELD]->update(compute_timer_step_s(default_timer_period_ms) * shown.time_rate);
 }
 
 // The scout window is left current, as the timer leaves it too.
@@ -213,11 +218,11 @@ const std::vector<command> command_table = {
      true},
     {"pP", "p/P", "pause/resume", [](int which, int, int) { frozen = which == 0; }},
     {"m", "m", "reset", [](int, int, int) { demo_reset_ships(); }},
-    {"h", "h", "help", [](int, int, int) { status_overlay_on = !status_overlay_on; }},
-    {"n", "n", "names", [](int, int, int) { names_overlay_on = !names_overlay_on; }},
-    {"i", "i", "camera", [](int, int, int) { camera_readout_on = !camera_readout_on; }},
-    {"v", "v", "volume", [](int, int, int) { view_volume_on = !view_volume_on; }},
-    {"o", "o", "frames", [](int, int, int) { body_frames_on = !body_frames_on; }},
+    {"h", "h", "help", [](int, int, int) { shown.status = !shown.status; }},
+    {"n", "n", "names", [](int, int, int) { shown.names = !shown.names; }},
+    {"i", "i", "camera", [](int, int, int) { shown.camera = !shown.camera; }},
+    {"v", "v", "volume", [](int, int, int) { shown.volume = !shown.volume; }},
+    {"o", "o", "frames", [](int, int, int) { shown.frames = !shown.frames; }},
     {"[]", "[/]", "slower/faster", [](int which, int, int) { change_time_rate(which == 0 ? 0.5f : 2.0f); }},
     {".", ".", "tick", [](int, int, int) { step_paused_scene(); }},
     {"\x1b", "Esc", "quit", nullptr},
@@ -306,9 +311,6 @@ std::vector<label_request> compute_label_requests(ship_name viewer, const camera
   return requests;
 }
 
-// Each window's aspect in its latest frame: the other window draws its ship's view volume with it.
-float viewed_aspect[ship_count] = {1.0f, 1.0f};
-
 }  // namespace
 
 // As far as what the other camera looks at (its target in LOOKAT, its body's centre in GEOSYNCH) but no
@@ -320,28 +322,26 @@ std::optional<std::array<point3, 5>> demo_view_volume(ship_name viewer) {
   if (camera.fault != nullptr) return std::nullopt;
   double depth = std::min(camera.target_depth, far_plane);
   if (!(depth > near_plane)) depth = relative_depth;
-  const std::array<double, 16> projection =
-      compute_perspective(field_of_view_deg, viewed_aspect[other], near_plane, far_plane);
-  return compute_view_volume(camera.view, projection.data(), depth);
+  return compute_view_volume(camera.view, windows[other].projection.data(), depth);
 }
 
 namespace {
 
-void draw_overlays(ship_name viewer, int width, int height) {
+// The overlays that are on, over the viewing window's finished frame.
+void draw_overlays(ship_name viewer) {
+  window_state& window = windows[viewer];
   overlay_content content;
-  content.status_on = status_overlay_on;
-  content.names_on = names_overlay_on;
-  content.camera_on = camera_readout_on;
-  if (status_overlay_on) {
-    content.status_lines = demo_status_lines(viewer);
-    content.key_sections = demo_key_sections();
+  if (shown.status) {
+    content.bands.status = demo_status_lines(viewer);
+    content.bands.keys = demo_key_sections();
   }
-  if (camera_readout_on) content.camera_lines = demo_camera_lines(viewer);
-  if (names_overlay_on) {
+  if (shown.camera) content.bands.camera = demo_camera_lines(viewer);
+  content.names_on = shown.names;
+  if (shown.names) {
     content.camera = ships[viewer]->locate_camera();
     content.labels = compute_label_requests(viewer, ships[(viewer + 1) % ship_count]->locate_camera());
   }
-  overlay_draw(viewer, content, width, height);
+  overlay_draw(window.overlay, content, window.projection.data(), window.width, window.height);
 }
 
 }  // namespace
@@ -368,8 +368,8 @@ std::vector<std::string> demo_status_lines(ship_name window) {
   if (s.get_mode() == GEOSYNCH && s.geosynch_body != nullptr)
     lines.push_back(std::string("following ") + demo_body_label(s.geosynch_body->name));
   if (frozen) lines.emplace_back("paused");
-  if (time_rate != 1.0f) lines.push_back("time " + compute_rate_text(time_rate));
-  if (pick_feedback_ticks > 0 && pick_feedback != nullptr) lines.emplace_back(pick_feedback);
+  if (shown.time_rate != 1.0f) lines.push_back("time " + compute_rate_text(shown.time_rate));
+  if (pick_feedback.ticks > 0 && pick_feedback.message != nullptr) lines.emplace_back(pick_feedback.message);
   return lines;
 }
 
@@ -393,7 +393,7 @@ std::vector<std::string> demo_camera_lines(ship_name window) {
     lines.push_back(std::string("following ") + demo_body_label(s.geosynch_body->name) + " at distance " +
                     distance);
   }
-  lines.push_back(compute_perspective_call(field_of_view_deg, viewed_aspect[window], near_plane, far_plane));
+  lines.push_back(compute_perspective_call(field_of_view_deg, windows[window].aspect, near_plane, far_plane));
   lines.emplace_back("model-view, world to eye:");
   for (std::string& row : compute_matrix_rows(camera.view)) lines.push_back(std::move(row));
   return lines;
@@ -458,9 +458,9 @@ void demo_reset_ships() {
 
 void demo_idle(float step) {
   if (!demo_initialized) return;
-  if (pick_feedback_ticks > 0) --pick_feedback_ticks;  // the message's time runs while paused too
+  if (pick_feedback.ticks > 0) --pick_feedback.ticks;  // the message's time runs while paused too
   if (frozen) return;
-  planet[STARFIELD]->update(step * time_rate);  // exact at rate 1
+  planet[STARFIELD]->update(step * shown.time_rate);  // exact at rate 1
 }
 
 void demo_resize(int width, int height) {
@@ -489,33 +489,33 @@ void demo_place_cameras() {
 void demo_display() {
   if (!demo_initialized) return;
   const ship_name viewer = demo_get_current_window();
+  window_state& window = windows[viewer];
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  const int width = glutGet(GLUT_WINDOW_WIDTH);
   const int height = glutGet(GLUT_WINDOW_HEIGHT);
-  const granted_viewport granted = grant_viewport(width, height);
+  const granted_viewport granted = grant_viewport(glutGet(GLUT_WINDOW_WIDTH), height);
   const float aspect = compute_aspect(granted.width, granted.height);
   glViewport(0, 0, granted.width, granted.height);
   if (is_picking) apply_pick_region(height);
   apply_perspective(aspect);
+  const render_mode pass = is_picking ? SELECT : RENDER;
+  if (pass == RENDER) keep_frame_state(window, granted, aspect);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   planet[STARFIELD]->update_world_pose();
   glLoadIdentity();
   ships[viewer]->apply_camera();
-  viewed_aspect[viewer] = aspect;
-  const render_mode pass = is_picking ? SELECT : RENDER;
   // The selection pass draws the spheres filled whatever "o" says, so picks find the same bodies.
-  if (pass == RENDER && body_frames_on) glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+  if (pass == RENDER && shown.frames) glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
   planet[STARFIELD]->render(viewer, pass);
   glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
   ships[(viewer + 1) % ship_count]->draw_camera(pass);
   if (pass == SELECT) return;
-  if (view_volume_on)
+  if (shown.volume)
     if (const auto volume = demo_view_volume(viewer)) draw_view_volume(*volume);
-  if (body_frames_on)
+  if (shown.frames)
     for (int b = SUN; b < body_count; ++b) draw_body_frame(*planet[b]);
-  draw_overlays(viewer, granted.width, granted.height);
+  draw_overlays(viewer);
 }
 
 void demo_keyboard(unsigned char key, int x, int y) {

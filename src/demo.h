@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "matrix_math.h"
+#include "overlay.h"
 #include "scene_names.h"
 #include "ship.h"
 #include "solar_system.h"
@@ -25,12 +26,34 @@ extern int pick_x;                // pick position, window pixels from the left 
 extern int pick_y;                // pick position, window pixels from the top edge
 extern unsigned int glut_mother_ship_window;  // GLUT window id of "Mother Ship"
 extern unsigned int glut_scout_ship_window;   // GLUT window id of "Scout Ship"
-extern bool status_overlay_on;                // "h": the status lines and the keys, in both windows
-extern bool names_overlay_on;   // "n": each body's name beside it, and the other ship's beside its model
-extern bool camera_readout_on;  // "i": each window's camera as numbers: its pose, projection and matrix
-extern bool view_volume_on;     // "v": the other ship's view volume drawn in each window
-extern bool body_frames_on;     // "o": each body's axes and spin axis, the spheres as wireframe
-extern float time_rate;         // scene seconds per second of ticks, 1/16 to 8; "[" halves it, "]" doubles it
+
+// What is shown in both windows, and how fast the scene runs: the start-up values are these, and "m" leaves
+// them. A new view is its module, its row in the command table and its field here.
+struct shown_views {
+  bool status = false;     // "h": the status lines and the keys
+  bool names = false;      // "n": each body's name beside it, and the other ship's beside its model
+  bool camera = false;     // "i": each window's camera as numbers: its pose, projection and matrix
+  bool volume = false;     // "v": the other ship's view volume
+  bool frames = false;     // "o": each body's axes and spin axis, the spheres as wireframe
+  float time_rate = 1.0f;  // scene seconds per second of ticks, 1/16 to 8; "[" halves it, "]" doubles it
+};
+extern shown_views shown;
+
+// The part of a window the driver draws in, from its bottom-left corner: glViewport cuts a larger size down
+// to GL_MAX_VIEWPORT_DIMS.
+struct granted_viewport {
+  int width, height;
+};
+
+// What the program keeps of each window besides its ship: what its latest normal frame drew with (the
+// viewport, the aspect and the projection it loaded) and its overlays' texture and names. The window's
+// ship_name finds it, as GLUT's current window finds that.
+struct window_state {
+  int width = 0, height = 0;
+  float aspect = 1.0f;
+  std::array<double, 16> projection = compute_perspective(field_of_view_deg, 1.0, near_plane, far_plane);
+  window_overlay overlay;
+};
 
 void demo_set_window_ids(unsigned int mother, unsigned int scout);
 // MOTHER_SHIP when GLUT's current window is the mother window; any other window counts as the scout's.

@@ -5,6 +5,9 @@
 #pragma once
 
 #include <array>
+#include <optional>
+
+#include "frame_constants.h"
 
 using point3 = std::array<double, 3>;
 
@@ -20,3 +23,10 @@ point3 apply_projective(const double* m, double x, double y, double z, double w)
 
 // How far in front of a camera (view, world to eye) a world point lies, along its viewing axis.
 double compute_eye_depth(const float* view, const point3& world);
+
+// Where a world point shows in a window seen through view (a ship's pose) and projection: x and y in pixels
+// from the bottom left, and depth from 0 at the near plane to 1 at the far one; nothing when the point lies
+// on or behind the near plane or any of the three is not finite.
+std::optional<std::array<double, 3>> compute_window_point(const std::array<float, 3>& world,
+                                                          const float* view, const double* projection,
+                                                          const int* viewport);

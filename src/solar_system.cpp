@@ -13,8 +13,6 @@
 
 namespace {
 
-// The value of POSIX M_PI, which standard C++ does not provide (Windows hides it under -std=c++17).
-constexpr double pi = 3.14159265358979323846;
 constexpr float pluto_orbit_tilt_deg = 10.0f;
 
 constexpr int saturn_ring_count = 20;

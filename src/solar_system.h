@@ -8,14 +8,8 @@
 #include <array>
 #include <vector>
 
+#include "frame_constants.h"
 #include "scene_names.h"
-
-// The frame timer's period in milliseconds: the float nearest to 100/3. The bodies move by fixed steps of it.
-constexpr float default_timer_period_ms = 33.333332f;
-// The delay the timer is armed with: the period truncated toward zero, 33 ms by default.
-constexpr int compute_timer_delay_ms(float period_ms) { return static_cast<int>(period_ms); }
-// The scene time one tick advances: the period times 0.001 in single precision, 0.033333335 s by default.
-constexpr float compute_timer_step_s(float period_ms) { return period_ms * 0.001f; }
 
 class body {
  public:
@@ -70,7 +64,7 @@ class body {
 
 // The geometry of the drawing, computed anew every time a ring or a sphere is drawn and sent to OpenGL from
 // these client-side arrays rather than vertex by vertex between glBegin and glEnd: in selection mode this
-// driver keeps a copy of every immediate-mode vertex for good, so every pick used to leak memory.
+// driver keeps a copy of every immediate-mode vertex for good, so every pick would leak memory.
 constexpr int ring_vertex_count = 200;  // a closed strip: the last vertex repeats the first
 using ring_vertices = std::array<float, 3 * ring_vertex_count>;
 // A circle of the given radius about the origin in the XZ plane, starting at (radius, 0, 0).

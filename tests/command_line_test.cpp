@@ -27,8 +27,8 @@ TEST(Geometry, ReadsSizeAndPlaceAsXDoesAndRefusesWhatItCannotRead) {
     EXPECT_EQ(read(bad)[0], -1) << '"' << bad << '"';
 }
 
-// X holds sizes in 16 bits and places in 16 signed bits: 1000000x1 used to become 16960x1, and 65536x100
-// an X error that did not name -geometry.
+// X holds sizes in 16 bits and places in 16 signed bits: beyond them 1000000x1 wraps to 16960x1 and
+// 65536x100 ends in an X error that does not name -geometry.
 TEST(Geometry, TakesOnlyWhatXCanHold) {
   EXPECT_EQ(read("65535x1+32767-0"), (std::array<int, 4>{65535, 1, 32767, 1023}));
   EXPECT_EQ(read("1x1-32767+0"), (std::array<int, 4>{1, 1, 1279 - 32767, 0}));
@@ -37,8 +37,7 @@ TEST(Geometry, TakesOnlyWhatXCanHold) {
     EXPECT_EQ(read(bad)[0], -1) << '"' << bad << '"';
 }
 
-// The scout window used to go beside the mother window whatever the screen: at the bottom right corner
-// ("-0-0") wholly off the screen.
+// Beside the mother window whatever the screen, the scout window of "-0-0" would lie wholly off it.
 TEST(Geometry, TheScoutWindowLandsOnTheScreen) {
   const auto scout = [](window_placement mother) {
     const window_placement s = compute_scout_placement(mother, 50, 1280, 1024);

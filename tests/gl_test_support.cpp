@@ -115,8 +115,7 @@ void reseed_default_stream() {
 void rebuild_scene() {
   demo_cleanup();
   frozen = false;
-  time_rate = 1;
-  status_overlay_on = names_overlay_on = camera_readout_on = view_volume_on = body_frames_on = false;
+  shown = {};
   active_ship = MOTHER_SHIP;
   reseed_default_stream();
   demo_set_window_ids(mother_id, scout_id);

@@ -100,8 +100,8 @@ TEST_F(Overlays, PicksFindTheSameBodiesWithTheOverlaysOn) {
         << "at " << points[k][0] << "," << points[k][1];
 }
 
-// At start-up the names used to pile up ("Mercury" over "Sun"): of two that would overlap only the nearer
-// body's may be placed, whatever the order asked in, and none may sit on a status band.
+// At start-up the bodies crowd the middle of the window ("Mercury" would cover "Sun"): of two names that
+// would overlap only the nearer body's is placed, whatever the order asked in, and none sits on a band.
 TEST(LabelLayout, TheNearerOfTwoOverlappingNamesIsPlacedAndNoneOnABand) {
   const float view[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // at the origin, looking down -z
   const double f = 1 / std::tan(35.0 * M_PI / 180), n = 0.1, z = 2000;      // 70 degrees, near and far planes
@@ -133,7 +133,7 @@ std::vector<std::string> texts(const std::vector<placed_label>& placed) {
   return names;
 }
 
-// Names used to be written wherever a body's centre projected: "Sun" across Jupiter's face.
+// A name written wherever its body's centre projects would put "Sun" across Jupiter's face.
 TEST(LabelLayout, ANameBehindANearerBodyIsLeftOutOneBesideItIsKept) {
   const test_camera camera;
   const std::vector<label_request> requests = {{"Jupiter", {0, 0, -20}, 3, true},
@@ -183,8 +183,7 @@ TEST_F(Overlays, TheKeyBandWrapsBetweenWordsToA200PixelWindow) {
   EXPECT_EQ(words(all_lines), words(all_items)) << "every word whole and in order";
 }
 
-// The glyphs used to be read back from a corner of the frame; the table must hold exactly what freeglut
-// draws.
+// The glyph table stands in for freeglut's font, so it must hold exactly what freeglut draws.
 TEST_F(Overlays, TheGlyphTableDrawsWhatFreegluts8x13FontDraws) {
   constexpr int cell_w = 8, cell_h = 24, baseline = 8;  // cells taller than the font show stray rows
   gl_test::make_current(gl_test::mother_window());
@@ -238,9 +237,8 @@ TEST_F(Overlays, APickThatFindsNothingToFollowSaysWhyForTwoSeconds) {
   EXPECT_EQ(said().find("nothing"), std::string::npos) << said();
 }
 
-// In a small window the overlays used to vanish (below 128 pixels), the status band came out blank (at
-// 128) and the key band covered half the window (at 200x140). Both bands must show, each within its share of
-// the height; the names must show too; and no GL call may fail.
+// A small window is where the bands can vanish, come out blank or cover the scene. Both bands must show,
+// each within its share of the height; the names must show too; and no GL call may fail.
 class SmallWindows : public Overlays, public testing::WithParamInterface<std::array<int, 2>> {
  protected:
   void TearDown() override {
@@ -299,9 +297,9 @@ TEST_P(SmallWindows, BothBandsShowWithinTheirShareOfTheHeightAndNamesShowToo) {
   EXPECT_NE(named, without) << "names shown";
 }
 
-// A text texture used to be as wide as the window, so beyond the driver's largest texture its upload failed
-// and, recorded as done, left the text wrong for the rest of the run. Every width must draw without a GL
-// error (checked after the test) and show the status band, before and after the widest.
+// A text texture as wide as the window would fail to upload beyond the driver's largest texture and, recorded
+// as done, leave the text wrong for the rest of the run. Every width must draw without a GL error (checked
+// after the test) and show the status band, before and after the widest.
 TEST_F(SmallWindows, EveryWidthDrawsItsTextWithoutAGlError) {
   press('h');
   press('n');
@@ -355,8 +353,8 @@ TEST_F(SmallWindows, EveryGlyphRowOfTheStatusBandIsDrawn) {
   EXPECT_EQ(text_drawn(with, without, 200, 100, 200), glyph_pixels(compute_wrapped_lines(sections, columns)));
 }
 
-// A window wider than the driver's largest viewport used to lose glyph columns ("kɘys", "_OOKAT"): the driver
-// cut the viewport while the overlays assumed the whole width. The status band must draw as it does at 300.
+// The driver cuts a viewport wider than its largest; text laid out for the whole width then loses glyph
+// columns ("kɘys", "_OOKAT"). The status band must draw as it does at 300.
 TEST_F(SmallWindows, AWindowWiderThanTheLargestViewportKeepsItsTextWhole) {
   GLint largest[2];
   glGetIntegerv(GL_MAX_VIEWPORT_DIMS, largest);
@@ -373,8 +371,8 @@ TEST_F(SmallWindows, AWindowWiderThanTheLargestViewportKeepsItsTextWhole) {
   EXPECT_EQ(drawn[1], drawn[0]);
 }
 
-// Lines left out for want of room used to go silently: at 100x80 the camera's numbers stopped at
-// "eye (0, 50,". The last line kept says that more follows.
+// Lines left out for want of room must not go silently (at 100x80 the camera's numbers would stop at
+// "eye (0, 50,"): the last line kept says that more follows.
 TEST(BandLines, LinesLeftOutAreMarkedWithAnEllipsis) {
   const std::vector<std::string> lines = {"first", "second line", "third"};
   EXPECT_EQ(compute_band_lines(lines, 40, 2 * 6 + 13 + 2 * 15, 6), lines) << "all three fit";

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The geometry the program computes for itself, checked value for value against what immediate mode used to
-// receive: gluSphere's own calls, and the ring strip as it was once sent vertex by vertex. Both are captured
+// The geometry the program computes for itself, checked value for value against what immediate mode would
+// receive: gluSphere's own calls, and the ring strip sent vertex by vertex. Both are captured
 // by defining the immediate-mode entry points in this executable, which the dynamic linker binds GLU's calls
 // to before libGL's. That is why this suite is a process of its own and opens no GL context.
 #include <GL/gl.h>

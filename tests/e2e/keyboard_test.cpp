@@ -83,8 +83,9 @@ TEST_F(Flying, SpaceOverTheSunChangesNothing) {
   for (int i = 0; i < 10; ++i) EXPECT_TRUE(shot(mother) == before) << "picture " << i;
 }
 
-// Pins the leak of picking on this driver: every space used to keep about 70 KB for good. Spaces over the
-// sun pick without changing the view; the "g" after them shows once every space before it has been handled.
+// Pins the leak of picking on this driver: a pick drawn with glBegin/glEnd keeps about 70 KB for good. Spaces
+// over the sun pick without changing the view; the "g" after them shows once every space before it has been
+// handled.
 TEST_F(Flying, TwoThousandSpacesLeaveTheProgramsMemoryFlat) {
 #ifdef SOLAR_SANITIZED
   GTEST_SKIP()

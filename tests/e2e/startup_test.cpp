@@ -100,7 +100,7 @@ struct started_program {
   Window mother, scout;
 };
 
-// -geometry used to be taken by GLUT and then overridden by the program's own size and place, silently.
+// GLUT takes -geometry itself; the program's own size and place must not override it silently.
 TEST(Geometry, PlacesTheMotherWindowAndTheScoutTheSameSizeBesideIt) {
   const started_program started({"-geometry", "300x200+40+60"});
   ASSERT_NE(started.mother, 0u);
@@ -137,8 +137,8 @@ TEST(CommandLine, HelpAndVersionAnswerWithoutADisplay) {
   EXPECT_EQ(status, 0);
 }
 
-// freeglut's errors used to come with its own prefix before the windows existed, and to name $DISPLAY
-// rather than the display the program was told to use.
+// freeglut's own message comes with its prefix and names $DISPLAY rather than the display the program was
+// told to use: the program says it in one line of its own.
 TEST(CommandLine, AnUnreachableDisplayIsNamedInOneLineOfTheProgramsOwn) {
   int status = -1;
   const std::string message = output_without_display("-display :4093", status);
@@ -162,8 +162,8 @@ TEST(TypedKeys, GThenSixStartsWithTheMotherShipFollowingSaturn) {
   EXPECT_FALSE(e2e::has_hue(centre(started.scout), saturn)) << "the scout did not move";
 }
 
-// "--keys r" used to start RELATIVE from the identity, the camera at the sun's centre: the keys ran before
-// any frame had stored the ship's view. Paused at once, "pr" must show exactly what "p" shows.
+// Keys typed before the first frame must act on the start-up view: "r" turning from a pose no frame had
+// stored yet would start RELATIVE at the sun's centre. Paused at once, "pr" must show exactly what "p" shows.
 TEST(TypedKeys, RelativeStartsFromTheStartUpView) {
   std::array<e2e::image, 2> shown;
   for (const char* keys : {"p", "pr"}) {
@@ -197,7 +197,7 @@ TEST(CommandLine, AMissingValueOrARepeatedOptionIsAUsageError) {
       << "\"-h\" is two keys to type, not a request for help";
 }
 
-// A size X cannot hold used to end in an X error that did not name -geometry.
+// A size X cannot hold would end in an X error that does not name -geometry.
 TEST(Geometry, ASizeXCannotHoldIsRefusedNamingTheOption) {
   e2e::virtual_display display;
   const std::string errors = testing::TempDir() + "geometry_errors.txt";
@@ -220,7 +220,7 @@ TEST(TypedKeys, AKeyThatNeedsThePointerOrThatNothingTakesIsRefused) {
   }
 }
 
-// Without any display the message used to read "failed to open display '' on no display".
+// Without any display freeglut would say "failed to open display '' on no display".
 TEST(CommandLine, WithoutADisplayItSaysWhatToDoInOneLine) {
   int status = -1;
   EXPECT_EQ(output_without_display("", status),

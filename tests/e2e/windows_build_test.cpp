@@ -217,10 +217,10 @@ TEST_F(WindowsBuild, UnderWineItDrawsAndAnswersAsTheLinuxBuildDoes) {
   EXPECT_EQ(*status, 0);
 }
 
-// The zip used to carry the repository's README, which tells a Windows user to run tools/run.sh and shows
-// pictures the zip does not hold, and no notice for freeglut, whose licence asks for one in every copy.
-// A test of its own, not of the fixture: the fixture starts Wine and ends every Wine process of the prefix
-// when it is done, which would end the other test's program if the two ran side by side.
+// The repository's README tells a Windows user to run tools/run.sh and shows pictures the zip does not hold,
+// so the zip carries a README of its own, and a notice for freeglut, whose licence asks for one in every
+// copy. A test of its own, not of the fixture: the fixture starts Wine and ends every Wine process of the
+// prefix when it is done, which would end the other test's program if the two ran side by side.
 TEST(WindowsZip, HoldsItsOwnReadmeAndTheNoticesOfWhatIsLinkedIn) {
   if (!std::ifstream(SOLAR_WINDOWS_ZIP).good()) {
     if (std::getenv("CI") != nullptr) FAIL() << SOLAR_WINDOWS_ZIP << " is missing: tools/windows.sh makes it";

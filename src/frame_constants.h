@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: MIT
+// The fixed numbers every frame is made with, each defined here once: the timer's tick, which the bodies
+// move by, the projection a window's view goes through, and pi, which standard C++ does not provide.
+#pragma once
+
+// The frame timer's period in milliseconds: the float nearest to 100/3. The bodies move by fixed steps of it.
+constexpr float default_timer_period_ms = 33.333332f;
+// The delay the timer is armed with: the period truncated toward zero, 33 ms by default.
+constexpr int compute_timer_delay_ms(float period_ms) { return static_cast<int>(period_ms); }
+// The scene time one tick advances: the period times 0.001 in single precision, 0.033333335 s by default.
+constexpr float compute_timer_step_s(float period_ms) { return period_ms * 0.001f; }
+
+// Every window's projection: gluPerspective(field_of_view_deg, aspect, near_plane, far_plane). The near
+// plane is the float 0.1 widened to double.
+constexpr double field_of_view_deg = 70.0;
+constexpr double near_plane = 0.1f;
+constexpr double far_plane = 2000.0;
+
+// The value of POSIX M_PI (Windows hides it under -std=c++17).
+constexpr double pi = 3.14159265358979323846;

@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: MIT
+#include "overlay_bands.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr int text_margin_px = 6;        // around a band's text
+constexpr int small_text_margin_px = 2;  // the same in a window below small_window_px either way
+constexpr int small_window_px = 256;
+// The status band takes at most half of a window's height and the key band a third: in a small window
+// they keep the lines that fit rather than covering the scene.
+constexpr int status_band_share = 2;
+constexpr int keys_band_share = 3;
+constexpr int band_gap_px = 2;           // between the status band and the camera's band below it
+constexpr const char* ellipsis = "...";  // ends a band's last line when lines that follow are left out
+
+// A band's height for lines of text: a margin, the lines text_line_px apart, a margin, with every glyph row
+// of the first and the last line (descenders included) inside.
+int band_height_px(size_t lines, int margin) {
+  return 2 * margin + int(lines - 1) * text_line_px + glyph_height_px;
+}
+
+// How many lines of text a band of at most max_height pixels holds.
+size_t lines_that_fit(int max_height, int margin) {
+  const int room = max_height - 2 * margin - glyph_height_px;
+  return room < 0 ? 0 : size_t(1 + room / text_line_px);
+}
+
+// Each line wrapped on its own to the columns.
+std::vector<std::string> wrap_each_line(const std::vector<std::string>& lines, int columns) {
+  std::vector<std::vector<std::string>> sections;
+  for (const std::string& line : lines) sections.push_back({line});
+  return compute_wrapped_lines(sections, columns);
+}
+
+// A band of lines with its bottom-left corner at (0, bottom), as wide as its longest line or, given a width,
+// that wide; its text blocks from row row of the texture on, and its dark background reaching band_right.
+window_rect add_band(std::vector<text_block>& blocks, const std::vector<std::string>& lines, int bottom,
+                     int margin, int row, int width = 0, int band_right = 0) {
+  const int height = band_height_px(lines.size(), margin);
+  if (width == 0) width = 2 * margin + glyph_width_px * int(longest_line(lines));
+  const int first_baseline = height - margin - glyph_height_px + glyph_descent_px;
+  blocks.push_back({row, join_lines(lines) + std::to_string(width), width, height, 0, bottom,
+                    [=] {
+                      text_image image(width, height, backing_alpha);
+                      image.add_lines(lines, margin, first_baseline);
+                      return image;
+                    },
+                    std::max(width, band_right)});
+  return {0, bottom, std::max(width, band_right), bottom + height};
+}
+
+}  // namespace
+
+std::vector<window_rect> add_bands(std::vector<text_block>& blocks, const band_text& text, int width,
+                                   int height, int text_width, int first_row) {
+  const int margin = std::min(width, height) < small_window_px ? small_text_margin_px : text_margin_px;
+  const int columns = (text_width - 2 * margin) / glyph_width_px;
+  if (columns < 1) return {};
+  std::vector<window_rect> bands;
+  int row = first_row, status_bottom = height, keys_top = 0;
+  const auto add = [&](const std::vector<std::string>& lines, int bottom, int band_width, int band_right) {
+    bands.push_back(add_band(blocks, lines, bottom, margin, row, band_width, band_right));
+    row += bands.back().top - bands.back().bottom;
+    return bands.back();
+  };
+  const std::vector<std::string> status =
+      compute_band_lines(wrap_each_line(text.status, columns), columns, height / status_band_share, margin);
+  if (!status.empty())
+    status_bottom = add(status, height - band_height_px(status.size(), margin), 0, 0).bottom;
+  const std::vector<std::string> keys = compute_band_lines(compute_wrapped_lines(text.keys, columns), columns,
+                                                           height / keys_band_share, margin);
+  if (!keys.empty()) keys_top = add(keys, 0, text_width, width).top;
+  const int top = status_bottom - band_gap_px;
+  const std::vector<std::string> camera =
+      compute_band_lines(wrap_each_line(text.camera, columns), columns, top - keys_top, margin);
+  if (!camera.empty()) add(camera, top - band_height_px(camera.size(), margin), 0, 0);
+  return bands;
+}
+
+std::vector<std::string> compute_band_lines(std::vector<std::string> lines, int columns, int max_height,
+                                            int margin) {
+  const size_t kept = lines_that_fit(max_height, margin);
+  if (lines.size() <= kept) return lines;
+  lines.resize(kept);
+  if (!lines.empty()) {
+    std::string& last = lines.back();
+    last = last.substr(0, size_t(std::max(0, columns - int(std::strlen(ellipsis))))) + ellipsis;
+  }
+  return lines;
+}

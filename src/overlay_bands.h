@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: MIT
+// The overlays' bands, laid out one way for all of them: the status (a window's ship and its state) at the
+// top left, the active ship's keys along the bottom and the camera's numbers at the left below the status,
+// each on a dark translucent background, wrapped to the window's width and cut to the lines that fit.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "overlay_text.h"
+
+// What the bands write; a band whose lines are empty is not drawn.
+struct band_text {
+  std::vector<std::string> status;             // the window's ship and its state, one line each
+  std::vector<std::vector<std::string>> keys;  // items such as "l/r: LOOKAT/RELATIVE"; each section starts
+                                               // on a line of its own
+  std::vector<std::string> camera;             // the window's camera as numbers, one line each
+};
+
+// Adds the bands' text blocks for a width x height window whose text may be text_width wide, from row
+// first_row of the window's texture on, and returns the bands, which names keep clear of.
+std::vector<window_rect> add_bands(std::vector<text_block>& blocks, const band_text& text, int width,
+                                   int height, int text_width, int first_row);
+
+// The lines of a band at most max_height pixels high with the given margin: all of them, or those that fit
+// with the last ending in "..." (within the columns) to say that more was left out.
+std::vector<std::string> compute_band_lines(std::vector<std::string> lines, int columns, int max_height,
+                                            int margin);

@@ -1,0 +1,185 @@
+// SPDX-License-Identifier: MIT
+#include "overlay_text.h"
+
+#include <algorithm>
+
+namespace {
+
+int next_power_of_two(int n) {
+  int p = 1;
+  while (p < n) p *= 2;
+  return p;
+}
+
+// Binds the window's texture, made at least as large as the blocks need, a power of two on each side and
+// never larger than the driver takes: what would not fit is cut off rather than sent in an upload that would
+// fail. A new texture starts empty, so every block is made again.
+void bind_sheet(text_sheet& sheet, const std::vector<text_block>& blocks, int max_texture_px) {
+  int width = 1, height = 1;
+  for (const text_block& block : blocks) {
+    width = std::max(width, block.width);
+    height = std::max(height, block.row + block.height);
+  }
+  width = std::min(next_power_of_two(width), max_texture_px);
+  height = std::min(next_power_of_two(height), max_texture_px);
+  if (sheet.name == 0) glGenTextures(1, &sheet.name);
+  glBindTexture(GL_TEXTURE_2D, sheet.name);
+  if (width <= sheet.width && height <= sheet.height) return;
+  sheet.width = std::max(width, sheet.width);
+  sheet.height = std::max(height, sheet.height);
+  sheet.held.clear();
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, sheet.width, sheet.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+}
+
+// The part of a block's image that the sheet holds.
+int held_width(const text_sheet& sheet, const text_block& block) {
+  return std::min(block.width, sheet.width);
+}
+int held_height(const text_sheet& sheet, const text_block& block) {
+  return std::max(0, std::min(block.height, sheet.height - block.row));
+}
+
+// Makes the block's image into its rows of the bound sheet, unless they hold it already. Whatever else lay
+// in those rows (a band before it grew by a line) is forgotten, so that it is made again when next drawn.
+void upload(text_sheet& sheet, const text_block& block) {
+  const auto same = sheet.held.find(block.row);
+  if (same != sheet.held.end() && same->second.content == block.content &&
+      same->second.height == block.height)
+    return;
+  const int width = held_width(sheet, block), height = held_height(sheet, block);
+  if (height == 0) return;
+  for (auto each = sheet.held.begin(); each != sheet.held.end();)
+    each = each->first < block.row + height && block.row < each->first + each->second.height
+               ? sheet.held.erase(each)
+               : std::next(each);
+  const text_image image = block.make();
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, image.width);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, block.row, width, height, GL_RGBA, GL_UNSIGNED_BYTE,
+                  image.pixels.data());
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  sheet.held[block.row] = {block.height, block.content};
+}
+
+// Adds a quad's corners, counter-clockwise from the bottom left, to the arrays.
+void add_quad(std::vector<GLfloat>& vertices, std::vector<GLfloat>& tex_coords, const window_rect& at,
+              GLfloat s0, GLfloat t0, GLfloat s1, GLfloat t1) {
+  vertices.insert(vertices.end(),
+                  {GLfloat(at.left), GLfloat(at.bottom), GLfloat(at.right), GLfloat(at.bottom),
+                   GLfloat(at.right), GLfloat(at.top), GLfloat(at.left), GLfloat(at.top)});
+  tex_coords.insert(tex_coords.end(), {s0, t0, s1, t0, s1, t1, s0, t1});
+}
+
+void draw_quads(const std::vector<GLfloat>& vertices, const std::vector<GLfloat>& tex_coords) {
+  glVertexPointer(2, GL_FLOAT, 0, vertices.data());
+  glTexCoordPointer(2, GL_FLOAT, 0, tex_coords.data());
+  glDrawArrays(GL_QUADS, 0, GLsizei(vertices.size() / 2));
+}
+
+// Every block from the window's texture, made anew where its text changed, blended over the frame in one
+// draw; then what a band's texture could not hold of its background. The texture is unbound again: the
+// bodies are drawn with texturing enabled and must find no texture bound.
+void draw_text(window_text& window, const std::vector<text_block>& blocks) {
+  if (blocks.empty()) return;
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glEnable(GL_TEXTURE_2D);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+  text_sheet& sheet = window.sheet;
+  bind_sheet(sheet, blocks, window.max_texture_px);
+  std::vector<GLfloat> vertices, tex_coords, plain_vertices, plain_tex_coords;
+  for (const text_block& block : blocks) {
+    upload(sheet, block);
+    const int width = held_width(sheet, block), height = held_height(sheet, block);
+    const window_rect at = {block.left, block.bottom, block.left + width, block.bottom + height};
+    add_quad(vertices, tex_coords, at, 0, GLfloat(block.row) / sheet.height, GLfloat(width) / sheet.width,
+             GLfloat(block.row + height) / sheet.height);
+    if (block.band_right > at.right)
+      add_quad(plain_vertices, plain_tex_coords, {at.right, at.bottom, block.band_right, at.top}, 0, 0, 0, 0);
+  }
+  draw_quads(vertices, tex_coords);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glDisable(GL_TEXTURE_2D);
+  glColor4ub(0, 0, 0, backing_alpha);
+  if (!plain_vertices.empty()) draw_quads(plain_vertices, plain_tex_coords);
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  glDisable(GL_BLEND);
+}
+
+}  // namespace
+
+void draw_text_blocks(window_text& window, const std::vector<text_block>& blocks, int width, int height) {
+  glDisable(GL_LIGHTING);
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_DEPTH_TEST);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  {
+    glLoadIdentity();
+    gluOrtho2D(0, width, 0, height);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    {
+      glLoadIdentity();
+      draw_text(window, blocks);
+    }
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+  }
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glEnable(GL_DEPTH_TEST);
+}
+
+std::vector<std::string> compute_wrapped_lines(const std::vector<std::vector<std::string>>& sections,
+                                               int columns) {
+  std::vector<std::string> lines;
+  if (columns < 1) return lines;
+  const size_t width = size_t(columns);
+  for (const std::vector<std::string>& section : sections) {
+    std::string line;
+    const auto finish = [&] {
+      if (!line.empty()) lines.push_back(line);
+      line.clear();
+    };
+    // Appends a piece with its separator, starting a new line when it would not fit.
+    const auto place = [&](const std::string& piece, const char* separator) {
+      if (!line.empty() && line.size() + std::string(separator).size() + piece.size() > width) finish();
+      line += (line.empty() ? "" : separator) + piece;
+    };
+    for (const std::string& item : section) {
+      if (item.size() <= width) {
+        place(item, "  ");
+        continue;
+      }
+      finish();  // an item longer than a line starts a line of its own and breaks between its words
+      for (size_t start = 0; start < item.size();) {
+        const size_t end = std::min(item.find(' ', start), item.size());
+        std::string word = item.substr(start, end - start);
+        start = end + 1;
+        if (word.size() > width) finish();
+        for (; word.size() > width; word.erase(0, width)) lines.push_back(word.substr(0, width));
+        if (!word.empty()) place(word, " ");
+      }
+    }
+    finish();
+  }
+  return lines;
+}
+
+std::string join_lines(const std::vector<std::string>& lines) {
+  std::string joined;
+  for (const std::string& line : lines) joined += line + "\n";
+  return joined;
+}
+
+size_t longest_line(const std::vector<std::string>& lines) {
+  size_t longest = 0;
+  for (const std::string& line : lines) longest = std::max(longest, line.size());
+  return longest;
+}
