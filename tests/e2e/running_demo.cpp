@@ -30,11 +30,18 @@ bool has_hue(image::pixel p, const colour& c, double min_cosine) {
   return (p.r * c[0] + p.g * c[1] + p.b * c[2]) / (length * c_length) >= min_cosine;
 }
 
-std::string RunningDemo::make_swap_file() {
-  std::string path = testing::TempDir() + "solar_swaps_XXXXXX";
-  const int fd = mkstemp(path.data());
+swap_count::swap_count() : path_(testing::TempDir() + "solar_swaps_XXXXXX") {
+  const int fd = mkstemp(path_.data());
   if (fd >= 0) close(fd);
-  return path;
+}
+
+swap_count::~swap_count() { std::remove(path_.c_str()); }
+
+long swap_count::swaps() const {
+  // The probe writes "first-swap-ns first-swap-ns swaps" in place at every swap.
+  long long first = 0, second = 0, count = 0;
+  std::sscanf(read_file(path_).c_str(), "%lld %lld %lld", &first, &second, &count);
+  return static_cast<long>(count);
 }
 
 void RunningDemo::SetUp() {
@@ -61,7 +68,6 @@ void RunningDemo::TearDown() {
     EXPECT_TRUE(status.has_value()) << "the program did not end on Escape";
     EXPECT_EQ(app.how_it_ended(), "exited with status 0");
   }
-  std::remove(swap_file.c_str());
 }
 
 void RunningDemo::type_in(Window w, const std::string& keys, int x, int y) {
@@ -91,12 +97,7 @@ bool RunningDemo::wait_for(Window w, const std::string& what,
   return met;
 }
 
-long RunningDemo::swaps() const {
-  // The probe writes "first-swap-ns first-swap-ns swaps" in place at every swap.
-  long long first = 0, second = 0, count = 0;
-  std::sscanf(read_file(swap_file).c_str(), "%lld %lld %lld", &first, &second, &count);
-  return static_cast<long>(count);
-}
+long RunningDemo::swaps() const { return swap_file.swaps(); }
 
 image RunningDemo::wait_until_still(Window w) {
   // Two ticks redraw both windows twice; one more swap may have been under way when the picture was taken.

@@ -23,6 +23,22 @@ constexpr auto exit_deadline = milliseconds(5000);
 
 using colour = std::array<double, 3>;
 
+// A file the swap probe counts a program's buffer swaps in, both windows together: the tests' measure of
+// its progress. Made empty in the test's temporary folder, removed when the object goes.
+class swap_count {
+ public:
+  swap_count();
+  ~swap_count();
+  swap_count(const swap_count&) = delete;
+  swap_count& operator=(const swap_count&) = delete;
+  // What the program's environment needs for the probe to count here.
+  std::string environment() const { return "SWAP_PROBE_FILE=" + path_; }
+  long swaps() const;
+
+ private:
+  std::string path_;
+};
+
 // The colour a body is built with: draws 4 to 6 of its seven, counted along the unseeded drand48 stream in
 // which the scene is built (seven draws per body, one more per attachment, the root unattached).
 colour body_colour(int body_index);
@@ -32,8 +48,6 @@ bool has_hue(image::pixel p, const colour& c, double min_cosine = 0.99);
 
 class RunningDemo : public testing::Test {
  protected:
-  static std::string make_swap_file();
-
   void SetUp() override;
   void TearDown() override;
 
@@ -52,8 +66,8 @@ class RunningDemo : public testing::Test {
   image wait_until_still(Window w);
 
   virtual_display display;
-  std::string swap_file = make_swap_file();
-  program app{SOLAR_DEMO_PATH, display.name(), {probe_preload, "SWAP_PROBE_FILE=" + swap_file}};
+  swap_count swap_file;
+  program app{SOLAR_DEMO_PATH, display.name(), {probe_preload, swap_file.environment()}};
   Window mother = 0;
   Window scout = 0;
 };

@@ -10,8 +10,6 @@
 #include <X11/keysym.h>
 // clang-format on
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -74,20 +72,9 @@ constexpr const char* view_keys = "hnivo";
 
 class KeyStorm : public testing::Test {
  protected:
-  void TearDown() override { std::remove(swap_file.c_str()); }
-  // Buffers the program has swapped, both windows together, as the swap probe counts them.
-  long swaps() const {
-    long long first = 0, second = 0, count = 0;
-    std::sscanf(e2e::read_file(swap_file).c_str(), "%lld %lld %lld", &first, &second, &count);
-    return long(count);
-  }
+  long swaps() const { return swap_file.swaps(); }
   e2e::virtual_display display;
-  std::string swap_file = [] {
-    std::string path = testing::TempDir() + "solar_storm_swaps_XXXXXX";
-    const int fd = mkstemp(path.data());
-    if (fd >= 0) close(fd);
-    return path;
-  }();
+  e2e::swap_count swap_file;
 };
 
 TEST_F(KeyStorm, ThousandsOfRandomKeysLeaveTheProgramRunningAndItQuitsCleanly) {
@@ -95,11 +82,11 @@ TEST_F(KeyStorm, ThousandsOfRandomKeysLeaveTheProgramRunningAndItQuitsCleanly) {
   // leak checker's other options come from the environment. The swap probe checks for leaks while the GL
   // driver is still loaded.
   const char* asan_options = std::getenv("ASAN_OPTIONS");
-  e2e::program app(storm_executable(), display.name(),
-                   {std::string("ASAN_OPTIONS=") + (asan_options != nullptr ? asan_options : "") +
-                        ":detect_leaks=1:abort_on_error=0:exitcode=86",
-                    "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1", e2e::probe_preload,
-                    "SWAP_PROBE_FILE=" + swap_file});
+  e2e::program app(
+      storm_executable(), display.name(),
+      {std::string("ASAN_OPTIONS=") + (asan_options != nullptr ? asan_options : "") +
+           ":detect_leaks=1:abort_on_error=0:exitcode=86",
+       "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1", e2e::probe_preload, swap_file.environment()});
   Display* x = display.x();
   const Window mother = e2e::find_window(x, "Mother Ship", e2e::window_deadline);
   const Window scout = e2e::find_window(x, "Scout Ship", e2e::window_deadline);
