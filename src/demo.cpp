@@ -122,6 +122,16 @@ granted_viewport grant_viewport(int width, int height) {
   return {std::min(width, int(largest[0])), std::min(height, int(largest[1]))};
 }
 
+// Spheres as wireframe for "o", lit by a strong ambient light: a line has no face to catch the lamps, and a
+// dark body's lines would vanish on black. Off again, the polygons are filled and the ambient light is GL's
+// default.
+constexpr GLfloat wireframe_ambient[] = {4, 4, 4, 1};
+constexpr GLfloat default_ambient[] = {0.2f, 0.2f, 0.2f, 1};
+void light_wireframe(bool on) {
+  glPolygonMode(GL_FRONT_AND_BACK, on ? GL_LINE : GL_FILL);
+  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, on ? wireframe_ambient : default_ambient);
+}
+
 // Each window's own state, by ship_name: what its latest frame drew with, and its overlays' texture and
 // names.
 window_state windows[ship_count];
@@ -150,28 +160,40 @@ constexpr body_name planet_by_digit[] = {MERCURY, VENUS,  EARTH,   MARS, JUPITER
 
 void follow(body_name target) { ships[active_ship]->set_mode(GEOSYNCH, planet[target]); }
 
-// What the status band says after a pick that found nothing to follow, and for how many more ticks.
-struct pick_notice {
+// What the program says after a key that changed nothing anyone could see, so that no key seems dead, and
+// for how many more ticks: in the status band, or on a line of its own while that is off.
+struct key_notice {
   const char* message = nullptr;
-  int ticks = 0;  // how many more ticks it shows
+  int ticks = 0;
 };
-pick_notice pick_feedback;
-constexpr int pick_feedback_duration_ticks = 60;  // two seconds of 33 ms ticks
+key_notice notice;
+constexpr int notice_duration_ticks = 90;  // three seconds of 33 ms ticks
 
-// A pick follows only a planet: the star-field, the sun, the moon and "nothing" (-1) change nothing, and the
-// status band says why for a while, so that the key does not seem dead.
-void follow_if_planet(int picked) {
+void say(const char* message) { notice = {message, notice_duration_ticks}; }
+
+// What a pick found that cannot be followed, in the words the status band uses.
+const char* describe_unfollowed(int picked) {
+  switch (picked) {
+    case SUN: return "the Sun is never followed";
+    case MOON: return "the Moon is never followed";
+    case STARFIELD: return "only the star-field is under the pointer";
+    default: return "nothing under the pointer";
+  }
+}
+
+// A pick follows only a planet: the star-field, the sun, the moon, nothing at all and an overflowed buffer
+// change nothing, and the program says which it was.
+void follow_picked(const selection_records& selection) {
+  if (selection.hits < 0) return say("the selection buffer overflowed");
+  const int picked = compute_nearest_hit(selection.buffer.data(), selection.hits, selection_buffer_size);
   for (body_name each : planet_by_digit) {
     if (picked == each) {
       follow(each);
-      pick_feedback.message = nullptr;
+      notice = {};
       return;
     }
   }
-  pick_feedback.message = picked == SUN || picked == MOON
-                              ? "nothing to follow there: the sun and the moon cannot be followed"
-                              : "nothing under the pointer";
-  pick_feedback.ticks = pick_feedback_duration_ticks;
+  say(describe_unfollowed(picked));
 }
 
 // The scene's rate: a tick moves it by the tick's step times the rate, a power of two between these.
@@ -182,7 +204,8 @@ void change_time_rate(float factor) {
 
 // Moves the paused scene by one tick at the current rate; a running scene moves by itself.
 void step_paused_scene() {
-  if (frozen) planet[STARFIELD]->update(compute_timer_step_s(default_timer_period_ms) * shown.time_rate);
+  if (!frozen) return say("\".\" steps a paused scene: press p to pause first");
+  planet[STARFIELD]->update(compute_timer_step_s(default_timer_period_ms) * shown.time_rate);
 }
 
 // The scout window is left current, as the timer leaves it too.
@@ -210,10 +233,12 @@ const std::vector<command> command_table = {
     {"lr", "l/r", "LOOKAT/RELATIVE",
      [](int which, int, int) { ships[active_ship]->set_mode(which == 0 ? LOOKAT : RELATIVE, nullptr); }},
     {"g", "g", "Earth", [](int, int, int) { follow(EARTH); }},
-    {" ", "space", "pick", [](int, int x, int y) { follow_if_planet(demo_pick(x, y)); }},
+    {" ", "space", "pick", [](int, int x, int y) { follow_picked(demo_select(x, y)); }},
     {"123456789", "1-9", "follow Mercury ... Pluto",
      [](int which, int, int) {
-       if (ships[active_ship]->get_mode() == GEOSYNCH) follow(planet_by_digit[which]);
+       if (ships[active_ship]->get_mode() != GEOSYNCH)
+         return say("digits choose a planet to follow in GEOSYNCH: press g first");
+       follow(planet_by_digit[which]);
      },
      true},
     {"pP", "p/P", "pause/resume", [](int which, int, int) { frozen = which == 0; }},
@@ -335,6 +360,7 @@ void draw_overlays(ship_name viewer) {
     content.bands.status = demo_status_lines(viewer);
     content.bands.keys = demo_key_sections();
   }
+  if (!shown.status && notice.ticks > 0 && notice.message != nullptr) content.bands.status = {notice.message};
   if (shown.camera) content.bands.camera = demo_camera_lines(viewer);
   content.names_on = shown.names;
   if (shown.names) {
@@ -369,7 +395,7 @@ std::vector<std::string> demo_status_lines(ship_name window) {
     lines.push_back(std::string("following ") + demo_body_label(s.geosynch_body->name));
   if (frozen) lines.emplace_back("paused");
   if (shown.time_rate != 1.0f) lines.push_back("time " + compute_rate_text(shown.time_rate));
-  if (pick_feedback.ticks > 0 && pick_feedback.message != nullptr) lines.emplace_back(pick_feedback.message);
+  if (notice.ticks > 0 && notice.message != nullptr) lines.emplace_back(notice.message);
   return lines;
 }
 
@@ -394,6 +420,7 @@ std::vector<std::string> demo_camera_lines(ship_name window) {
                     distance);
   }
   lines.push_back(compute_perspective_call(field_of_view_deg, windows[window].aspect, near_plane, far_plane));
+  lines.push_back("scene time " + compute_rate_text(shown.time_rate));
   lines.emplace_back("model-view, world to eye:");
   for (std::string& row : compute_matrix_rows(camera.view)) lines.push_back(std::move(row));
   return lines;
@@ -458,7 +485,7 @@ void demo_reset_ships() {
 
 void demo_idle(float step) {
   if (!demo_initialized) return;
-  if (pick_feedback.ticks > 0) --pick_feedback.ticks;  // the message's time runs while paused too
+  if (notice.ticks > 0) --notice.ticks;  // the message's time runs while paused too
   if (frozen) return;
   planet[STARFIELD]->update(step * shown.time_rate);  // exact at rate 1
 }
@@ -506,9 +533,10 @@ void demo_display() {
   glLoadIdentity();
   ships[viewer]->apply_camera();
   // The selection pass draws the spheres filled whatever "o" says, so picks find the same bodies.
-  if (pass == RENDER && shown.frames) glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+  const bool wireframe = pass == RENDER && shown.frames;
+  if (wireframe) light_wireframe(true);
   planet[STARFIELD]->render(viewer, pass);
-  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  if (wireframe) light_wireframe(false);
   ships[(viewer + 1) % ship_count]->draw_camera(pass);
   if (pass == SELECT) return;
   if (shown.volume)

@@ -17,7 +17,7 @@ constexpr int glyph_width_px = font_glyph_width_px;
 constexpr int glyph_height_px = font_glyph_rows;
 constexpr int glyph_descent_px = font_descent_px;
 constexpr int text_line_px = 15;        // from one line's baseline to the next
-constexpr GLubyte backing_alpha = 153;  // 0.6: the backings darken what lies behind them to two fifths
+constexpr GLubyte backing_alpha = 217;  // 0.85: what lies behind a backing keeps 15 %, too dim to cross text
 constexpr unsigned char text_rgba[4] = {255, 255, 153, 255};  // (1, 1, 0.6): pale yellow
 
 // A rectangle of window pixels, origin at the bottom left: [left, right) by [bottom, top).

@@ -5,6 +5,7 @@
 #include "camera_views.h"
 
 #include <GL/glu.h>
+#include <gmock/gmock.h>
 
 #include <algorithm>
 #include <chrono>
@@ -127,6 +128,32 @@ TEST_F(CameraViews, ADotMovesThePausedSceneByOneTickAndARunningOneByNone) {
   frozen = true;
   demo_idle(tick_s);
   EXPECT_EQ(stepped, angles()) << "paused, the timer moves nothing";
+}
+
+// A line has no face to catch the lamps: lit as the filled sphere is, Earth's wireframe came out about
+// (14, 35, 3), lost on black. Its lines must show in its own colour, bright.
+TEST_F(CameraViews, AWireframeBodyIsBrightEnoughToSeeOnBlack) {
+  press('g');
+  press('o');
+  frame();
+  const std::vector<unsigned char> pixels = frame();
+  const float* c = planet[EARTH]->color;
+  const double c_length = std::sqrt(c[0] * c[0] + c[1] * c[1] + c[2] * c[2]);
+  int brightest = 0;
+  for (size_t i = 0; i + 2 < pixels.size(); i += 3) {
+    const double length = std::sqrt(
+        double(pixels[i] * pixels[i] + pixels[i + 1] * pixels[i + 1] + pixels[i + 2] * pixels[i + 2]));
+    if (length < 8 ||
+        (pixels[i] * c[0] + pixels[i + 1] * c[1] + pixels[i + 2] * c[2]) / (length * c_length) < 0.98)
+      continue;
+    brightest = std::max({brightest, int(pixels[i]), int(pixels[i + 1]), int(pixels[i + 2])});
+  }
+  EXPECT_GE(brightest, 160) << "Earth's lines in Earth's hue";
+  press('o');
+  frame();
+  float ambient[4];
+  glGetFloatv(GL_LIGHT_MODEL_AMBIENT, ambient);
+  EXPECT_THAT(ambient, testing::ElementsAre(0.2f, 0.2f, 0.2f, 1.0f)) << "the filled frame is lit as ever";
 }
 
 // Each view drawn and taken away again must leave the frame byte for byte as it was (no line width, polygon

@@ -218,8 +218,9 @@ TEST_F(Overlays, TheGlyphTableDrawsWhatFreegluts8x13FontDraws) {
   EXPECT_EQ(wrong, "") << "characters whose table glyph differs from freeglut's";
 }
 
-// What the status band says after a pick that finds nothing to follow, and that it goes after two seconds.
-TEST_F(Overlays, APickThatFindsNothingToFollowSaysWhyForTwoSeconds) {
+// A key that changes nothing anyone can see says why, for three seconds, in the status band: a pick of what
+// cannot be followed, a digit outside GEOSYNCH, "." while the scene runs.
+TEST_F(Overlays, EveryKeyThatChangesNothingSaysWhyForThreeSeconds) {
   const auto said = [] {
     std::string text;
     for (const std::string& line : demo_status_lines(MOTHER_SHIP)) text += line + "|";
@@ -227,14 +228,56 @@ TEST_F(Overlays, APickThatFindsNothingToFollowSaysWhyForTwoSeconds) {
   };
   frame();
   press(' ');  // the sun lies under the window's centre at start-up
-  EXPECT_NE(said().find("the sun and the moon cannot be followed"), std::string::npos) << said();
-  demo_keyboard(' ', 3, 3);
-  EXPECT_NE(said().find("nothing under the pointer"), std::string::npos) << said();
+  EXPECT_NE(said().find("the Sun is never followed"), std::string::npos) << said();
+  demo_keyboard(' ', 3, 3);  // the star-field, which holds the camera, lies under every pixel
+  EXPECT_NE(said().find("only the star-field is under the pointer"), std::string::npos) << said();
+  press('3');
+  EXPECT_NE(said().find("digits choose a planet to follow in GEOSYNCH: press g first"), std::string::npos);
+  press('.');
+  EXPECT_NE(said().find("press p to pause first"), std::string::npos) << said();
   frozen = true;  // the message's time runs while the scene is paused too
-  for (int tick = 0; tick < 59; ++tick) demo_idle(compute_timer_step_s(default_timer_period_ms));
-  EXPECT_NE(said().find("nothing under the pointer"), std::string::npos) << "after 59 ticks";
+  for (int tick = 0; tick < 89; ++tick) demo_idle(compute_timer_step_s(default_timer_period_ms));
+  EXPECT_NE(said().find("press p to pause first"), std::string::npos) << "after 89 ticks";
   demo_idle(compute_timer_step_s(default_timer_period_ms));
-  EXPECT_EQ(said().find("nothing"), std::string::npos) << said();
+  EXPECT_EQ(said().find("press p"), std::string::npos) << said();
+}
+
+// With the status band off, the word still shows, on a line of its own at the top left.
+TEST_F(Overlays, TheWordShowsWithTheStatusBandOff) {
+  frame();
+  const std::vector<unsigned char> quiet = frame();
+  press('3');
+  const std::vector<unsigned char> told = frame();
+  int text = 0, elsewhere = 0;
+  for (int y = 0; y < gl_test::window_size_px; ++y)
+    for (int x = 0; x < gl_test::window_size_px; ++x) {
+      const size_t i = 3 * (size_t(y) * gl_test::window_size_px + x);
+      if (std::equal(&told[i], &told[i + 3], &quiet[i])) continue;
+      (y >= gl_test::window_size_px - 30 ? text : elsewhere) += is_text(told, x, y);
+    }
+  EXPECT_GT(text, 200);
+  EXPECT_EQ(elsewhere, 0);
+}
+
+// Behind a band's backing the scene keeps too little light to cross the text: the white orbit rings that
+// pass behind the bands stay dim there.
+TEST_F(Overlays, NothingBehindABandShowsBrightThroughIt) {
+  frame();
+  const std::vector<unsigned char> without = frame();
+  press('h');
+  press('i');
+  const std::vector<unsigned char> with = frame();
+  int behind = 0, brightest = 0;
+  for (int y = 0; y < gl_test::window_size_px; ++y)
+    for (int x = 0; x < gl_test::window_size_px; ++x) {
+      const size_t i = 3 * (size_t(y) * gl_test::window_size_px + x);
+      const bool white_ring = without[i] > 200 && without[i + 1] > 200 && without[i + 2] > 200;
+      if (!white_ring || is_text(with, x, y) || std::equal(&with[i], &with[i + 3], &without[i])) continue;
+      ++behind;
+      brightest = std::max({brightest, int(with[i]), int(with[i + 1]), int(with[i + 2])});
+    }
+  EXPECT_GT(behind, 50) << "rings pass behind the bands";
+  EXPECT_LE(brightest, 45);
 }
 
 // A small window is where the bands can vanish, come out blank or cover the scene. Both bands must show,
