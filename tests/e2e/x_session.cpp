@@ -79,10 +79,14 @@ void virtual_display::kill_server() {
   server_ = -1;
 }
 
+// The server is asked to end, and killed if it has not within a few seconds: a test must never hang in its
+// clean-up, where nothing it prints would say why.
 virtual_display::~virtual_display() {
   if (connection_ != nullptr) XCloseDisplay(connection_);
-  if (server_ > 0) {
-    kill(server_, SIGTERM);
+  if (server_ <= 0) return;
+  kill(server_, SIGTERM);
+  if (!wait_until(milliseconds(5000), [&] { return waitpid(server_, nullptr, WNOHANG) == server_; })) {
+    kill(server_, SIGKILL);
     waitpid(server_, nullptr, 0);
   }
 }
