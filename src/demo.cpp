@@ -316,23 +316,36 @@ std::string compute_step_text(const ship& s) {
   return s.at_largest_step() ? std::string(step) + ", the largest" : step;
 }
 
-// Every body but the star-field (whose centre is the sun's) beside its disc, each hiding what lies behind
-// it, and the other ship beside its model where its camera is, when it has a place.
-std::vector<label_request> compute_label_requests(ship_name viewer, const camera_place& other_camera) {
-  std::vector<label_request> requests;
+// Whether a body, as drawn, lies between the eye and the point; the point's own body never counts.
+bool is_hidden(const std::array<double, 3>& eye, const std::array<float, 3>& point, int own_body) {
+  for (int b = SUN; b < body_count; ++b)
+    if (b != own_body && planet[b]->hides(eye, point)) return true;
+  return false;
+}
+
+// Every body but the star-field (whose centre is the sun's) beside its disc, and the other ship beside its
+// model where its camera is, when it has a place; each marked hidden when a body drawn nearer covers it.
+// Every body seen from outside keeps the other names off its disc, and Saturn off its rings too.
+void add_label_requests(overlay_content& content, ship_name viewer) {
+  const std::array<double, 3>& eye = content.camera.eye;
   for (int b = SUN; b < body_count; ++b) {
     const float* centre = &planet[b]->world_pose[12];
-    requests.push_back(
-        {demo_body_label(body_name(b)), {centre[0], centre[1], centre[2]}, planet[b]->radius, true});
+    const std::array<float, 3> world = {centre[0], centre[1], centre[2]};
+    const bool hidden = is_hidden(eye, world, b);
+    const size_t request = content.labels.size();
+    content.labels.push_back({demo_body_label(body_name(b)), world, planet[b]->radius, hidden});
+    if (hidden || planet[b]->holds(eye)) continue;
+    content.obstacles.push_back({world, planet[b]->radius, request});
+    for (const std::array<float, 4>& ball : planet[b]->ring_bounds())
+      content.obstacles.push_back({{ball[0], ball[1], ball[2]}, ball[3], request});
   }
+  const camera_place other_camera = ships[(viewer + 1) % ship_count]->locate_camera();
   if (other_camera.fault == nullptr) {
-    const std::array<double, 3>& eye = other_camera.eye;
-    requests.push_back({ship_titles[(viewer + 1) % ship_count],
-                        {float(eye[0]), float(eye[1]), float(eye[2])},
-                        ship_model_radius,
-                        false});
+    const std::array<float, 3> world = {float(other_camera.eye[0]), float(other_camera.eye[1]),
+                                        float(other_camera.eye[2])};
+    content.labels.push_back(
+        {ship_titles[(viewer + 1) % ship_count], world, ship_model_radius, is_hidden(eye, world, -1)});
   }
-  return requests;
 }
 
 }  // namespace
@@ -364,7 +377,7 @@ void draw_overlays(ship_name viewer) {
   content.names_on = shown.names;
   if (shown.names) {
     content.camera = ships[viewer]->locate_camera();
-    content.labels = compute_label_requests(viewer, ships[(viewer + 1) % ship_count]->locate_camera());
+    if (content.camera.fault == nullptr) add_label_requests(content, viewer);
   }
   overlay_draw(window.overlay, content, window.projection.data(), window.width, window.height);
 }
@@ -372,6 +385,8 @@ void draw_overlays(ship_name viewer) {
 }  // namespace
 
 const char* demo_body_label(body_name b) { return body_catalogue[b].label; }
+
+const window_state& demo_window(ship_name viewer) { return windows[viewer]; }
 
 const char* demo_command_keys_help() {
   static const std::string help = compute_help(compute_command_items());
@@ -598,5 +613,6 @@ void demo_cleanup() {
     delete each;
     each = nullptr;
   }
+  notice = {};  // a word about the last key belongs to the scene it was said in
   demo_initialized = false;
 }

@@ -55,6 +55,9 @@ struct window_state {
   window_overlay overlay;
 };
 
+// What a window's latest normal frame drew with, the names it placed among it.
+const window_state& demo_window(ship_name viewer);
+
 void demo_set_window_ids(unsigned int mother, unsigned int scout);
 // MOTHER_SHIP when GLUT's current window is the mother window; any other window counts as the scout's.
 ship_name demo_get_current_window();

@@ -3,9 +3,22 @@
 
 #include <algorithm>
 
+namespace {
+
+// The leader lines of the names set away from their bodies, as the text's lines take them.
+std::vector<GLfloat> compute_leader_lines(const std::vector<placed_label>& placed) {
+  std::vector<GLfloat> lines;
+  for (const placed_label& label : placed)
+    if (label.has_leader)
+      for (const int each : label.leader) lines.push_back(GLfloat(each) + 0.5f);  // through pixel centres
+  return lines;
+}
+
+}  // namespace
+
 void overlay_draw(window_overlay& window, const overlay_content& content, const double* projection, int width,
                   int height) {
-  if (!content.names_on) window.shown_names.clear();
+  if (!content.names_on) window.names.clear();
   const band_text& bands_text = content.bands;
   const bool bands_on = !bands_text.status.empty() || !bands_text.keys.empty() || !bands_text.camera.empty();
   if ((!bands_on && !content.names_on) || width < 1 || height < 1) return;
@@ -16,13 +29,13 @@ void overlay_draw(window_overlay& window, const overlay_content& content, const 
       bands_on ? add_bands(blocks, bands_text, width, height,
                            std::min(width, int(window.text.max_texture_px)), name_rows(content.labels.size()))
                : std::vector<window_rect>{};
+  std::vector<placed_label> placed;
   if (content.names_on) {
     const int viewport[4] = {0, 0, width, height};
-    const std::vector<placed_label> placed =
-        compute_label_layout(content.labels, content.camera, projection, viewport, bands, window.shown_names);
-    window.shown_names.clear();
-    for (const placed_label& label : placed) window.shown_names.push_back(label.text);
+    placed = compute_label_layout(content.labels, content.obstacles, content.camera, projection, viewport,
+                                  bands, window.names);
+    window.names = placed;
     add_name_blocks(blocks, placed);
   }
-  draw_text_blocks(window.text, blocks, width, height);
+  draw_text_blocks(window.text, blocks, width, height, compute_leader_lines(placed));
 }

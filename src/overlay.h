@@ -15,15 +15,16 @@
 // last frame, which keep their places while they fit.
 struct window_overlay {
   window_text text;
-  std::vector<std::string> shown_names;
+  std::vector<placed_label> names;
 };
 
 // All that a window's overlays write in one frame.
 struct overlay_content {
   band_text bands;  // the status, keys and camera bands; empty lines for a band that is off
   bool names_on = false;
-  std::vector<label_request> labels;  // the bodies and the other ship
-  camera_place camera;                // the window's camera, for the names
+  std::vector<label_request> labels;      // the bodies and the other ship
+  std::vector<label_obstacle> obstacles;  // the discs and rings no other name may cover
+  camera_place camera;                    // the window's camera, for the names
 };
 
 // Draws whichever overlays are on over the current window's finished frame, in a width x height viewport

@@ -14,6 +14,14 @@ constexpr int label_padding_px = 1;  // the name's backing reaches this far beyo
 constexpr int name_row_px = glyph_height_px + 2 * label_padding_px;  // a name's image, backing included
 constexpr int label_gap_px = 2;                                      // kept clear between two names' backings
 constexpr int label_newcomer_gap_px = 12;  // kept clear besides by a name that was not shown the frame before
+constexpr int leader_step_px = 16;         // a name set away goes this much farther out at each try
+constexpr int leader_steps = 4;
+constexpr int leader_directions = 8;  // up right first, then round the disc
+constexpr int side_slots = 2;         // right and left of the disc, without a leader
+// The last resort of a body wider than its name, a window filled by a planet followed close by: the name
+// written over the middle of its own disc.
+constexpr int over_own_slot = side_slots + leader_steps * leader_directions;
+constexpr int slot_count = over_own_slot + 1;
 
 bool overlaps(const window_rect& a, const window_rect& b) {
   return a.left < b.right && b.left < a.right && a.bottom < b.top && b.bottom < a.top;
@@ -23,143 +31,225 @@ window_rect grow(const window_rect& r, int px) {
   return {r.left - px, r.bottom - px, r.right + px, r.top + px};
 }
 
-// A name that could be shown: its body lies in the window and nothing hides it.
+// Whether two segments of the window, (x0, y0, x1, y1) each, cross or touch.
+bool segments_cross(const std::array<int, 4>& a, const std::array<int, 4>& b) {
+  const auto side = [](int x0, int y0, int x1, int y1, int x, int y) {
+    const long long cross = (long long)(x1 - x0) * (y - y0) - (long long)(y1 - y0) * (x - x0);
+    return (cross > 0) - (cross < 0);
+  };
+  const auto within = [](int p, int q, int r) { return std::min(p, q) <= r && r <= std::max(p, q); };
+  const int d1 = side(a[0], a[1], a[2], a[3], b[0], b[1]), d2 = side(a[0], a[1], a[2], a[3], b[2], b[3]);
+  const int d3 = side(b[0], b[1], b[2], b[3], a[0], a[1]), d4 = side(b[0], b[1], b[2], b[3], a[2], a[3]);
+  if (d1 * d2 < 0 && d3 * d4 < 0) return true;
+  // Touching: an end on the other segment.
+  const auto on = [&](const std::array<int, 4>& s, int d, int x, int y) {
+    return d == 0 && within(s[0], s[2], x) && within(s[1], s[3], y);
+  };
+  return on(a, d1, b[0], b[1]) || on(a, d2, b[2], b[3]) || on(b, d3, a[0], a[1]) || on(b, d4, a[2], a[3]);
+}
+
+bool segment_meets_rect(const std::array<int, 4>& s, const window_rect& r) {
+  const auto inside = [&](int x, int y) { return r.left <= x && x < r.right && r.bottom <= y && y < r.top; };
+  if (inside(s[0], s[1]) || inside(s[2], s[3])) return true;
+  const int right = r.right - 1, top = r.top - 1;
+  const std::array<std::array<int, 4>, 4> edges = {{{r.left, r.bottom, right, r.bottom},
+                                                    {right, r.bottom, right, top},
+                                                    {right, top, r.left, top},
+                                                    {r.left, top, r.left, r.bottom}}};
+  return std::any_of(edges.begin(), edges.end(),
+                     [&](const std::array<int, 4>& e) { return segments_cross(s, e); });
+}
+
+// A disc of the window: a ball of the world as the camera shows it, roughly.
+struct window_disc {
+  double x, y, radius;
+  size_t owner;
+};
+
+bool rect_meets_disc(const window_rect& r, const window_disc& d) {
+  const double nearest_x = std::clamp(d.x, double(r.left), double(r.right));
+  const double nearest_y = std::clamp(d.y, double(r.bottom), double(r.top));
+  return std::hypot(d.x - nearest_x, d.y - nearest_y) < d.radius;
+}
+
+bool segment_meets_disc(double x0, double y0, double x1, double y1, const window_disc& d) {
+  const double dx = x1 - x0, dy = y1 - y0, length_squared = dx * dx + dy * dy;
+  const double t =
+      length_squared > 0 ? std::clamp(((d.x - x0) * dx + (d.y - y0) * dy) / length_squared, 0.0, 1.0) : 0.0;
+  return std::hypot(x0 + t * dx - d.x, y0 + t * dy - d.y) < d.radius;
+}
+
+// Where a ball shows: its centre's window point and its radius at that distance, through the projection's
+// horizontal scale, never wider than the window. A ball that reaches the camera's side of the near plane
+// may cover any part of the window; one wholly behind the camera covers none.
+std::optional<window_disc> project_ball(const std::array<float, 3>& centre, double radius, size_t owner,
+                                        const camera_place& camera, const double* projection,
+                                        const int* viewport) {
+  const double whole_window = std::hypot(viewport[2], viewport[3]);
+  const double depth = compute_eye_depth(camera.view, {centre[0], centre[1], centre[2]});
+  if (!std::isfinite(depth) || depth < -radius) return std::nullopt;
+  if (depth - radius <= near_plane)
+    return window_disc{viewport[2] / 2.0, viewport[3] / 2.0, whole_window, owner};
+  const std::optional<std::array<double, 3>> at =
+      compute_window_point(centre, camera.view, projection, viewport);
+  if (!at) return std::nullopt;
+  double distance = 0;
+  for (int i = 0; i < 3; ++i) distance += std::pow(centre[i] - camera.eye[i], 2);
+  const double radius_px =
+      std::min(radius * projection[0] * viewport[2] / 2 / std::sqrt(distance), whole_window);
+  return window_disc{(*at)[0], (*at)[1], radius_px, owner};
+}
+
+// A name that could be shown: its body lies in the window and nothing drawn hides it.
 struct label_candidate {
   size_t request;
-  int x, y;       // the body's centre in window pixels
-  double depth;   // 0 at the near plane, 1 at the far one
-  int radius_px;  // the body's disc, roughly, in pixels
-  bool shown_before;
+  window_disc disc;  // the body's, in window pixels
+  double depth;      // 0 at the near plane, 1 at the far one
+  std::optional<int> slot_before;
 };
 
 std::vector<label_candidate> find_label_candidates(const std::vector<label_request>& requests,
                                                    const camera_place& camera, const double* projection,
                                                    const int* viewport,
-                                                   const std::vector<std::string>& shown_before) {
-  if (camera.fault != nullptr) return {};
-  const std::array<double, 3>& eye = camera.eye;
-  std::vector<sphere> bodies;
-  for (const label_request& request : requests)
-    if (request.hides_others) bodies.push_back({request.world, request.radius});
+                                                   const std::vector<placed_label>& shown_before) {
   std::vector<label_candidate> candidates;
   for (size_t r = 0; r < requests.size(); ++r) {
     const label_request& request = requests[r];
+    if (request.hidden) continue;
     const std::optional<std::array<double, 3>> at =
         compute_window_point(request.world, camera.view, projection, viewport);
     if (!at || (*at)[0] < 0 || (*at)[1] < 0 || (*at)[0] >= viewport[2] || (*at)[1] >= viewport[3]) continue;
-    if (compute_is_hidden(eye, request.world, bodies)) continue;
-    // The radius at the body's distance, through the projection's horizontal scale; never wider than the
-    // window, so that a body around the eye still gives a number of pixels.
-    double distance = 0;
-    for (int i = 0; i < 3; ++i) distance += std::pow(request.world[i] - eye[i], 2);
-    distance = std::sqrt(distance);
-    const double radius_px =
-        distance > 0
-            ? std::min(request.radius * projection[0] * viewport[2] / 2 / distance, double(viewport[2]))
-            : 0.0;
-    const bool before =
-        std::find(shown_before.begin(), shown_before.end(), request.text) != shown_before.end();
-    candidates.push_back({r, int((*at)[0]), int((*at)[1]), (*at)[2], int(radius_px), before});
+    const std::optional<window_disc> disc =
+        project_ball(request.world, request.radius, r, camera, projection, viewport);
+    if (!disc) continue;
+    const auto same = [&](const placed_label& s) { return s.text == request.text; };
+    const auto before = std::find_if(shown_before.begin(), shown_before.end(), same);
+    candidates.push_back({r,
+                          {(*at)[0], (*at)[1], disc->radius, r},
+                          (*at)[2],
+                          before != shown_before.end() ? std::optional<int>(before->slot) : std::nullopt});
   }
   return candidates;
 }
 
-// What a name must keep clear of: a band, or the backing of a name placed before it in this frame, and
-// whether that name stays from the last frame.
+// One place a name may take: its text's start on the baseline, and for a name set away, the leader's ends.
+struct label_place {
+  int x, y;
+  bool has_leader;
+  std::array<int, 4> leader;
+};
+
+// The place of a slot around a disc for a text length_px wide: right or left of the disc a little above its
+// centre, or out in one of eight directions, the text on the side facing away from the disc.
+label_place compute_place(const window_disc& disc, int slot, int length_px) {
+  const int x = int(disc.x), y = int(disc.y), beside = label_offset_px + int(disc.radius);
+  if (slot == 0) return {x + beside, y + label_offset_px, false, {}};
+  if (slot == 1) return {x - beside - length_px, y + label_offset_px, false, {}};
+  if (slot == over_own_slot)
+    return {x - length_px / 2, y - glyph_height_px / 2 + glyph_descent_px, false, {}};
+  const int step = (slot - side_slots) / leader_directions + 1;
+  const double angle = 2 * pi * ((slot - side_slots) % leader_directions + 0.5) / leader_directions;
+  const double dx = std::cos(angle), dy = std::sin(angle);
+  const double out = disc.radius + label_offset_px + step * leader_step_px;
+  const int end_x = int(disc.x + out * dx), end_y = int(disc.y + out * dy);
+  // The text's backing touches the leader's end with its nearest corner or edge.
+  const int text_x = dx > 0.3 ? end_x : dx < -0.3 ? end_x - length_px : end_x - length_px / 2;
+  const int backing_bottom = dy > 0.3 ? end_y : dy < -0.3 ? end_y - name_row_px : end_y - name_row_px / 2;
+  const int start_x = int(disc.x + disc.radius * dx), start_y = int(disc.y + disc.radius * dy);
+  return {
+      text_x, backing_bottom + label_padding_px + glyph_descent_px, true, {start_x, start_y, end_x, end_y}};
+}
+
+window_rect backing_of(const label_place& place, int length_px) {
+  return grow({place.x, place.y - glyph_descent_px, place.x + length_px,
+               place.y - glyph_descent_px + glyph_height_px},
+              label_padding_px);
+}
+
+// What a name must keep clear of: a band, or the backing and leader of a name placed before it in this frame,
+// and whether that name stays from the last frame.
 struct taken_rect {
   window_rect at;
   bool stays;
+  bool has_leader = false;
+  std::array<int, 4> leader = {};
 };
 
-// Where a name of length characters goes beside its body, on a baseline above the body's centre: right of
-// the disc, or else left of it, clear of everything taken, which it then joins; nothing when neither side is
-// free. Where the right would run off the window the left comes first. A name shown in the last frame may
-// go to the left to stay; a newcomer goes there only when the right would run off, and keeps more room from a
-// name that stays, so that two names passing each other do not take turns frame by frame.
-std::optional<std::array<int, 2>> place_label(const label_candidate& name, int length, const int* viewport,
-                                              std::vector<taken_rect>& taken) {
-  const int window_width = viewport[2];
-  const int length_px = glyph_width_px * length;
-  const int beside = label_offset_px + name.radius_px;
-  const int y = name.y + label_offset_px;
-  const int right = name.x + beside, left = name.x - beside - length_px;
-  const bool right_runs_off = right + length_px > window_width;
-  const bool left_allowed = name.shown_before || right_runs_off;
-  // Text whose first pixel lies outside the window is not drawn at all, as with glBitmap.
-  if (y >= viewport[3]) return std::nullopt;
-  // Where the right runs off, a name that fits neither side (its body is wider than the window) goes against
-  // the window's right edge, over its own body.
-  const int inside = window_width - length_px;
-  const std::array<int, 2> sides =
-      right_runs_off ? std::array<int, 2>{left, inside} : std::array<int, 2>{right, left};
-  for (const int x : sides) {
-    if (x == left && !left_allowed) continue;
-    if (x < 0 || x >= window_width) continue;
-    const window_rect backing = grow(
-        {x, y - glyph_descent_px, x + length_px, y - glyph_descent_px + glyph_height_px}, label_padding_px);
+// The first free place of a name, its last frame's place first: inside the window, clear of every other
+// body's disc and rings and, with a leader, of its own too; clear of everything taken, which it then joins.
+// A newcomer keeps more room from a name that stays, so that two names passing each other do not take turns
+// frame by frame, and goes left of its disc only when the right would run off the window.
+std::optional<placed_label> place_label(const label_candidate& name, const std::string& text,
+                                        const std::vector<window_disc>& discs, const int* viewport,
+                                        std::vector<taken_rect>& taken) {
+  const int length_px = glyph_width_px * int(text.size());
+  const bool newcomer = !name.slot_before;
+  const window_rect window = {0, 0, viewport[2], viewport[3]};
+  const auto fits = [&](int slot, const label_place& place) {
+    const window_rect backing = backing_of(place, length_px);
+    if (backing.left < window.left || backing.bottom < window.bottom || backing.right > window.right ||
+        backing.top > window.top)
+      return false;
+    if (slot == over_own_slot && 2 * name.disc.radius < length_px) return false;
+    if (slot == 1 && newcomer &&
+        backing_of(compute_place(name.disc, 0, length_px), length_px).right <= window.right)
+      return false;
+    for (const window_disc& disc : discs) {
+      const bool own = disc.owner == name.request;
+      if (own && !place.has_leader) continue;
+      if (rect_meets_disc(backing, disc)) return false;
+      if (place.has_leader && !own &&
+          segment_meets_disc(place.leader[0], place.leader[1], place.leader[2], place.leader[3], disc))
+        return false;
+    }
+    // Nor may a leader cross another name or leader, or a name another's leader.
     const auto too_close = [&](const taken_rect& other) {
-      const bool keep_away = other.stays && !name.shown_before;
-      return overlaps(grow(backing, label_gap_px + (keep_away ? label_newcomer_gap_px : 0)), other.at);
+      const bool keep_away = other.stays && newcomer;
+      return overlaps(grow(backing, label_gap_px + (keep_away ? label_newcomer_gap_px : 0)), other.at) ||
+             (place.has_leader && segment_meets_rect(place.leader, other.at)) ||
+             (other.has_leader && segment_meets_rect(other.leader, backing)) ||
+             (place.has_leader && other.has_leader && segments_cross(place.leader, other.leader));
     };
-    if (std::any_of(taken.begin(), taken.end(), too_close)) continue;
-    taken.push_back({backing, name.shown_before});
-    return std::array<int, 2>{x, y};
+    return std::none_of(taken.begin(), taken.end(), too_close);
+  };
+  std::vector<int> order;
+  if (name.slot_before) order.push_back(*name.slot_before);
+  for (int slot = 0; slot < slot_count; ++slot)
+    if (slot != name.slot_before) order.push_back(slot);
+  for (const int slot : order) {
+    const label_place place = compute_place(name.disc, slot, length_px);
+    if (!fits(slot, place)) continue;
+    taken.push_back({backing_of(place, length_px), !newcomer, place.has_leader, place.leader});
+    return placed_label{name.request, text, place.x, place.y, slot, place.has_leader, place.leader};
   }
   return std::nullopt;
 }
 
 }  // namespace
 
-bool compute_is_hidden(const std::array<double, 3>& eye, const std::array<float, 3>& point,
-                       const std::vector<sphere>& spheres) {
-  double segment[3], length_squared = 0;
-  for (int i = 0; i < 3; ++i) {
-    segment[i] = point[i] - eye[i];
-    length_squared += segment[i] * segment[i];
-  }
-  for (const sphere& s : spheres) {
-    double to_centre[3], along = 0, eye_distance_squared = 0;
-    for (int i = 0; i < 3; ++i) {
-      to_centre[i] = s.centre[i] - eye[i];
-      along += to_centre[i] * segment[i];
-      eye_distance_squared += to_centre[i] * to_centre[i];
-    }
-    const double radius_squared = double(s.radius) * s.radius;
-    if (eye_distance_squared <= radius_squared) continue;
-    double point_distance_squared = 0;  // from the sphere's centre
-    for (int i = 0; i < 3; ++i) point_distance_squared += std::pow(point[i] - s.centre[i], 2);
-    if (point_distance_squared <= radius_squared) continue;  // the point's own body
-    // The point of the segment nearest the centre, as a fraction of the way from the eye to the point.
-    const double t = length_squared > 0 ? std::clamp(along / length_squared, 0.0, 1.0) : 0.0;
-    double nearest_squared = 0;
-    for (int i = 0; i < 3; ++i) {
-      const double d = to_centre[i] - t * segment[i];
-      nearest_squared += d * d;
-    }
-    if (nearest_squared < radius_squared) return true;
-  }
-  return false;
-}
-
 std::vector<placed_label> compute_label_layout(const std::vector<label_request>& requests,
+                                               const std::vector<label_obstacle>& obstacles,
                                                const camera_place& camera, const double* projection,
                                                const int* viewport, const std::vector<window_rect>& reserved,
-                                               const std::vector<std::string>& shown_before) {
+                                               const std::vector<placed_label>& shown_before) {
+  if (camera.fault != nullptr) return {};
   std::vector<label_candidate> candidates =
       find_label_candidates(requests, camera, projection, viewport, shown_before);
   // The names of the last frame first, so that a newcomer never pushes one out; nearer ones first within.
-  std::stable_sort(candidates.begin(), candidates.end(),
-                   [](const label_candidate& a, const label_candidate& b) {
-                     return a.shown_before != b.shown_before ? a.shown_before : a.depth < b.depth;
-                   });
+  std::stable_sort(
+      candidates.begin(), candidates.end(), [](const label_candidate& a, const label_candidate& b) {
+        return bool(a.slot_before) != bool(b.slot_before) ? bool(a.slot_before) : a.depth < b.depth;
+      });
+  std::vector<window_disc> discs;
+  for (const label_obstacle& each : obstacles)
+    if (const auto disc = project_ball(each.centre, each.radius, each.owner, camera, projection, viewport))
+      discs.push_back(*disc);
   std::vector<placed_label> placed;
   std::vector<taken_rect> taken;
   for (const window_rect& band : reserved) taken.push_back({band, false});
-  for (const label_candidate& each : candidates) {
-    const std::string& text = requests[each.request].text;
-    if (const std::optional<std::array<int, 2>> at = place_label(each, int(text.size()), viewport, taken))
-      placed.push_back({each.request, text, (*at)[0], (*at)[1]});
-  }
+  for (const label_candidate& each : candidates)
+    if (auto label = place_label(each, requests[each.request].text, discs, viewport, taken))
+      placed.push_back(*label);
   return placed;
 }
 

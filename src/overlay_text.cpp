@@ -111,9 +111,23 @@ void draw_text(window_text& window, const std::vector<text_block>& blocks) {
   glDisable(GL_BLEND);
 }
 
+// Unsmoothed, for crisp pixels whatever Saturn's rings left on; the rings hand back a width of one pixel.
+void draw_lines(const std::vector<GLfloat>& lines) {
+  if (lines.empty()) return;
+  const GLboolean smooth = glIsEnabled(GL_LINE_SMOOTH);
+  glDisable(GL_LINE_SMOOTH);
+  glColor4ubv(text_rgba);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glVertexPointer(2, GL_FLOAT, 0, lines.data());
+  glDrawArrays(GL_LINES, 0, GLsizei(lines.size() / 2));
+  glDisableClientState(GL_VERTEX_ARRAY);
+  if (smooth) glEnable(GL_LINE_SMOOTH);
+}
+
 }  // namespace
 
-void draw_text_blocks(window_text& window, const std::vector<text_block>& blocks, int width, int height) {
+void draw_text_blocks(window_text& window, const std::vector<text_block>& blocks, int width, int height,
+                      const std::vector<GLfloat>& lines) {
   glDisable(GL_LIGHTING);
   glDisable(GL_TEXTURE_2D);
   glDisable(GL_DEPTH_TEST);
@@ -126,6 +140,7 @@ void draw_text_blocks(window_text& window, const std::vector<text_block>& blocks
     glPushMatrix();
     {
       glLoadIdentity();
+      draw_lines(lines);
       draw_text(window, blocks);
     }
     glPopMatrix();

@@ -94,8 +94,10 @@ struct window_text {
 
 // Draws the blocks over the current window's frame in pixels of a width x height viewport, with lighting,
 // texturing and the depth test off, and the depth test on again after (nothing else in a frame switches it
-// on). Leaves both matrix stacks as it found them.
-void draw_text_blocks(window_text& window, const std::vector<text_block>& blocks, int width, int height);
+// on); under them, in the text's colour, the lines given (x0, y0, x1, y1 in window pixels, one after
+// another). Leaves both matrix stacks as it found them.
+void draw_text_blocks(window_text& window, const std::vector<text_block>& blocks, int width, int height,
+                      const std::vector<GLfloat>& lines = {});
 
 // Sections of items wrapped into lines of at most columns characters: items two spaces apart, an item that
 // does not fit starting a new line, an item longer than a line broken between its words, and a word longer

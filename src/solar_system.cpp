@@ -4,6 +4,7 @@
 // draws and set_parent one, and the scene set-up interleaves them in catalogue order.
 #include "solar_system.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -268,6 +269,94 @@ void body::setup_body_render(ship_name window) {
     glDisable(GL_LIGHTING);
     glDisable(GL_CULL_FACE);
   }
+}
+
+int compute_sphere_mesh_crossings(const std::array<double, 3>& from, const std::array<double, 3>& to) {
+  static const sphere_mesh mesh = compute_sphere_mesh();
+  const auto corner = [&](int v) {
+    return std::array<double, 3>{mesh.vertices[3 * v], mesh.vertices[3 * v + 1], mesh.vertices[3 * v + 2]};
+  };
+  const std::array<double, 3> d = {to[0] - from[0], to[1] - from[1], to[2] - from[2]};
+  // Moller and Trumbore's test of the segment against one triangle; the poles' triangles have no area.
+  const auto crosses = [&](const std::array<double, 3>& a, const std::array<double, 3>& b,
+                           const std::array<double, 3>& c) {
+    const std::array<double, 3> e1 = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+    const std::array<double, 3> e2 = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+    const std::array<double, 3> p = {d[1] * e2[2] - d[2] * e2[1], d[2] * e2[0] - d[0] * e2[2],
+                                     d[0] * e2[1] - d[1] * e2[0]};
+    const double det = e1[0] * p[0] + e1[1] * p[1] + e1[2] * p[2];
+    if (std::fabs(det) < 1e-12) return false;
+    const std::array<double, 3> s = {from[0] - a[0], from[1] - a[1], from[2] - a[2]};
+    const double u = (s[0] * p[0] + s[1] * p[1] + s[2] * p[2]) / det;
+    if (u < 0 || u > 1) return false;
+    const std::array<double, 3> q = {s[1] * e1[2] - s[2] * e1[1], s[2] * e1[0] - s[0] * e1[2],
+                                     s[0] * e1[1] - s[1] * e1[0]};
+    const double v = (d[0] * q[0] + d[1] * q[1] + d[2] * q[2]) / det;
+    if (v < 0 || u + v > 1) return false;
+    const double t = (e2[0] * q[0] + e2[1] * q[1] + e2[2] * q[2]) / det;
+    return t >= 0 && t <= 1;
+  };
+  int crossings = 0;
+  for (int stack = 0; stack < sphere_stacks; ++stack)
+    for (int slice = 0; slice < sphere_slices; ++slice) {
+      // The strip's quad between two slices, as two triangles.
+      const int v = stack * sphere_strip_vertex_count + 2 * slice;
+      crossings += crosses(corner(v), corner(v + 1), corner(v + 3));
+      crossings += crosses(corner(v), corner(v + 3), corner(v + 2));
+    }
+  return crossings;
+}
+
+// Into the drawn sphere's own coordinates: undo the world pose (a rotation and a translation), the scale to
+// the radius and draw_sphere's turn of the polar axis.
+std::array<double, 3> body::to_mesh(const std::array<double, 3>& world) const {
+  double local[3];
+  for (int row = 0; row < 3; ++row) {
+    local[row] = 0;
+    for (int k = 0; k < 3; ++k) local[row] += world_pose[4 * row + k] * (world[k] - world_pose[12 + k]);
+    local[row] /= radius;
+  }
+  return {local[0], local[2], -local[1]};
+}
+
+bool body::holds(const std::array<double, 3>& point) const {
+  return compute_sphere_mesh_crossings(to_mesh(point), {0, 0, 0}) == 0;
+}
+
+bool body::hides(const std::array<double, 3>& eye, const std::array<float, 3>& point) const {
+  const std::array<double, 3> point_world = {point[0], point[1], point[2]};
+  const std::array<double, 3> from = to_mesh(eye), to = to_mesh(point_world);
+  // The drawn sphere lies within the true one: a segment that passes beside that misses it, and most do.
+  double along = 0, length_squared = 0;
+  for (int i = 0; i < 3; ++i) {
+    along -= from[i] * (to[i] - from[i]);
+    length_squared += (to[i] - from[i]) * (to[i] - from[i]);
+  }
+  const double t = length_squared > 0 ? std::clamp(along / length_squared, 0.0, 1.0) : 0.0;
+  double nearest_squared = 0;
+  for (int i = 0; i < 3; ++i) nearest_squared += std::pow(from[i] + t * (to[i] - from[i]), 2);
+  if (nearest_squared > 1) return false;
+  return !holds(eye) && !holds(point_world) && compute_sphere_mesh_crossings(from, to) > 0;
+}
+
+std::vector<std::array<float, 4>> body::ring_bounds() const {
+  if (name != SATURN) return {};
+  constexpr int balls = 24;
+  // In Saturn's scaled frame the rings run from the first ring's radius to the last's.
+  const double inner = radius / 2 + saturn_ring_gap,
+               outer = inner + saturn_ring_spacing * (saturn_ring_count - 1);
+  const double middle = (inner + outer) / 2 * radius;
+  const double reach = ((outer - inner) / 2 + middle / radius * std::sin(pi / balls)) * radius;
+  std::vector<std::array<float, 4>> bounds;
+  for (int i = 0; i < balls; ++i) {
+    const double a = 2 * pi * i / balls, x = middle * std::cos(a), z = middle * std::sin(a);
+    std::array<float, 4> ball;
+    for (int k = 0; k < 3; ++k)
+      ball[k] = float(world_pose[k] * x + world_pose[8 + k] * z + world_pose[12 + k]);
+    ball[3] = float(reach);
+    bounds.push_back(ball);
+  }
+  return bounds;
 }
 
 // The rotation turns the sphere's polar axis (its z) onto the body's y axis; render pops it. The tessellation

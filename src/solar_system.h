@@ -39,6 +39,16 @@ class body {
   // Draws the unit sphere, polar axis along the local Y axis.
   void draw_sphere();
 
+  // Whether this body's sphere, as drawn (the coarse polyhedron, not the true sphere), lies between the eye
+  // and the point, both in world coordinates. Seen from inside, the sphere's faces are culled and it hides
+  // nothing; nor does it hide a point inside itself. Reads world_pose.
+  bool hides(const std::array<double, 3>& eye, const std::array<float, 3>& point) const;
+  // Whether a world point lies inside this body's sphere as drawn. Reads world_pose.
+  bool holds(const std::array<double, 3>& point) const;
+  // Balls of the world that together hold what this body draws around its sphere (Saturn's rings), for a
+  // name that must keep clear of them; none for the other bodies. Reads world_pose.
+  std::vector<std::array<float, 4>> ring_bounds() const;  // centre x, y, z and radius
+
   body* parent = nullptr;                 // the body this one orbits; null for the root; not owned
   std::vector<body*> children;            // attached bodies in order of attachment; not owned
   body_name name;                         // also the index in the scene and the selection name
@@ -60,6 +70,7 @@ class body {
 
  private:
   void draw_saturn_rings();
+  std::array<double, 3> to_mesh(const std::array<double, 3>& world) const;
 };
 
 // The geometry of the drawing, computed anew every time a ring or a sphere is drawn and sent to OpenGL from
@@ -83,6 +94,9 @@ struct sphere_mesh {
   std::array<float, 2 * sphere_vertex_count> tex_coords;
 };
 sphere_mesh compute_sphere_mesh();
+// How many faces of the drawn unit sphere the segment from one point to another crosses, in the mesh's own
+// coordinates: 0 when both lie inside it or the segment passes beside it, 2 when it passes through.
+int compute_sphere_mesh_crossings(const std::array<double, 3>& from, const std::array<double, 3>& to);
 
 // Angles are accumulated in float and would lose their increments after days of running; once an angle
 // reaches this many degrees (256 whole turns) at the tick's own step, it is brought back by a whole number of

@@ -100,32 +100,37 @@ TEST_F(Overlays, PicksFindTheSameBodiesWithTheOverlaysOn) {
         << "at " << points[k][0] << "," << points[k][1];
 }
 
-// At start-up the bodies crowd the middle of the window ("Mercury" would cover "Sun"): of two names that
-// would overlap only the nearer body's is placed, whatever the order asked in, and none sits on a band.
-TEST(LabelLayout, TheNearerOfTwoOverlappingNamesIsPlacedAndNoneOnABand) {
-  const float view[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // at the origin, looking down -z
-  const double f = 1 / std::tan(35.0 * M_PI / 180), n = 0.1, z = 2000;      // 70 degrees, near and far planes
-  const double projection[16] = {
-      f, 0, 0, 0, 0, f, 0, 0, 0, 0, (z + n) / (n - z), -1, 0, 0, 2 * z * n / (n - z), 0};
-  const int viewport[4] = {0, 0, 512, 512};
-  const std::vector<label_request> requests = {{"Far", {0.2f, 0.1f, -20}}, {"Near", {0.1f, 0, -10}}};
-  const std::vector<placed_label> placed =
-      compute_label_layout(requests, compute_camera_place(view), projection, viewport, {});
-  ASSERT_EQ(placed.size(), 1u);
-  EXPECT_EQ(placed[0].text, "Near");
-  EXPECT_EQ(placed[0].x, 256 + int(0.1 / 10 * f * 256) + 8);
-  const window_rect band = {0, 200, 512, 300};
-  EXPECT_TRUE(
-      compute_label_layout({requests[1]}, compute_camera_place(view), projection, viewport, {band}).empty());
-}
-
 // The projection of a 512-pixel window at the origin looking down -z, as the frame sets it.
 struct test_camera {
   float view[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
   double f = 1 / std::tan(35.0 * M_PI / 180), n = 0.1, z = 2000;
   double projection[16] = {f, 0, 0, 0, 0, f, 0, 0, 0, 0, (z + n) / (n - z), -1, 0, 0, 2 * z* n / (n - z), 0};
   int viewport[4] = {0, 0, 512, 512};
+
+  std::vector<placed_label> layout(const std::vector<label_request>& requests,
+                                   const std::vector<label_obstacle>& obstacles = {},
+                                   const std::vector<window_rect>& reserved = {},
+                                   const std::vector<placed_label>& before = {}) const {
+    return compute_label_layout(requests, obstacles, compute_camera_place(view), projection, viewport,
+                                reserved, before);
+  }
+  // Where a point straight ahead shows, and how wide a ball there is, in pixels.
+  std::array<double, 3> disc(const std::array<float, 3>& at, float radius) const {
+    return {256 + at[0] / -at[2] * f * 256, 256 + at[1] / -at[2] * f * 256,
+            radius * f * 256 / std::sqrt(at[0] * at[0] + at[1] * at[1] + at[2] * at[2])};
+  }
 };
+
+window_rect backing(const placed_label& label) {
+  return {label.x - 1, label.y - font_descent_px - 1, label.x + 8 * int(label.text.size()) + 1,
+          label.y - font_descent_px + font_glyph_rows + 1};
+}
+
+bool meets(const window_rect& r, const std::array<double, 3>& disc) {
+  const double x = std::clamp(disc[0], double(r.left), double(r.right));
+  const double y = std::clamp(disc[1], double(r.bottom), double(r.top));
+  return std::hypot(disc[0] - x, disc[1] - y) < disc[2];
+}
 
 std::vector<std::string> texts(const std::vector<placed_label>& placed) {
   std::vector<std::string> names;
@@ -133,36 +138,121 @@ std::vector<std::string> texts(const std::vector<placed_label>& placed) {
   return names;
 }
 
-// A name written wherever its body's centre projects would put "Sun" across Jupiter's face.
-TEST(LabelLayout, ANameBehindANearerBodyIsLeftOutOneBesideItIsKept) {
+// At start-up the bodies crowd the middle of the window ("Mercury" would cover "Sun"): the nearer body's
+// name goes beside it, the other's moves away on a leader from its body, no name crosses another, and none
+// sits on or is led across a band.
+TEST(LabelLayout, OfTwoCrowdedNamesTheFartherMovesAwayOnALeaderAndNoneTouchesABand) {
   const test_camera camera;
-  const std::vector<label_request> requests = {{"Jupiter", {0, 0, -20}, 3, true},
-                                               {"Behind", {0.5f, 0, -40}, 1, true},
-                                               {"Beside", {12, 5, -40}, 1, true},
-                                               {"Scout Ship", {0.2f, -0.3f, -60}, 3.7f, false}};
-  EXPECT_EQ(texts(compute_label_layout(requests, compute_camera_place(camera.view), camera.projection,
-                                       camera.viewport, {})),
-            (std::vector<std::string>{"Jupiter", "Beside"}))
-      << "a ship hides nothing, but Jupiter hides the ship behind it as well";
-  const std::array<double, 3> eye = {0, 0, 0};
-  const sphere jupiter = {{0, 0, -20}, 3};
-  EXPECT_TRUE(compute_is_hidden(eye, {2.9f, 0, -40}, {jupiter}));
-  EXPECT_FALSE(compute_is_hidden(eye, {3.1f * 2, 0, -40}, {jupiter})) << "the segment passes beside it";
-  EXPECT_FALSE(compute_is_hidden(eye, {0, 0, -10}, {jupiter})) << "the point lies in front of the sphere";
-  EXPECT_FALSE(compute_is_hidden(eye, {0, 0, -40}, {{{0, 0, -1}, 5}}))
-      << "seen from inside, a body is culled";
+  const std::vector<label_request> requests = {{"Far", {0.2f, 0.1f, -20}}, {"Near", {0.1f, 0, -10}}};
+  const std::vector<placed_label> placed = camera.layout(requests);
+  ASSERT_EQ(texts(placed), (std::vector<std::string>{"Near", "Far"}));
+  EXPECT_EQ(placed[0].x, int(camera.disc(requests[1].world, 0)[0]) + 8);
+  EXPECT_FALSE(placed[0].has_leader);
+  ASSERT_TRUE(placed[1].has_leader);
+  const std::array<double, 3> far = camera.disc(requests[0].world, 0);
+  EXPECT_NEAR(placed[1].leader[0], far[0], 1);
+  EXPECT_NEAR(placed[1].leader[1], far[1], 1);
+  const window_rect a = backing(placed[0]), b = backing(placed[1]);
+  EXPECT_FALSE(a.left < b.right && b.left < a.right && a.bottom < b.top && b.bottom < a.top);
+  EXPECT_TRUE(camera.layout({requests[1]}, {}, {{0, 200, 512, 300}}).empty());
+}
+
+// "Venus" was written across the Sun's disc and "Moon" across Saturn's rings: no name may cover a disc or
+// ring that is not its own body's. A hidden body gets no name.
+TEST(LabelLayout, NoNameCoversAnotherBodysDisc) {
+  const test_camera camera;
+  const std::vector<label_request> requests = {
+      {"Venus", {-1.6f, 0, -20}, 0.4f}, {"Sun", {0, 0, -20}, 1}, {"Behind", {0, 0, -40}, 1, true}};
+  std::vector<label_obstacle> obstacles;
+  for (size_t r = 0; r < requests.size(); ++r)
+    obstacles.push_back({requests[r].world, requests[r].radius, r});
+  const std::vector<placed_label> placed = camera.layout(requests, obstacles);
+  ASSERT_EQ(texts(placed), (std::vector<std::string>{"Venus", "Sun"}));
+  for (const placed_label& label : placed)
+    for (size_t r = 0; r < requests.size(); ++r)
+      if (r != label.request) {
+        EXPECT_FALSE(meets(backing(label), camera.disc(requests[r].world, requests[r].radius)))
+            << label.text << " over " << requests[r].text;
+      }
+  EXPECT_TRUE(placed[0].has_leader) << "right of Venus lies the Sun";
 }
 
 // Names came and went every few hundred milliseconds: placement started afresh each frame, nearest first.
-TEST(LabelLayout, ANameShownLastFrameStaysThoughANearerNewcomerWouldOverlapIt) {
+// A name of the last frame keeps its place though a nearer newcomer would take it.
+TEST(LabelLayout, ANameShownLastFrameKeepsItsPlaceThoughANearerNewcomerWouldTakeIt) {
   const test_camera camera;
   const std::vector<label_request> requests = {{"Far", {0.2f, 0.1f, -20}}, {"Near", {0.1f, 0, -10}}};
-  EXPECT_EQ(texts(compute_label_layout(requests, compute_camera_place(camera.view), camera.projection,
-                                       camera.viewport, {})),
-            std::vector<std::string>{"Near"});
-  EXPECT_EQ(texts(compute_label_layout(requests, compute_camera_place(camera.view), camera.projection,
-                                       camera.viewport, {}, {"Far"})),
-            std::vector<std::string>{"Far"});
+  const std::vector<placed_label> alone = camera.layout({requests[0]});
+  ASSERT_EQ(alone.size(), 1u);
+  const std::vector<placed_label> placed = camera.layout(requests, {}, {}, alone);
+  ASSERT_EQ(texts(placed), (std::vector<std::string>{"Far", "Near"}));
+  EXPECT_EQ(placed[0].x, alone[0].x);
+  EXPECT_EQ(placed[0].y, alone[0].y);
+}
+
+// Where a body's disc shows in a window's latest frame: its centre and radius in pixels, as the frame's own
+// projection gives them (radius 0 when the centre lies behind the camera).
+std::array<double, 3> drawn_disc(body_name b, ship_name viewer) {
+  const window_state& window = demo_window(viewer);
+  const int viewport[4] = {0, 0, window.width, window.height};
+  const std::array<float, 3> centre = gl_test::body_centre(b);
+  const auto at = compute_window_point(centre, ships[viewer]->pose, window.projection.data(), viewport);
+  if (!at) return {0, 0, 0};
+  const std::array<double, 3> eye = ships[viewer]->locate_camera().eye;
+  const double distance = std::hypot(centre[0] - eye[0], centre[1] - eye[1], centre[2] - eye[2]);
+  return {(*at)[0], (*at)[1], planet[b]->radius * window.projection[0] * window.width / 2 / distance};
+}
+
+// At start-up "Venus" was written across the Sun, "Moon" across Earth, and the Sun, Mercury and Earth went
+// unnamed. In both windows every body now has its name, drawn where the layout put it, on no other body's
+// disc, and a name set away from its body is led from that body's disc.
+TEST_F(Overlays, AtStartUpEveryBodyIsNamedAndNoNameLiesOnAnotherBodysDisc) {
+  press('n');
+  for (const ship_name viewer : {MOTHER_SHIP, SCOUT_SHIP}) {
+    gl_test::make_current(viewer == MOTHER_SHIP ? gl_test::mother_window() : gl_test::scout_window());
+    frame();
+    const std::vector<unsigned char> with = frame();
+    std::vector<std::string> named;
+    for (const placed_label& label : demo_window(viewer).overlay.names) {
+      named.push_back(label.text);
+      const window_rect at = backing(label);
+      int text = 0;
+      for (int y = at.bottom; y < at.top; ++y)
+        for (int x = at.left; x < at.right; ++x) text += is_text(with, x, y);
+      EXPECT_GT(text, 10 * int(label.text.size())) << label.text << " is drawn where it was placed";
+      for (int b = SUN; b < body_count; ++b) {
+        const std::array<double, 3> disc = drawn_disc(body_name(b), viewer);
+        if (label.text == demo_body_label(body_name(b))) {
+          if (label.has_leader) {
+            EXPECT_NEAR(std::hypot(label.leader[0] - disc[0], label.leader[1] - disc[1]), disc[2], 2)
+                << label.text << "'s leader starts on its disc";
+          }
+        } else {
+          EXPECT_FALSE(meets(at, disc)) << label.text << " on " << demo_body_label(body_name(b));
+        }
+      }
+    }
+    for (int b = SUN; b < body_count; ++b)
+      EXPECT_NE(std::find(named.begin(), named.end(), demo_body_label(body_name(b))), named.end())
+          << demo_body_label(body_name(b)) << " in window " << viewer;
+  }
+  gl_test::make_current(gl_test::mother_window());
+}
+
+// Following Earth at distance 2, Earth's surface fills the window and hides every other body, though the eye
+// lies inside its true sphere: "Moon" and "Jupiter" were written on it. No other name may show, frame after
+// frame as the Moon passes behind.
+TEST_F(Overlays, FollowingEarthCloseNoOtherBodysNameIsWrittenOnIt) {
+  for (const unsigned char key : {'g', 'w', 'w', 'w', 'n'}) press(key);
+  std::string others;
+  for (int tick = 0; tick < 150; ++tick) {
+    demo_idle(compute_timer_step_s(default_timer_period_ms));
+    gl_test::draw_frame();
+    for (const placed_label& label : demo_window(MOTHER_SHIP).overlay.names)
+      if (label.text != "Earth") others += label.text + " at tick " + std::to_string(tick) + "; ";
+  }
+  EXPECT_EQ(others, "");
+  EXPECT_GT(planet[EARTH]->radius, 1.9f) << "the eye lies inside Earth's true sphere";
 }
 
 // The key band was cut mid-word ("a b c/A B C: ta") in narrow windows.

@@ -3,6 +3,8 @@
 // matrices composed on the real GL stack.
 #include <gmock/gmock.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -301,3 +303,61 @@ TEST_F(WorldMatrices, GeosynchPoseIsACopyOfTheWorldMatrixWithSpin) {
 }
 
 }  // namespace
+
+// Names were written on a planet that filled the window: whether a body hides a point was asked of its true
+// sphere, while what is drawn is a coarse polyhedron well inside it. A line that passes 0.85 radii from the
+// centre, over the middle of a face of the equator (0.77 radii out), misses what is drawn; one at 0.7 does
+// not. The body is turned and moved, so that its pose must be undone to find its faces.
+TEST(DrawnSphere, HidesWhatItsPolyhedronCoversNotWhatItsTrueSphereWould) {
+  body jupiter(JUPITER, 2, 0);
+  const double turn = 30 * pi / 180;
+  const float pose[16] = {float(std::cos(turn)), 0, float(-std::sin(turn)), 0, 0, 1, 0, 0,
+                          float(std::sin(turn)), 0, float(std::cos(turn)),  0, 5, 1, 0, 1};
+  std::memcpy(jupiter.world_pose, pose, sizeof pose);
+  // The middle of a face of the equator, (sin 36, 0, cos 36) in the body's frame, turned into the world's.
+  const double face[3] = {std::sin(pi / 5), 0, std::cos(pi / 5)};
+  const auto across = [&](double from_centre, double y) {
+    const double local[3] = {from_centre * jupiter.radius * face[0], y,
+                             from_centre * jupiter.radius * face[2]};
+    std::array<double, 3> world;
+    for (int row = 0; row < 3; ++row)
+      world[row] =
+          pose[row] * local[0] + pose[4 + row] * local[1] + pose[8 + row] * local[2] + pose[12 + row];
+    return world;
+  };
+  const auto as_float = [](const std::array<double, 3>& p) {
+    return std::array<float, 3>{float(p[0]), float(p[1]), float(p[2])};
+  };
+  EXPECT_FALSE(jupiter.hides(across(0.85, -20), as_float(across(0.85, 20))));
+  EXPECT_TRUE(jupiter.hides(across(0.7, -20), as_float(across(0.7, 20))));
+  EXPECT_FALSE(jupiter.hides(across(0.7, -20), as_float(across(0.7, -10)))) << "the point lies before it";
+  EXPECT_FALSE(jupiter.hides(across(0.1, 0), as_float(across(0.7, 20)))) << "seen from inside it is culled";
+  EXPECT_FALSE(jupiter.hides(across(0.7, -20), as_float(across(0.2, 0)))) << "the point lies inside";
+  EXPECT_TRUE(jupiter.holds(across(0.7, 0)));
+  EXPECT_FALSE(jupiter.holds(across(0.85, 0)));
+}
+
+// "Moon" was written across Saturn's rings: the balls that keep other names off them must hold every vertex
+// of every ring as drawn (in Saturn's turned frame, scaled by its radius), and reach little beyond.
+TEST_F(WorldMatrices, SaturnsRingBoundsHoldEveryRingAsDrawn) {
+  planet[STARFIELD]->update_world_pose();
+  const body& saturn = *planet[SATURN];
+  const std::vector<std::array<float, 4>> balls = saturn.ring_bounds();
+  ASSERT_FALSE(balls.empty());
+  EXPECT_TRUE(planet[JUPITER]->ring_bounds().empty());
+  const float* m = saturn.world_pose;
+  for (const float ring : {saturn.radius / 2 + 0.1f, saturn.radius / 2 + 0.1f + 0.05f * 19}) {
+    const ring_vertices strip = compute_ring_vertices(ring);
+    for (int v = 0; v < ring_vertex_count; v += 7) {
+      const float x = strip[3 * v] * saturn.radius, z = strip[3 * v + 2] * saturn.radius;
+      const float world[3] = {m[0] * x + m[8] * z + m[12], m[1] * x + m[9] * z + m[13],
+                              m[2] * x + m[10] * z + m[14]};
+      const auto holds = [&](const std::array<float, 4>& b) {
+        return std::hypot(world[0] - b[0], world[1] - b[1], world[2] - b[2]) <= b[3];
+      };
+      EXPECT_TRUE(std::any_of(balls.begin(), balls.end(), holds)) << "ring " << ring << ", vertex " << v;
+    }
+  }
+  for (const std::array<float, 4>& b : balls)
+    EXPECT_LT(std::hypot(b[0] - m[12], b[1] - m[13], b[2] - m[14]) + b[3], 1.4f * 2.55f * saturn.radius);
+}
