@@ -79,25 +79,49 @@ bool segment_meets_disc(double x0, double y0, double x1, double y1, const window
   return std::hypot(x0 + t * dx - d.x, y0 + t * dy - d.y) < d.radius;
 }
 
+// The smallest disc holding two discs.
+window_disc enclose(const window_disc& a, const window_disc& b) {
+  const double apart = std::hypot(b.x - a.x, b.y - a.y);
+  if (a.radius >= apart + b.radius) return a;
+  if (b.radius >= apart + a.radius) return b;
+  const double radius = (apart + a.radius + b.radius) / 2, along = (radius - a.radius) / apart;
+  return {a.x + along * (b.x - a.x), a.y + along * (b.y - a.y), radius, a.owner};
+}
+
 // Where a ball shows: its centre's window point and its radius at that distance, through the projection's
-// horizontal scale, never wider than the window. A ball that reaches the camera's side of the near plane
-// may cover any part of the window; one wholly behind the camera covers none.
+// horizontal scale. A ball that reaches the camera's side of the near plane is bounded by what its slices
+// from the near plane to its far side could cover: at depth z a slice lies within a disc whose centre and
+// radius both go as 1 / z, so the two end slices' discs enclose them all. One wholly behind covers nothing.
 std::optional<window_disc> project_ball(const std::array<float, 3>& centre, double radius, size_t owner,
                                         const camera_place& camera, const double* projection,
                                         const int* viewport) {
   const double whole_window = std::hypot(viewport[2], viewport[3]);
   const double depth = compute_eye_depth(camera.view, {centre[0], centre[1], centre[2]});
-  if (!std::isfinite(depth) || depth < -radius) return std::nullopt;
-  if (depth - radius <= near_plane)
-    return window_disc{viewport[2] / 2.0, viewport[3] / 2.0, whole_window, owner};
-  const std::optional<std::array<double, 3>> at =
-      compute_window_point(centre, camera.view, projection, viewport);
-  if (!at) return std::nullopt;
-  double distance = 0;
-  for (int i = 0; i < 3; ++i) distance += std::pow(centre[i] - camera.eye[i], 2);
-  const double radius_px =
-      std::min(radius * projection[0] * viewport[2] / 2 / std::sqrt(distance), whole_window);
-  return window_disc{(*at)[0], (*at)[1], radius_px, owner};
+  if (!std::isfinite(depth) || depth + radius <= near_plane) return std::nullopt;
+  const auto capped = [&](window_disc disc) {
+    disc.radius = std::min(disc.radius, whole_window);
+    return disc;
+  };
+  if (depth - radius > near_plane) {
+    const std::optional<std::array<double, 3>> at =
+        compute_window_point(centre, camera.view, projection, viewport);
+    if (!at) return std::nullopt;
+    double distance = 0;
+    for (int i = 0; i < 3; ++i) distance += std::pow(centre[i] - camera.eye[i], 2);
+    return capped(
+        {(*at)[0], (*at)[1], radius * projection[0] * viewport[2] / 2 / std::sqrt(distance), owner});
+  }
+  double lateral[2] = {0, 0};  // the centre's eye-space x and y
+  for (int row = 0; row < 2; ++row)
+    lateral[row] = camera.view[row] * centre[0] + camera.view[4 + row] * centre[1] +
+                   camera.view[8 + row] * centre[2] + camera.view[12 + row];
+  const double scale_x = projection[0] * viewport[2] / 2, scale_y = projection[5] * viewport[3] / 2;
+  const auto slice = [&](double z) {
+    return window_disc{viewport[0] + viewport[2] / 2.0 + lateral[0] / z * scale_x,
+                       viewport[1] + viewport[3] / 2.0 + lateral[1] / z * scale_y, radius / z * scale_x,
+                       owner};
+  };
+  return capped(enclose(slice(near_plane), slice(depth + radius)));
 }
 
 // A name that could be shown: its body lies in the window and nothing drawn hides it.

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "gl_test_support.h"
@@ -154,6 +155,56 @@ TEST_F(CameraViews, AWireframeBodyIsBrightEnoughToSeeOnBlack) {
   float ambient[4];
   glGetFloatv(GL_LIGHT_MODEL_AMBIENT, ambient);
   EXPECT_THAT(ambient, testing::ElementsAre(0.2f, 0.2f, 0.2f, 1.0f)) << "the filled frame is lit as ever";
+}
+
+// The guide's experiment with "o" said that Earth's axes turn with its spin while the moon's do not, and
+// the picture showed the opposite from a camera that followed Earth. As the guide now runs it, from a camera
+// that does not turn: Earth's green axis changes its tilt to the vertical as Earth spins, its yellow spin
+// axis keeps its tilt, and so does the moon's green axis; and the picture draws Earth's green axis where its
+// matrix says, at the start and at the end.
+TEST_F(CameraViews, TheGuidesAxesExperimentShowsWhatTheGuideSays) {
+  for (const unsigned char key : std::string("o[[=====YYYYYZZZZZZZZZZ")) press(key);
+  const auto tilt = [](const float* direction) {  // degrees from the world's vertical
+    return std::acos(direction[1] / std::hypot(direction[0], direction[1], direction[2])) * 180 / M_PI;
+  };
+  const auto spin_axis = [](const body& b) {
+    const float* m = b.world_pose;
+    static float world[3];
+    for (int i = 0; i < 3; ++i)
+      world[i] = m[i] * b.spin_axis[0] + m[4 + i] * b.spin_axis[1] + m[8 + i] * b.spin_axis[2];
+    return world;
+  };
+  // Whether the frame shows green where Earth's green axis ends, past its sphere.
+  const auto green_axis_drawn = [] {
+    const std::vector<unsigned char> pixels = frame();
+    const float* m = planet[EARTH]->world_pose;
+    const float reach = 1.4f * planet[EARTH]->radius;
+    const std::array<float, 3> at = gl_test::window_point(
+        {m[12] + reach * m[4], m[13] + reach * m[5], m[14] + reach * m[6]}, MOTHER_SHIP);
+    int green = 0;
+    for (int dy = -1; dy <= 1; ++dy)
+      for (int dx = -1; dx <= 1; ++dx) {
+        const size_t i = 3 * (size_t(int(at[1]) + dy) * gl_test::window_size_px + int(at[0]) + dx);
+        green += pixels[i + 1] > 150 && pixels[i] < 120 && pixels[i + 2] < 120;
+      }
+    return green > 0;
+  };
+  frame();
+  EXPECT_TRUE(green_axis_drawn()) << "at the start";
+  double earth_pole_least = 180, earth_pole_most = 0;
+  const double earth_spin_tilt = tilt(spin_axis(*planet[EARTH]));
+  const double moon_pole_tilt = tilt(&planet[MOON]->world_pose[4]);
+  for (int tick = 0; tick < 240; ++tick) {
+    demo_idle(tick_s);
+    frame();
+    const double pole = tilt(&planet[EARTH]->world_pose[4]);
+    earth_pole_least = std::min(earth_pole_least, pole);
+    earth_pole_most = std::max(earth_pole_most, pole);
+    ASSERT_NEAR(tilt(spin_axis(*planet[EARTH])), earth_spin_tilt, 0.01) << "tick " << tick;
+    ASSERT_NEAR(tilt(&planet[MOON]->world_pose[4]), moon_pole_tilt, 0.01) << "tick " << tick;
+  }
+  EXPECT_GT(earth_pole_most - earth_pole_least, 10) << "Earth's green axis circles its spin axis";
+  EXPECT_TRUE(green_axis_drawn()) << "at the end";
 }
 
 // Each view drawn and taken away again must leave the frame byte for byte as it was (no line width, polygon

@@ -177,6 +177,16 @@ TEST(LabelLayout, NoNameCoversAnotherBodysDisc) {
   EXPECT_TRUE(placed[0].has_leader) << "right of Venus lies the Sun";
 }
 
+// A planet passing beside the camera reaches behind its near plane: counted as covering the whole window, it
+// took every name away. Only a ball that could cover a name's place keeps it off.
+TEST(LabelLayout, ABallBesideTheCameraKeepsNoNameAwayOneAroundTheLineOfSightDoes) {
+  const test_camera camera;
+  const std::vector<label_request> sun = {{"Sun", {0, 0, -20}, 1}};
+  EXPECT_EQ(texts(camera.layout(sun, {{{10, 0, -0.5f}, 3, 1}})), std::vector<std::string>{"Sun"});
+  EXPECT_EQ(texts(camera.layout(sun, {{{0, 0, 4}, 4.5f, 1}})), std::vector<std::string>{})
+      << "a ball round the eye may cover any place";
+}
+
 // Names came and went every few hundred milliseconds: placement started afresh each frame, nearest first.
 // A name of the last frame keeps its place though a nearer newcomer would take it.
 TEST(LabelLayout, ANameShownLastFrameKeepsItsPlaceThoughANearerNewcomerWouldTakeIt) {
