@@ -525,6 +525,16 @@ void demo_place_cameras() {
   }
 }
 
+void demo_type_keys(const std::string& keys, int x, int y) {
+  demo_place_cameras();
+  for (const char key : keys) {
+    glutSetWindow(glut_mother_ship_window);
+    demo_keyboard(static_cast<unsigned char>(key), x, y);
+    demo_place_cameras();  // as the frame a user sees between two keys would
+  }
+  glutSetWindow(glut_mother_ship_window);
+}
+
 // The world matrices are computed under an identity model-view, before the camera: a GEOSYNCH camera is
 // placed from its body's matrix of this very frame. The other ship is drawn last, under the same camera.
 void demo_display() {

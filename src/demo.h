@@ -71,6 +71,10 @@ void demo_resize(int width, int height);
 // Gives each ship the pose its window's first frame would store, drawing nothing: keys typed before the first
 // frame then act on the start-up views, as keys typed later act on the views shown.
 void demo_place_cameras();
+// Types keys in the mother window with the pointer at (x, y), as a user would before the first tick: each on
+// the cameras the frames before it would place, so that "r" after "g" flies on from the view "g" showed.
+// Leaves the mother window current.
+void demo_type_keys(const std::string& keys, int x, int y);
 // Draws the current window's view; in a selection pass, only the bodies under the pick region.
 void demo_display();
 // The command table: demo keys first, every other key to the active ship; then both windows redraw.

@@ -173,12 +173,9 @@ int main(int argc, char** argv) {
   init();
   glutSetWindow(scout_window);
   init();
-  // A lesson can start where it begins: the keys are pressed in the mother window before the first tick,
-  // on the cameras both windows' first frames place.
-  if (!options.keys.empty()) demo_place_cameras();
+  // A lesson can start where it begins: the keys are pressed in the mother window before the first tick.
+  if (!options.keys.empty()) demo_type_keys(options.keys, mother.width / 2, mother.height / 2);
   glutSetWindow(mother_window);
-  for (const char key : options.keys)
-    demo_keyboard(static_cast<unsigned char>(key), mother.width / 2, mother.height / 2);
   std::printf("solar_demo: press h in either window to show the keys\n");
   std::fflush(stdout);
   // The first tick runs before the loop: the scene has moved one step before anything is drawn.

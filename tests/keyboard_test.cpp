@@ -61,6 +61,29 @@ TEST_F(CommandTable, ModeKeysSwitchTheActiveShip) {
   EXPECT_EQ(scout().get_mode(), LOOKAT);
 }
 
+// "--keys g6ssssssssssr" flew on in RELATIVE from the start-up view, not from Saturn's: the keys were typed
+// with no frame between them, and RELATIVE continues from the pose the last frame stored. Typed keys must
+// leave the pose that a user pressing them one by one, a frame after each, would see.
+TEST_F(CommandTable, TypedKeysActOnTheViewsTheFramesBetweenThemWouldShow) {
+  const std::string keys = "g6ssssssssssrqw";
+  demo_type_keys(keys, 256, 256);
+  std::array<float, 16> typed;
+  std::copy(ships[MOTHER_SHIP]->pose, ships[MOTHER_SHIP]->pose + 16, typed.begin());
+  gl_test::rebuild_scene();
+  demo_place_cameras();
+  for (const char key : keys) {
+    gl_test::make_current(gl_test::mother_window());
+    press(static_cast<unsigned char>(key));
+    for (const int window : {gl_test::mother_window(), gl_test::scout_window()}) {
+      gl_test::make_current(window);
+      gl_test::draw_frame();
+    }
+  }
+  gl_test::make_current(gl_test::mother_window());
+  EXPECT_THAT(typed, testing::Pointwise(testing::FloatEq(), ships[MOTHER_SHIP]->pose));
+  EXPECT_NEAR(ships[MOTHER_SHIP]->locate_camera().target_depth, 0, 1e-9) << "RELATIVE";
+}
+
 TEST_F(CommandTable, DigitsFollowPlanetsOnlyInGeosynchAndNeverReachTheShip) {
   press('r');
   const std::array<float, 16> pose = [&] {
