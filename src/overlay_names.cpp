@@ -14,6 +14,7 @@ constexpr int label_padding_px = 1;  // the name's backing reaches this far beyo
 constexpr int name_row_px = glyph_height_px + 2 * label_padding_px;  // a name's image, backing included
 constexpr int label_gap_px = 2;                                      // kept clear between two names' backings
 constexpr int label_newcomer_gap_px = 12;  // kept clear besides by a name that was not shown the frame before
+constexpr int keep_slack_px = 3;           // how far others may come into a name that keeps its place
 constexpr int leader_step_px = 16;         // a name set away goes this much farther out at each try
 constexpr int leader_steps = 4;
 constexpr int leader_directions = 8;  // up right first, then round the disc
@@ -210,6 +211,8 @@ std::optional<placed_label> place_label(const label_candidate& name, const std::
   const bool newcomer = !name.slot_before;
   const window_rect window = {0, 0, viewport[2], viewport[3]};
   const auto fits = [&](int slot, const label_place& place) {
+    // A name keeping its place gets some slack, so that bodies moving a pixel or two do not make it jump.
+    const bool keeps = name.slot_before && slot == *name.slot_before;
     const window_rect backing = backing_of(place, length_px);
     if (backing.left < window.left || backing.bottom < window.bottom || backing.right > window.right ||
         backing.top > window.top)
@@ -221,15 +224,16 @@ std::optional<placed_label> place_label(const label_candidate& name, const std::
     for (const window_disc& disc : discs) {
       const bool own = disc.owner == name.request;
       if (own && !place.has_leader) continue;
-      if (rect_meets_disc(backing, disc)) return false;
-      if (place.has_leader && !own &&
+      if (rect_meets_disc(keeps ? grow(backing, -keep_slack_px) : backing, disc)) return false;
+      if (place.has_leader && !own && !keeps &&
           segment_meets_disc(place.leader[0], place.leader[1], place.leader[2], place.leader[3], disc))
         return false;
     }
     // Nor may a leader cross another name or leader, or a name another's leader.
     const auto too_close = [&](const taken_rect& other) {
       const bool keep_away = other.stays && newcomer;
-      return overlaps(grow(backing, label_gap_px + (keep_away ? label_newcomer_gap_px : 0)), other.at) ||
+      const int gap = keeps ? 0 : label_gap_px + (keep_away ? label_newcomer_gap_px : 0);
+      return overlaps(grow(backing, gap), other.at) ||
              (place.has_leader && segment_meets_rect(place.leader, other.at)) ||
              (other.has_leader && segment_meets_rect(other.leader, backing)) ||
              (place.has_leader && other.has_leader && segments_cross(place.leader, other.leader));

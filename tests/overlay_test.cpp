@@ -198,6 +198,21 @@ TEST(LabelLayout, ANameShownLastFrameKeepsItsPlaceThoughANearerNewcomerWouldTake
   ASSERT_EQ(texts(placed), (std::vector<std::string>{"Far", "Near"}));
   EXPECT_EQ(placed[0].x, alone[0].x);
   EXPECT_EQ(placed[0].y, alone[0].y);
+  // A body that comes two pixels into it does not move it yet, though a newcomer keeps clear of it.
+  const window_rect at = backing(alone[0]);
+  const double per_px = 20 / (camera.f * 256), radius = 10 * per_px;
+  const std::array<float, 3> centre = {float((at.right + 8 - 256) * per_px),
+                                       float(((at.bottom + at.top) / 2.0 - 256) * per_px), -20};
+  const std::vector<label_obstacle> body = {{centre, float(radius), 5}};
+  ASSERT_TRUE(meets(at, camera.disc(centre, float(radius))));
+  ASSERT_FALSE(
+      meets({at.left + 3, at.bottom + 3, at.right - 3, at.top - 3}, camera.disc(centre, float(radius))));
+  const std::vector<placed_label> kept = camera.layout({requests[0]}, body, {}, alone);
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(kept[0].x, alone[0].x);
+  const std::vector<placed_label> newcomer = camera.layout({requests[0]}, body);
+  ASSERT_EQ(newcomer.size(), 1u);
+  EXPECT_NE(newcomer[0].slot, alone[0].slot);
 }
 
 // Where a body's disc shows in a window's latest frame: its centre and radius in pixels, as the frame's own

@@ -3,8 +3,8 @@
 # Counts with callgrind the instructions of one steady frame and of one pick (Mesa's software renderer on one
 # thread, 512x512 windows), for the working tree and, when a git revision is given, for that revision built
 # from a temporary worktree with the same driver, side by side in one run. Instruction counts do not depend on
-# what else the machine is doing. The working tree is also counted with both overlays on, and with every
-# view on (h, n, i, v and o).
+# what else the machine is doing. The working tree is also counted with the names on, with both overlays on,
+# and with every view on (h, n, i, v and o).
 # Usage: tools/frame_instructions.sh [REVISION] [ROUNDS, default 10]
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -46,6 +46,9 @@ count() { # driver [overlays]
 read -r frame pick <<<"$(count "$build_dir/bench/frame_instructions")"
 printf '%-24s %16s %16s\n' "build" "instr./frame" "instr./pick"
 printf '%-24s %16d %16d\n' "working tree" "$frame" "$pick"
+read -r names_frame names_pick <<<"$(count "$build_dir/bench/frame_instructions" names)"
+printf '%-24s %16d %16d\n' "  with the names on" "$names_frame" "$names_pick"
+awk -v a="$names_frame" -v b="$frame" 'BEGIN { printf "names on / off: frame %.4f\n", a / b }'
 read -r overlay_frame overlay_pick <<<"$(count "$build_dir/bench/frame_instructions" overlays)"
 printf '%-24s %16d %16d\n' "  with both overlays on" "$overlay_frame" "$overlay_pick"
 awk -v a="$overlay_frame" -v b="$frame" 'BEGIN { printf "overlays on / off: frame %.4f\n", a / b }'
