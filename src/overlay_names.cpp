@@ -200,10 +200,40 @@ struct taken_rect {
   std::array<int, 4> leader = {};
 };
 
-// The first free place of a name, its last frame's place first: inside the window, clear of every other
-// body's disc and rings and, with a leader, of its own too; clear of everything taken, which it then joins.
-// A newcomer keeps more room from a name that stays, so that two names passing each other do not take turns
-// frame by frame, and goes left of its disc only when the right would run off the window.
+// Whether a name's backing, and its leader if it has one, keep off the discs: every other body's, and its
+// own too when the name is set away. A name keeping its place may come a few pixels into a disc, so that
+// bodies moving a pixel or two do not make it jump.
+bool clear_of_discs(const label_place& place, const window_rect& backing, size_t request, bool keeps,
+                    const std::vector<window_disc>& discs) {
+  for (const window_disc& disc : discs) {
+    const bool own = disc.owner == request;
+    if (own && !place.has_leader) continue;
+    if (rect_meets_disc(keeps ? grow(backing, -keep_slack_px) : backing, disc)) return false;
+    if (place.has_leader && !own && !keeps &&
+        segment_meets_disc(place.leader[0], place.leader[1], place.leader[2], place.leader[3], disc))
+      return false;
+  }
+  return true;
+}
+
+// Whether a name keeps its gap from what is taken (names and bands), its leader crosses none of them nor
+// another leader, and no other leader crosses it. A newcomer keeps more room from a name that stays, so that
+// two names passing each other do not take turns frame by frame; a name keeping its place needs no gap.
+bool clear_of_taken(const label_place& place, const window_rect& backing, bool newcomer, bool keeps,
+                    const std::vector<taken_rect>& taken) {
+  const auto too_close = [&](const taken_rect& other) {
+    const int gap = keeps ? 0 : label_gap_px + (other.stays && newcomer ? label_newcomer_gap_px : 0);
+    return overlaps(grow(backing, gap), other.at) ||
+           (place.has_leader && segment_meets_rect(place.leader, other.at)) ||
+           (other.has_leader && segment_meets_rect(other.leader, backing)) ||
+           (place.has_leader && other.has_leader && segments_cross(place.leader, other.leader));
+  };
+  return std::none_of(taken.begin(), taken.end(), too_close);
+}
+
+// The first free place of a name, its last frame's place first: inside the window, clear of the discs and of
+// everything taken, which it then joins. A newcomer goes left of its disc only when the right would run off
+// the window, and over its own disc only when that disc is wider than the name.
 std::optional<placed_label> place_label(const label_candidate& name, const std::string& text,
                                         const std::vector<window_disc>& discs, const int* viewport,
                                         std::vector<taken_rect>& taken) {
@@ -211,7 +241,6 @@ std::optional<placed_label> place_label(const label_candidate& name, const std::
   const bool newcomer = !name.slot_before;
   const window_rect window = {0, 0, viewport[2], viewport[3]};
   const auto fits = [&](int slot, const label_place& place) {
-    // A name keeping its place gets some slack, so that bodies moving a pixel or two do not make it jump.
     const bool keeps = name.slot_before && slot == *name.slot_before;
     const window_rect backing = backing_of(place, length_px);
     if (backing.left < window.left || backing.bottom < window.bottom || backing.right > window.right ||
@@ -221,24 +250,8 @@ std::optional<placed_label> place_label(const label_candidate& name, const std::
     if (slot == 1 && newcomer &&
         backing_of(compute_place(name.disc, 0, length_px), length_px).right <= window.right)
       return false;
-    for (const window_disc& disc : discs) {
-      const bool own = disc.owner == name.request;
-      if (own && !place.has_leader) continue;
-      if (rect_meets_disc(keeps ? grow(backing, -keep_slack_px) : backing, disc)) return false;
-      if (place.has_leader && !own && !keeps &&
-          segment_meets_disc(place.leader[0], place.leader[1], place.leader[2], place.leader[3], disc))
-        return false;
-    }
-    // Nor may a leader cross another name or leader, or a name another's leader.
-    const auto too_close = [&](const taken_rect& other) {
-      const bool keep_away = other.stays && newcomer;
-      const int gap = keeps ? 0 : label_gap_px + (keep_away ? label_newcomer_gap_px : 0);
-      return overlaps(grow(backing, gap), other.at) ||
-             (place.has_leader && segment_meets_rect(place.leader, other.at)) ||
-             (other.has_leader && segment_meets_rect(other.leader, backing)) ||
-             (place.has_leader && other.has_leader && segments_cross(place.leader, other.leader));
-    };
-    return std::none_of(taken.begin(), taken.end(), too_close);
+    return clear_of_discs(place, backing, name.request, keeps, discs) &&
+           clear_of_taken(place, backing, newcomer, keeps, taken);
   };
   std::vector<int> order;
   if (name.slot_before) order.push_back(*name.slot_before);
