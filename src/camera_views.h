@@ -6,12 +6,12 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "matrix_math.h"
-
-class body;
+#include "solar_system.h"
 
 // A camera's view volume cut off at an eye-space depth: the eye, then the corners of the rectangle where the
 // volume reaches that depth, bottom left, bottom right, top right, top left as the camera sees them. Each
@@ -24,6 +24,21 @@ std::string compute_perspective_call(double fovy_deg, float aspect, double near_
 
 // A column-major matrix as a student writes it: four rows, each "[ a  b  c  d ]" with three decimals.
 std::vector<std::string> compute_matrix_rows(const float* m);
+
+// The chain of transforms that places a body, as the scene graph makes it from the root down: for each level,
+// the body of that level and the calls after its push; an ancestor's stop at its orbit radius (its children
+// are walked there, before its spin), the body's own end with its spin. Replayed on the identity, each level
+// pushed, they leave the body's world_pose.
+struct chain_level {
+  const body* of;
+  std::vector<transform_call> calls;
+};
+std::vector<chain_level> compute_transform_chain(const body& b);
+
+// The chain as the "t" band writes it: a line per level with its stack depth (the identity at 1) and its
+// calls, the body's own ending with glPopMatrix(); then the body's world_pose in rows.
+std::vector<std::string> compute_chain_lines(const body& b,
+                                             const std::function<std::string(const body&)>& name);
 
 // The four edges from the eye and the far rectangle, as lines under the current camera, depth-tested.
 void draw_view_volume(const std::array<point3, 5>& volume);

@@ -170,6 +170,10 @@ constexpr int notice_duration_ticks = 90;  // three seconds of 33 ms ticks
 
 void say(const char* message) { notice = {message, notice_duration_ticks}; }
 
+// The nearest body the last pick hit, the star-field included; -1 before any pick or after one that hit
+// nothing.
+int last_picked = -1;
+
 // What a pick found that cannot be followed, in the words the status band uses.
 const char* describe_unfollowed(int picked) {
   switch (picked) {
@@ -183,8 +187,10 @@ const char* describe_unfollowed(int picked) {
 // A pick follows only a planet: the star-field, the sun, the moon, nothing at all and an overflowed buffer
 // change nothing, and the program says which it was.
 void follow_picked(const selection_records& selection) {
+  last_picked = -1;
   if (selection.hits < 0) return say("the selection buffer overflowed");
   const int picked = compute_nearest_hit(selection.buffer.data(), selection.hits, selection_buffer_size);
+  last_picked = picked;
   for (body_name each : planet_by_digit) {
     if (picked == each) {
       follow(each);
@@ -247,6 +253,7 @@ const std::vector<command> command_table = {
     {"i", "i", "camera", [](int, int, int) { shown.camera = !shown.camera; }},
     {"v", "v", "volume", [](int, int, int) { shown.volume = !shown.volume; }},
     {"o", "o", "frames", [](int, int, int) { shown.frames = !shown.frames; }},
+    {"t", "t", "chain", [](int, int, int) { shown.chain = !shown.chain; }},
     {"[]", "[/]", "slower/faster", [](int which, int, int) { change_time_rate(which == 0 ? 0.5f : 2.0f); }},
     {".", ".", "tick", [](int, int, int) { step_paused_scene(); }},
     {"\x1b", "Esc", "quit", nullptr},
@@ -374,6 +381,10 @@ void draw_overlays(ship_name viewer) {
   }
   if (!shown.status && notice.ticks > 0 && notice.message != nullptr) content.bands.status = {notice.message};
   if (shown.camera) content.bands.camera = demo_camera_lines(viewer);
+  if (shown.chain) {
+    const std::vector<std::string> chain = demo_chain_lines();
+    content.bands.camera.insert(content.bands.camera.end(), chain.begin(), chain.end());
+  }
   content.names_on = shown.names;
   if (shown.names) {
     content.camera = ships[viewer]->locate_camera();
@@ -387,6 +398,18 @@ void draw_overlays(ship_name viewer) {
 const char* demo_body_label(body_name b) { return body_catalogue[b].label; }
 
 const window_state& demo_window(ship_name viewer) { return windows[viewer]; }
+
+const body& demo_chain_body() {
+  const ship& active = *ships[active_ship];
+  if (active.get_mode() == GEOSYNCH && active.geosynch_body != nullptr) return *active.geosynch_body;
+  if (last_picked >= SUN) return *planet[last_picked];
+  return *planet[SUN];
+}
+
+std::vector<std::string> demo_chain_lines() {
+  return compute_chain_lines(demo_chain_body(),
+                             [](const body& b) { return std::string(demo_body_label(b.name)); });
+}
 
 const char* demo_command_keys_help() {
   static const std::string help = compute_help(compute_command_items());
@@ -624,5 +647,6 @@ void demo_cleanup() {
     each = nullptr;
   }
   notice = {};  // a word about the last key belongs to the scene it was said in
+  last_picked = -1;
   demo_initialized = false;
 }

@@ -35,6 +35,7 @@ struct shown_views {
   bool camera = false;     // "i": each window's camera as numbers: its pose, projection and matrix
   bool volume = false;     // "v": the other ship's view volume
   bool frames = false;     // "o": each body's axes and spin axis, the spheres as wireframe
+  bool chain = false;      // "t": the chain of transforms that places one body, with its numbers
   float time_rate = 1.0f;  // scene seconds per second of ticks, 1/16 to 8; "[" halves it, "]" doubles it
 };
 extern shown_views shown;
@@ -55,6 +56,10 @@ struct window_state {
   window_overlay overlay;
 };
 
+// The body whose chain of transforms "t" shows: the one the active ship follows, else the nearest body the
+// last pick hit, else the Sun; and the band's lines for it.
+const body& demo_chain_body();
+std::vector<std::string> demo_chain_lines();
 // What a window's latest normal frame drew with, the names it placed among it.
 const window_state& demo_window(ship_name viewer);
 

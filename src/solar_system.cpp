@@ -185,16 +185,36 @@ void body::update(float step) {
   for (body* child : children) child->update(step);
 }
 
+void apply_transform_call(const transform_call& call) {
+  if (call.rotate)
+    glRotatef(call.angle, call.x, call.y, call.z);
+  else
+    glTranslatef(call.x, call.y, call.z);
+}
+
+std::vector<transform_call> body::orbit_calls() const {
+  std::vector<transform_call> calls;
+  if (name == PLUTO) calls.push_back({true, pluto_orbit_tilt_deg, 1.0f, 0.0f, 0.0f});
+  calls.push_back({true, orbit_angle, 0.0f, 1.0f, 0.0f});
+  calls.push_back({false, 0.0f, orbit_radius, 0.0f, 0.0f});
+  return calls;
+}
+
+transform_call body::spin_call() const {
+  return {true, spin_angle, spin_axis[0], spin_axis[1], spin_axis[2]};
+}
+
 void body::update_world_pose() {
   glPushMatrix();
   {
-    if (name == PLUTO) glRotatef(pluto_orbit_tilt_deg, 1.0f, 0.0f, 0.0f);
-    glRotatef(orbit_angle, 0.0f, 1.0f, 0.0f);
-    glGetFloatv(GL_MODELVIEW_MATRIX, orbit_pose);
-    glTranslatef(orbit_radius, 0.0f, 0.0f);
+    // The orbit ring's frame is read before the translation out to the orbit's radius.
+    for (const transform_call& call : orbit_calls()) {
+      if (!call.rotate) glGetFloatv(GL_MODELVIEW_MATRIX, orbit_pose);
+      apply_transform_call(call);
+    }
     // Children see this body's centre and orbit frame, but not its spin.
     for (body* child : children) child->update_world_pose();
-    glRotatef(spin_angle, spin_axis[0], spin_axis[1], spin_axis[2]);
+    apply_transform_call(spin_call());
     glGetFloatv(GL_MODELVIEW_MATRIX, world_pose);
   }
   glPopMatrix();

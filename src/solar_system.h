@@ -11,6 +11,15 @@
 #include "frame_constants.h"
 #include "scene_names.h"
 
+// One call the scene graph makes on the model-view stack to place a body: glRotatef(angle, x, y, z), or
+// glTranslatef(x, y, z) when rotate is false.
+struct transform_call {
+  bool rotate;
+  float angle, x, y, z;
+};
+// Makes the call on the current matrix.
+void apply_transform_call(const transform_call& call);
+
 class body {
  public:
   body(body_name name, float radius, float spin_speed);
@@ -26,6 +35,10 @@ class body {
   // Recomputes orbit_pose and world_pose of the subtree, taking the current model-view matrix as the
   // parent's frame; leaves the model-view stack as it found it.
   void update_world_pose();
+  // The calls update_world_pose makes for this body after its push: its orbit's (Pluto's tilt, the orbit
+  // angle about y, the orbit radius along x), after which its children are walked; then its spin.
+  std::vector<transform_call> orbit_calls() const;
+  transform_call spin_call() const;
   // Copies world_pose, spin included, into out[0..15].
   void get_geosynch_pose(float* out) const;
 

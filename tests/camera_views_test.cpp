@@ -207,6 +207,48 @@ TEST_F(CameraViews, TheGuidesAxesExperimentShowsWhatTheGuideSays) {
   EXPECT_TRUE(green_axis_drawn()) << "at the end";
 }
 
+// "t" shows how a body's place is built. Its calls, replayed on the identity with a push per level, must
+// give the body's world_pose: the Moon's chain holds Earth's orbit but not Earth's spin, Pluto's its tilt.
+TEST_F(CameraViews, TheChainOfTransformsReplayedGivesTheBodysWorldPose) {
+  frame();
+  for (const body_name b : {MOON, PLUTO, SATURN}) {
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const std::vector<chain_level> chain = compute_transform_chain(*planet[b]);
+    for (const chain_level& level : chain) {
+      glPushMatrix();
+      for (const transform_call& call : level.calls) apply_transform_call(call);
+    }
+    EXPECT_THAT(gl_test::current_modelview(),
+                testing::Pointwise(testing::FloatNear(1e-4f), planet[b]->world_pose))
+        << demo_body_label(b);
+    EXPECT_EQ(gl_test::modelview_depth(), int(chain.size()) + 1);
+    for (size_t level = 0; level < chain.size(); ++level) glPopMatrix();
+  }
+  EXPECT_EQ(compute_transform_chain(*planet[MOON]).size(), 4u) << "star-field, Sun, Earth, Moon";
+}
+
+// The chain shown is the followed body's, else the last pick's nearest body, else the Sun's.
+TEST_F(CameraViews, TheChainIsOfTheFollowedBodyElseTheLastPicksElseTheSuns) {
+  frame();
+  EXPECT_EQ(demo_chain_body().name, SUN);
+  const std::array<float, 3> jupiter = gl_test::window_point(gl_test::body_centre(JUPITER), MOTHER_SHIP);
+  const int x = int(jupiter[0]), y = gl_test::window_size_px - 1 - int(jupiter[1]);
+  const gl_test::hit_list hits = gl_test::select(x, y);
+  const int nearest = compute_nearest_hit(hits.data() + 1, int(hits[0]), int(hits.size()) - 1);
+  ASSERT_EQ(nearest, JUPITER);
+  demo_keyboard(' ', x, y);
+  press('l');  // the pick made the ship follow Jupiter; LOOKAT leaves only the pick
+  EXPECT_EQ(demo_chain_body().name, JUPITER);
+  press('g');
+  EXPECT_EQ(demo_chain_body().name, EARTH);
+  press('t');
+  frame();
+  const std::vector<std::string> lines = demo_chain_lines();
+  ASSERT_GE(lines.size(), 5u);
+  EXPECT_EQ(lines[3].substr(0, 15), "Earth, depth 4:");
+}
+
 // Each view drawn and taken away again must leave the frame byte for byte as it was (no line width, polygon
 // mode or smoothing left behind), and none may change what a pick finds.
 TEST_F(CameraViews, EachViewToggledTwiceLeavesTheFrameAndThePicksAsTheyWere) {
