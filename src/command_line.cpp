@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -91,27 +92,58 @@ window_placement compute_scout_placement(const window_placement& mother, int gap
   return scout;
 }
 
+std::optional<std::array<int, 2>> compute_pick_position(const char* value) {
+  std::array<int, 2> at;
+  const char* next = value;
+  for (int i = 0; i < 2; ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(*next))) return std::nullopt;
+    char* end = nullptr;
+    const long read = std::strtol(next, &end, 10);
+    if (read > largest_window_px || *end != (i == 0 ? ',' : '\0')) return std::nullopt;
+    at[i] = int(read);
+    next = end + 1;
+  }
+  return at;
+}
+
 own_options take_own_options(int& argc, char** argv) {
   own_options options;
-  bool keys_given = false;
+  bool keys_given = false, pick_given = false;
   const auto refuse = [&](const char* why) {
     if (options.usage_error.empty()) options.usage_error = why;
+  };
+  // Takes an option of the program's own and its value out of argv, whatever the value is.
+  const auto take_value = [&](int& i, bool& given, const char* missing, const char* twice) -> const char* {
+    if (i + 1 >= argc) {
+      refuse(missing);
+      return nullptr;
+    }
+    if (given) refuse(twice);
+    given = true;
+    const char* value = argv[i + 1];
+    for (int k = i + 2; k <= argc; ++k) argv[k - 2] = argv[k];  // argv[argc] is null and moves too
+    argc -= 2;
+    --i;
+    return value;
   };
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     if (argument == "--help" || argument == "-h") options.help = true;
     if (argument == "--version") options.version = true;
     if (argument == "--keys") {
-      if (i + 1 >= argc) {
-        refuse("--keys needs the keys to type, such as --keys g6n");
-        break;
-      }
-      if (keys_given) refuse("--keys is given twice; give every key in one, such as --keys g6n");
-      keys_given = true;
-      options.keys = argv[i + 1];
-      for (int k = i + 2; k <= argc; ++k) argv[k - 2] = argv[k];  // argv[argc] is null and moves too
-      argc -= 2;
-      --i;
+      const char* value = take_value(i, keys_given, "--keys needs the keys to type, such as --keys g6n",
+                                     "--keys is given twice; give every key in one, such as --keys g6n");
+      if (value == nullptr) break;
+      options.keys = value;
+      continue;
+    }
+    if (argument == "--pick") {
+      const char* value = take_value(i, pick_given, "--pick needs a position, such as --pick 256,256",
+                                     "--pick is given twice; a lesson starts with one pick");
+      if (value == nullptr) break;
+      options.pick = compute_pick_position(value);
+      if (!options.pick)
+        refuse("--pick takes a position in the mother window as X,Y, such as --pick 256,256");
       continue;
     }
     if (takes_a_value(argv[i])) {

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 // What the shell reads from its command line besides handing it to GLUT: its own options (--help, --version,
-// --keys) and X's -geometry, which places the mother window, with the scout window the same size beside it.
-// Parsing only; nothing here opens a window.
+// --keys, --pick) and X's -geometry, which places the mother window, with the scout window the same size
+// beside it. Parsing only; nothing here opens a window.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -27,13 +28,16 @@ std::optional<window_placement> compute_geometry(const char* value, const window
 window_placement compute_scout_placement(const window_placement& mother, int gap_px, int screen_width,
                                          int screen_height);
 
-// The program's own options, read before GLUT sees the arguments. --keys and its value are taken out of
-// argv; -geometry stays for GLUT, which takes it out itself.
+// The program's own options, read before GLUT sees the arguments. --keys, --pick and their values are taken
+// out of argv; -geometry stays for GLUT, which takes it out itself.
 struct own_options {
   bool help = false;
   bool version = false;
-  std::string keys;                // typed at start-up; empty without --keys
-  const char* geometry = nullptr;  // the value of the last -geometry, or null
-  std::string usage_error;         // why the arguments cannot be used, in one line; empty when they can
+  std::string keys;                        // typed at start-up; empty without --keys
+  std::optional<std::array<int, 2>> pick;  // --pick X,Y: a pick there after the keys, in window pixels
+  const char* geometry = nullptr;          // the value of the last -geometry, or null
+  std::string usage_error;  // why the arguments cannot be used, in one line; empty when they can
 };
 own_options take_own_options(int& argc, char** argv);
+// A --pick value, "X,Y": two whole numbers from 0 to largest_window_px; nothing for anything else.
+std::optional<std::array<int, 2>> compute_pick_position(const char* value);

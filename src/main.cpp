@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The shell: process entry, the two GLUT windows and their callbacks, and the fixed-step frame timer.
 // Everything about the scene lives in the demo module; this file only talks to GLUT and hands events on.
-// Arguments go to glutInit, except --help, --version and --keys, which the shell takes itself; -geometry
-// places the mother window and sizes both; any argument that GLUT does not take either is named on stderr
-// and ignored. The process ends with status 0 on Escape, 1 when the display is lost and 2 on a usage error.
+// Arguments go to glutInit, except --help, --version, --keys and --pick, which the shell takes itself;
+// -geometry places the mother window and sizes both; any argument that GLUT does not take either is named on
+// stderr and ignored. The process ends with status 0 on Escape, 1 when the display is lost and 2 on a usage
+// error.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -29,13 +30,15 @@ std::string describe_key(char c) {
 
 void print_usage() {
   std::printf(
-      "Usage: solar_demo [--help | -h | --version] [--keys KEYS] [-geometry WxH+X+Y]\n"
+      "Usage: solar_demo [--help | -h | --version] [--keys KEYS] [--pick X,Y] [-geometry WxH+X+Y]\n"
       "                  [GLUT options such as -display NAME]\n"
       "\n"
       "A small solar system in two windows, \"%s\" and \"%s\", each showing the view\n"
       "from one of two ships that fly through the same scene. -geometry sizes and places the\n"
       "first window; the second takes the same size beside it. --keys types KEYS at start-up,\n"
       "in order, as if pressed in the first window (--keys g6n follows Saturn with names on).\n"
+      "--pick X,Y then picks at (X, Y) of the first window, pixels from its top left, as space\n"
+      "with the pointer there would.\n"
       "Other arguments go to GLUT unchanged. Keys go to the window that has the keyboard focus.\n"
       "\nCommands:\n%s\n\nLOOKAT keys:\n%s\n\nRELATIVE keys:\n%s\n\nGEOSYNCH keys:\n%s\n",
       ship_titles[MOTHER_SHIP], ship_titles[SCOUT_SHIP], demo_command_keys_help(),
@@ -163,6 +166,11 @@ int main(int argc, char** argv) {
   name_ignored_arguments(argc, argv);
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
   const window_placement mother = place_mother_window(options.geometry);
+  if (options.pick && ((*options.pick)[0] >= mother.width || (*options.pick)[1] >= mother.height)) {
+    std::fprintf(stderr, "solar_demo: --pick %d,%d lies outside the %dx%d mother window (see --help)\n",
+                 (*options.pick)[0], (*options.pick)[1], mother.width, mother.height);
+    return 2;
+  }
   disp_width = mother.width;
   disp_height = mother.height;
   mother_window = create_window(ship_titles[MOTHER_SHIP], mother);
@@ -175,6 +183,12 @@ int main(int argc, char** argv) {
   init();
   // A lesson can start where it begins: the keys are pressed in the mother window before the first tick.
   if (!options.keys.empty()) demo_type_keys(options.keys, mother.width / 2, mother.height / 2);
+  // Then the pick, as space with the pointer there would make it, and the views it leaves.
+  if (options.pick) {
+    glutSetWindow(mother_window);
+    demo_keyboard(' ', (*options.pick)[0], (*options.pick)[1]);
+    demo_place_cameras();
+  }
   glutSetWindow(mother_window);
   std::printf("solar_demo: press h in either window to show the keys\n");
   std::fflush(stdout);

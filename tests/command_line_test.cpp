@@ -78,3 +78,19 @@ TEST(OwnOptions, KeysTakeTheNextArgumentOnceAndAMissingValueIsAUsageError) {
 }
 
 }  // namespace
+
+// --pick takes exactly two whole numbers that a window can hold, "X,Y", and is taken out of argv.
+TEST(PickOption, TakesTwoWholeNumbersAndNothingElse) {
+  EXPECT_EQ(compute_pick_position("256,10"), (std::array<int, 2>{256, 10}));
+  EXPECT_EQ(compute_pick_position("0,65535"), (std::array<int, 2>{0, 65535}));
+  for (const char* wrong : {"65536,1", "1,2,3", "1,", ",1", "-1,2", "1,+2", " 1,2", "1;2", ""})
+    EXPECT_FALSE(compute_pick_position(wrong)) << wrong;
+  std::string words[] = {"solar_demo", "-display", ":1", "--pick", "3,4"};
+  char* argv[] = {words[0].data(), words[1].data(), words[2].data(),
+                  words[3].data(), words[4].data(), nullptr};
+  int argc = 5;
+  const own_options options = take_own_options(argc, argv);
+  EXPECT_EQ(options.pick, (std::array<int, 2>{3, 4}));
+  EXPECT_EQ(argc, 3);
+  EXPECT_EQ(argv[3], nullptr);
+}

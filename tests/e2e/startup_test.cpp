@@ -189,9 +189,34 @@ TEST(TypedKeys, RelativeStartsFromTheStartUpView) {
   EXPECT_TRUE(shown[0] == shown[1]) << "RELATIVE begins where the start-up view is";
 }
 
+// --pick picks after the typed keys, in the mother window, for the active ship: with the mother ship
+// following Saturn and the scout given the keys, a pick at the middle sends the scout after Saturn too.
+TEST(TypedKeys, APickAfterTheKeysSendsTheActiveShipAfterWhatLiesThere) {
+  const started_program started({"--keys", "g6<", "--pick", "256,256"});
+  ASSERT_NE(started.scout, 0u);
+  const e2e::colour saturn = e2e::body_colour(8);
+  EXPECT_TRUE(e2e::wait_until(milliseconds(10000), [&] {
+    return e2e::has_hue(e2e::capture(started.display.x(), started.scout).at(256, 256), saturn);
+  })) << "Saturn fills the middle of the scout window";
+}
+
+// A position outside the mother window would pick nothing, silently.
+TEST(TypedKeys, APickOutsideTheMotherWindowIsAUsageError) {
+  e2e::virtual_display display;
+  const std::string errors = testing::TempDir() + "pick_errors.txt";
+  e2e::program app(SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload}, errors, {"--pick", "512,10"});
+  const std::optional<int> status = app.wait_exit(window_deadline);
+  ASSERT_TRUE(status.has_value());
+  EXPECT_EQ(*status, 2);
+  const std::string said = e2e::read_file(errors);
+  EXPECT_EQ(said.rfind("solar_demo: --pick 512,10 lies outside", 0), 0u) << said;
+  std::remove(errors.c_str());
+}
+
 // Usage errors end the program with status 2 and one line of its own, before any display is needed.
 TEST(CommandLine, AMissingValueOrARepeatedOptionIsAUsageError) {
-  for (const char* arguments : {"-geometry", "--keys", "--keys g --keys n"}) {
+  for (const char* arguments : {"-geometry", "--keys", "--keys g --keys n", "--pick", "--pick 3",
+                                "--pick -1,5", "--pick 1,2 --pick 3,4"}) {
     int status = -1;
     const std::string message = output_without_display(arguments, status);
     EXPECT_EQ(WEXITSTATUS(status), 2) << arguments << ": " << message;
