@@ -113,6 +113,60 @@ std::vector<std::string> compute_chain_lines(const body& b,
   return lines;
 }
 
+namespace {
+
+// A selection depth as the buffer holds it, as window depth and as the distance along the viewing axis that
+// depth means for a perspective projection between the planes.
+std::string compute_depth_text(const char* label, unsigned int z, double near_plane, double far_plane) {
+  constexpr double largest_depth = 4294967295.0;  // 2^32 - 1: the buffer maps window depth 1 to it
+  const double depth = z / largest_depth;
+  const double distance = near_plane * far_plane / (far_plane - depth * (far_plane - near_plane));
+  char text[96];
+  std::snprintf(text, sizeof text, "%s %u (%.4f, %.4g units)", label, z, depth, distance);
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::string> compute_pick_lines(const pick_report& pick,
+                                            const std::function<std::string(unsigned int)>& name,
+                                            double near_plane, double far_plane) {
+  char call[128];
+  std::snprintf(call, sizeof call, "gluPickMatrix(%d, %d, 10, 10, {%d, %d, %d, %d})", pick.x,
+                pick.window_height - pick.y, pick.viewport[0], pick.viewport[1], pick.viewport[2],
+                pick.viewport[3]);
+  std::vector<std::string> lines = {std::string("last pick: ") + call,
+                                    "glRenderMode(GL_RENDER) returned " + std::to_string(pick.hits)};
+  // The walk's choice: the first record with the smallest z1.
+  size_t read = 0, chosen_line = 0;
+  unsigned int best = 0;
+  for (int record = 0; record < pick.hits && read + 3 <= pick.buffer.size(); ++record) {
+    const unsigned int count = pick.buffer[read], z1 = pick.buffer[read + 1], z2 = pick.buffer[read + 2];
+    read += 3;
+    std::string names;
+    for (unsigned int n = 0; n < count && read < pick.buffer.size(); ++n, ++read)
+      names += (n == 0 ? "" : ", ") + name(pick.buffer[read]);
+    if (count > 0 && (chosen_line == 0 || z1 < best)) {
+      best = z1;
+      chosen_line = lines.size();
+    }
+    lines.push_back("  " + names + ": " + compute_depth_text("z1", z1, near_plane, far_plane) + "  " +
+                    compute_depth_text("z2", z2, near_plane, far_plane));
+  }
+  if (chosen_line != 0) lines[chosen_line][0] = '*';
+  lines.push_back(pick.outcome);
+  return lines;
+}
+
+std::vector<float> compute_pick_outline(const pick_report& pick) {
+  constexpr int half_region_px = 5;
+  const float centre_y = float(pick.window_height - pick.y);
+  const float left = pick.x - half_region_px - 0.5f, right = pick.x + half_region_px - 0.5f + 1;
+  const float bottom = centre_y - half_region_px - 0.5f, top = centre_y + half_region_px - 0.5f + 1;
+  return {left,  bottom, right, bottom, right, bottom, right, top,
+          right, top,    left,  top,    left,  top,    left,  bottom};
+}
+
 void draw_view_volume(const std::array<point3, 5>& volume) {
   if (!std::isfinite(volume[1][0])) return;
   std::vector<float> vertices;

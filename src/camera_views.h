@@ -40,6 +40,30 @@ std::vector<chain_level> compute_transform_chain(const body& b);
 std::vector<std::string> compute_chain_lines(const body& b,
                                              const std::function<std::string(const body&)>& name);
 
+// What the "k" band reports of a pick: where it ran, what glRenderMode returned and the buffer as the
+// selection pass left it, and what came of it in the status band's words.
+struct pick_report {
+  int x = 0, y = 0;                  // the pointer, in GLUT's pixels from the window's top left
+  int window_height = 0;             // GLUT's y is flipped against it for gluPickMatrix
+  std::array<int, 4> viewport = {};  // the viewport gluPickMatrix was given
+  int hits = 0;
+  std::vector<unsigned int> buffer;
+  std::string outcome;
+};
+
+// The band's lines: the gluPickMatrix call with its numbers, the count, one line per hit record in the
+// buffer's order (its names, z1 and z2 as the buffer holds them, as window depth z / (2^32 - 1) and as the
+// eye distance that depth means between the near and far planes), the record the walk chose marked "*",
+// then the outcome. name gives a selection name's body.
+std::vector<std::string> compute_pick_lines(const pick_report& pick,
+                                            const std::function<std::string(unsigned int)>& name,
+                                            double near_plane, double far_plane);
+
+// The outline of the pick region, one pixel outside the 10 x 10 pixels gluPickMatrix kept, as line segments
+// (x0, y0, x1, y1, ...) through pixel centres in window pixels from the bottom left: GLUT's y flipped as the
+// pick flips it.
+std::vector<float> compute_pick_outline(const pick_report& pick);
+
 // The four edges from the eye and the far rectangle, as lines under the current camera, depth-tested.
 void draw_view_volume(const std::array<point3, 5>& volume);
 

@@ -185,20 +185,49 @@ const char* describe_unfollowed(int picked) {
 }
 
 // A pick follows only a planet: the star-field, the sun, the moon, nothing at all and an overflowed buffer
-// change nothing, and the program says which it was.
-void follow_picked(const selection_records& selection) {
+// change nothing, and the program says which it was. Returns what came of it, in those words.
+std::string follow_picked(const selection_records& selection) {
   last_picked = -1;
-  if (selection.hits < 0) return say("the selection buffer overflowed");
+  if (selection.hits < 0) {
+    say("the selection buffer overflowed");
+    return notice.message;
+  }
   const int picked = compute_nearest_hit(selection.buffer.data(), selection.hits, selection_buffer_size);
   last_picked = picked;
   for (body_name each : planet_by_digit) {
     if (picked == each) {
       follow(each);
       notice = {};
-      return;
+      return std::string(demo_body_label(each)) + ": followed by the " +
+             (active_ship == MOTHER_SHIP ? "mother ship" : "scout ship");
     }
   }
   say(describe_unfollowed(picked));
+  return notice.message;
+}
+
+// The last pick, for "k": the window it ran in and what it found.
+struct kept_pick {
+  bool made = false;
+  ship_name window = MOTHER_SHIP;
+  pick_report report;
+};
+kept_pick last_pick;
+
+// Space: a pick at the pointer in the current window, kept for "k", and the ship sent after what it found.
+void pick_at(int x, int y) {
+  const ship_name window = demo_get_current_window();
+  const selection_records selection = demo_select(x, y);
+  pick_report report;
+  report.x = x;
+  report.y = y;
+  report.window_height = glutGet(GLUT_WINDOW_HEIGHT);
+  const granted_viewport granted = grant_viewport(glutGet(GLUT_WINDOW_WIDTH), report.window_height);
+  report.viewport = {0, 0, granted.width, granted.height};
+  report.hits = selection.hits;
+  report.buffer.assign(selection.buffer.begin(), selection.buffer.end());
+  report.outcome = follow_picked(selection);
+  last_pick = {true, window, report};
 }
 
 // The scene's rate: a tick moves it by the tick's step times the rate, a power of two between these.
@@ -238,7 +267,7 @@ const std::vector<command> command_table = {
     {"lr", "l/r", "LOOKAT/RELATIVE",
      [](int which, int, int) { ships[active_ship]->set_mode(which == 0 ? LOOKAT : RELATIVE, nullptr); }},
     {"g", "g", "Earth", [](int, int, int) { follow(EARTH); }},
-    {" ", "space", "pick", [](int, int x, int y) { follow_picked(demo_select(x, y)); }},
+    {" ", "space", "pick", [](int, int x, int y) { pick_at(x, y); }},
     {"123456789", "1-9", "follow Mercury ... Pluto",
      [](int which, int, int) {
        if (ships[active_ship]->get_mode() != GEOSYNCH)
@@ -253,6 +282,7 @@ const std::vector<command> command_table = {
     {"i", "i", "camera", [](int, int, int) { shown.camera = !shown.camera; }},
     {"v", "v", "volume", [](int, int, int) { shown.volume = !shown.volume; }},
     {"o", "o", "frames", [](int, int, int) { shown.frames = !shown.frames; }},
+    {"k", "k", "last pick", [](int, int, int) { shown.pick = !shown.pick; }},
     {"t", "t", "chain", [](int, int, int) { shown.chain = !shown.chain; }},
     {"[]", "[/]", "slower/faster", [](int which, int, int) { change_time_rate(which == 0 ? 0.5f : 2.0f); }},
     {".", ".", "tick", [](int, int, int) { step_paused_scene(); }},
@@ -381,6 +411,11 @@ void draw_overlays(ship_name viewer) {
   }
   if (!shown.status && notice.ticks > 0 && notice.message != nullptr) content.bands.status = {notice.message};
   if (shown.camera) content.bands.camera = demo_camera_lines(viewer);
+  if (shown.pick) {
+    const std::vector<std::string> pick = demo_pick_lines(viewer);
+    content.bands.camera.insert(content.bands.camera.end(), pick.begin(), pick.end());
+    if (last_pick.made && last_pick.window == viewer) content.marks = compute_pick_outline(last_pick.report);
+  }
   if (shown.chain) {
     const std::vector<std::string> chain = demo_chain_lines();
     content.bands.camera.insert(content.bands.camera.end(), chain.begin(), chain.end());
@@ -404,6 +439,15 @@ const body& demo_chain_body() {
   if (active.get_mode() == GEOSYNCH && active.geosynch_body != nullptr) return *active.geosynch_body;
   if (last_picked >= SUN) return *planet[last_picked];
   return *planet[SUN];
+}
+
+std::vector<std::string> demo_pick_lines(ship_name viewer) {
+  if (!last_pick.made) return {"no pick yet: press space over a body"};
+  if (last_pick.window != viewer) return {"the last pick ran in the other window"};
+  return compute_pick_lines(
+      last_pick.report,
+      [](unsigned int n) { return std::string(n < body_count ? demo_body_label(body_name(n)) : "?"); },
+      near_plane, far_plane);
 }
 
 std::vector<std::string> demo_chain_lines() {
@@ -648,5 +692,6 @@ void demo_cleanup() {
   }
   notice = {};  // a word about the last key belongs to the scene it was said in
   last_picked = -1;
+  last_pick = {};
   demo_initialized = false;
 }

@@ -35,6 +35,7 @@ struct shown_views {
   bool camera = false;     // "i": each window's camera as numbers: its pose, projection and matrix
   bool volume = false;     // "v": the other ship's view volume
   bool frames = false;     // "o": each body's axes and spin axis, the spheres as wireframe
+  bool pick = false;       // "k": the last pick's region, hit records and choice
   bool chain = false;      // "t": the chain of transforms that places one body, with its numbers
   float time_rate = 1.0f;  // scene seconds per second of ticks, 1/16 to 8; "[" halves it, "]" doubles it
 };
@@ -60,6 +61,8 @@ struct window_state {
 // last pick hit, else the Sun; and the band's lines for it.
 const body& demo_chain_body();
 std::vector<std::string> demo_chain_lines();
+// The "k" band's lines in a window: the last pick's call, records and outcome where it ran.
+std::vector<std::string> demo_pick_lines(ship_name viewer);
 // What a window's latest normal frame drew with, the names it placed among it.
 const window_state& demo_window(ship_name viewer);
 

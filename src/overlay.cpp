@@ -37,5 +37,7 @@ void overlay_draw(window_overlay& window, const overlay_content& content, const 
     window.names = placed;
     add_name_blocks(blocks, placed);
   }
-  draw_text_blocks(window.text, blocks, width, height, compute_leader_lines(placed));
+  std::vector<GLfloat> lines = compute_leader_lines(placed);
+  lines.insert(lines.end(), content.marks.begin(), content.marks.end());
+  draw_text_blocks(window.text, blocks, width, height, lines);
 }

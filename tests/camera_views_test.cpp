@@ -249,6 +249,61 @@ TEST_F(CameraViews, TheChainIsOfTheFollowedBodyElseTheLastPicksElseTheSuns) {
   EXPECT_EQ(lines[3].substr(0, 15), "Earth, depth 4:");
 }
 
+// "k" reports a pick's records as the buffer holds them: z as an unsigned 32-bit number, as window depth
+// z / (2^32 - 1) (not 2^31 - 1, which would make the far half read as beyond the far plane) and as distance;
+// the record the walk chose, the first with the smallest z1, marked.
+TEST(PickReport, EachRecordWithItsDepthsAndTheWalksChoiceMarked) {
+  pick_report pick;
+  pick.x = 100;
+  pick.y = 30;
+  pick.window_height = 512;
+  pick.viewport = {0, 0, 512, 512};
+  pick.hits = 3;
+  pick.buffer = {1, 2147483647u, 4294967295u, STARFIELD, 1, 1000, 2000, SUN, 1, 1000, 3000, MOON, 0};
+  pick.outcome = "the Sun is never followed";
+  const std::vector<std::string> lines = compute_pick_lines(
+      pick, [](unsigned int n) { return std::string(demo_body_label(body_name(n))); }, 0.1, 2000);
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[0], "last pick: gluPickMatrix(100, 482, 10, 10, {0, 0, 512, 512})");
+  EXPECT_EQ(lines[1], "glRenderMode(GL_RENDER) returned 3");
+  EXPECT_EQ(lines[2], "  Star-field: z1 2147483647 (0.5000, 0.2 units)  z2 4294967295 (1.0000, 2000 units)");
+  EXPECT_EQ(lines[3].substr(0, 7), "* Sun: ") << "the first of the two nearest";
+  EXPECT_EQ(lines[4].substr(0, 8), "  Moon: ");
+  EXPECT_EQ(lines[5], "the Sun is never followed");
+}
+
+// In the window where it ran, the band lists the very records the selection pass returns, marks the body
+// the pick found, and outlines the region where the pointer was, GLUT's y flipped.
+TEST_F(CameraViews, TheLastPickShowsItsRecordsAndItsRegionWhereThePointerWas) {
+  frame();
+  const gl_test::hit_list hits = gl_test::select(100, 400);
+  press('k');
+  demo_keyboard(' ', 100, 400);
+  gl_test::make_current(gl_test::mother_window());
+  const std::vector<unsigned char> pixels = frame();
+  const std::vector<std::string> lines = demo_pick_lines(MOTHER_SHIP);
+  ASSERT_EQ(lines.size(), hits[0] + 3) << "the call, the count, a line per record, the outcome";
+  const int nearest = compute_nearest_hit(hits.data() + 1, int(hits[0]), int(hits.size()) - 1);
+  ASSERT_GE(nearest, 0);
+  int marked = 0;
+  for (size_t i = 2; i < lines.size() - 1; ++i)
+    if (lines[i][0] == '*') {
+      ++marked;
+      EXPECT_EQ(lines[i].substr(2, std::string(demo_body_label(body_name(nearest))).size()),
+                demo_body_label(body_name(nearest)));
+    }
+  EXPECT_EQ(marked, 1);
+  const auto lit = [&](int x, int y) {
+    const size_t i = 3 * (size_t(y) * gl_test::window_size_px + x);
+    return pixels[i] > 200 && pixels[i + 1] > 200 && pixels[i + 2] > 100 && pixels[i + 2] < 190;
+  };
+  const int y = gl_test::window_size_px - 400;
+  for (const auto& corner :
+       {std::array<int, 2>{94, y - 6}, {105, y - 6}, {105, y + 5}, {94, y + 5}, {100, y - 6}})
+    EXPECT_TRUE(lit(corner[0], corner[1])) << corner[0] << "," << corner[1];
+  EXPECT_EQ(demo_pick_lines(SCOUT_SHIP), std::vector<std::string>{"the last pick ran in the other window"});
+}
+
 // Each view drawn and taken away again must leave the frame byte for byte as it was (no line width, polygon
 // mode or smoothing left behind), and none may change what a pick finds.
 TEST_F(CameraViews, EachViewToggledTwiceLeavesTheFrameAndThePicksAsTheyWere) {
@@ -257,14 +312,14 @@ TEST_F(CameraViews, EachViewToggledTwiceLeavesTheFrameAndThePicksAsTheyWere) {
   const int points[][2] = {{256, 256}, {6, 6}, {300, 280}, {100, 300}, {256, 70}, {220, 300}};
   std::vector<gl_test::hit_list> found;
   for (const auto& p : points) found.push_back(gl_test::select(p[0], p[1]));
-  for (unsigned char key : {'i', 'v', 'o'}) {
+  for (unsigned char key : {'i', 'v', 'o', 'k', 't'}) {
     press(key);
     EXPECT_NE(frame(), before) << key << " shows";
     press(key);
     EXPECT_EQ(frame(), before) << "in the first frame after " << key << " twice";
   }
   // A view drawn in the selection pass would add records of its own, even where it names nothing.
-  for (unsigned char key : {'i', 'v', 'o'}) press(key);
+  for (unsigned char key : {'i', 'v', 'o', 'k', 't'}) press(key);
   frame();
   for (size_t k = 0; k < found.size(); ++k)
     EXPECT_EQ(gl_test::select(points[k][0], points[k][1]), found[k]) << "at " << points[k][0];
