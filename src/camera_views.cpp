@@ -36,7 +36,12 @@ void set_line_state() {
 
 }  // namespace
 
-std::array<point3, 5> compute_view_volume(const float* view, const double* projection, double depth) {
+namespace {
+
+// The eye, then the corners of a rectangle of normalised device coordinates (left, bottom, right, top) taken
+// back at an eye-space depth through the inverse of projection x view; all NaN without an inverse.
+std::array<point3, 5> compute_volume_part(const float* view, const double* projection, double depth,
+                                          const std::array<double, 4>& ndc) {
   constexpr double nan = std::numeric_limits<double>::quiet_NaN();
   std::array<point3, 5> volume;
   volume.fill({nan, nan, nan});
@@ -53,10 +58,33 @@ std::array<point3, 5> compute_view_volume(const float* view, const double* proje
   // The depth's z in normalised device coordinates: the projection of the eye-space point (0, 0, -depth).
   const point3 at_depth = apply_projective(projection, 0, 0, -depth, 1);
   volume[0] = apply_projective(world_from_eye, 0, 0, 0, 1);
-  const double corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+  const double corners[4][2] = {{ndc[0], ndc[1]}, {ndc[2], ndc[1]}, {ndc[2], ndc[3]}, {ndc[0], ndc[3]}};
   for (int c = 0; c < 4; ++c)
     volume[1 + c] = apply_projective(world_from_clip, corners[c][0], corners[c][1], at_depth[2], 1);
   return volume;
+}
+
+}  // namespace
+
+std::array<point3, 5> compute_view_volume(const float* view, const double* projection, double depth) {
+  return compute_volume_part(view, projection, depth, {-1, -1, 1, 1});
+}
+
+std::array<point3, 5> compute_pick_volume(const float* view, const double* projection,
+                                          const pick_report& pick, double depth) {
+  constexpr double half_region_px = 5;
+  const std::array<int, 4>& v = pick.viewport;
+  const double x = pick.x, y = pick.window_height - pick.y;
+  const auto ndc_x = [&](double px) { return 2 * (px - v[0]) / v[2] - 1; };
+  const auto ndc_y = [&](double px) { return 2 * (px - v[1]) / v[3] - 1; };
+  return compute_volume_part(view, projection, depth,
+                             {ndc_x(x - half_region_px), ndc_y(y - half_region_px), ndc_x(x + half_region_px),
+                              ndc_y(y + half_region_px)});
+}
+
+double compute_selection_distance(unsigned int z, double near_plane, double far_plane) {
+  const double depth = z / 4294967295.0;  // 2^32 - 1: the buffer maps window depth 1 to it
+  return near_plane * far_plane / (far_plane - depth * (far_plane - near_plane));
 }
 
 std::string compute_perspective_call(double fovy_deg, float aspect, double near_plane, double far_plane) {
@@ -118,9 +146,8 @@ namespace {
 // A selection depth as the buffer holds it, as window depth and as the distance along the viewing axis that
 // depth means for a perspective projection between the planes.
 std::string compute_depth_text(const char* label, unsigned int z, double near_plane, double far_plane) {
-  constexpr double largest_depth = 4294967295.0;  // 2^32 - 1: the buffer maps window depth 1 to it
-  const double depth = z / largest_depth;
-  const double distance = near_plane * far_plane / (far_plane - depth * (far_plane - near_plane));
+  const double depth = z / 4294967295.0;
+  const double distance = compute_selection_distance(z, near_plane, far_plane);
   char text[96];
   std::snprintf(text, sizeof text, "%s %u (%.4f, %.4g units)", label, z, depth, distance);
   return text;
@@ -167,7 +194,7 @@ std::vector<float> compute_pick_outline(const pick_report& pick) {
           right, top,    left,  top,    left,  top,    left,  bottom};
 }
 
-void draw_view_volume(const std::array<point3, 5>& volume) {
+void draw_view_volume(const std::array<point3, 5>& volume, const float* rgb) {
   if (!std::isfinite(volume[1][0])) return;
   std::vector<float> vertices;
   const auto add = [&](const point3& p) {
@@ -180,7 +207,7 @@ void draw_view_volume(const std::array<point3, 5>& volume) {
     add(volume[c % 4 + 1]);
   }
   set_line_state();
-  draw_lines(vertices, view_volume_rgb);
+  draw_lines(vertices, rgb != nullptr ? rgb : view_volume_rgb);
 }
 
 void draw_body_frame(const body& b) {

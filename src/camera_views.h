@@ -59,13 +59,22 @@ std::vector<std::string> compute_pick_lines(const pick_report& pick,
                                             const std::function<std::string(unsigned int)>& name,
                                             double near_plane, double far_plane);
 
+// The part of the picking camera's view volume that the pick region cut, as compute_view_volume gives a
+// whole one: the eye, then the region's corners at an eye-space depth. view and projection are the picking
+// window's at the time of the pick.
+std::array<point3, 5> compute_pick_volume(const float* view, const double* projection,
+                                          const pick_report& pick, double depth);
+// The eye-space depth a selection buffer's z means, between the planes: z / (2^32 - 1) is the window depth.
+double compute_selection_distance(unsigned int z, double near_plane, double far_plane);
+
 // The outline of the pick region, one pixel outside the 10 x 10 pixels gluPickMatrix kept, as line segments
 // (x0, y0, x1, y1, ...) through pixel centres in window pixels from the bottom left: GLUT's y flipped as the
 // pick flips it.
 std::vector<float> compute_pick_outline(const pick_report& pick);
 
-// The four edges from the eye and the far rectangle, as lines under the current camera, depth-tested.
-void draw_view_volume(const std::array<point3, 5>& volume);
+// The four edges from the eye and the far rectangle, as lines under the current camera, depth-tested, in
+// the view volume's orange or the colour given.
+void draw_view_volume(const std::array<point3, 5>& volume, const float* rgb = nullptr);
 
 // The body's own x, y and z axes (red, green, blue) from its centre, turning with its spin, and its spin
 // axis (yellow) through both poles, which does not.

@@ -185,12 +185,14 @@ const char* describe_unfollowed(int picked) {
 }
 
 // A pick follows only a planet: the star-field, the sun, the moon, nothing at all and an overflowed buffer
-// change nothing, and the program says which it was. Returns what came of it, in those words.
-std::string follow_picked(const selection_records& selection) {
+// change nothing, and the program says which it was. What came of it is written into outcome, in those
+// words, over its old text, so that a pick allocates nothing new once the first has run.
+void follow_picked(const selection_records& selection, std::string& outcome) {
   last_picked = -1;
   if (selection.hits < 0) {
     say("the selection buffer overflowed");
-    return notice.message;
+    outcome.assign(notice.message);
+    return;
   }
   const int picked = compute_nearest_hit(selection.buffer.data(), selection.hits, selection_buffer_size);
   last_picked = picked;
@@ -198,27 +200,46 @@ std::string follow_picked(const selection_records& selection) {
     if (picked == each) {
       follow(each);
       notice = {};
-      return std::string(demo_body_label(each)) + ": followed by the " +
-             (active_ship == MOTHER_SHIP ? "mother ship" : "scout ship");
+      outcome.assign(demo_body_label(each))
+          .append(": followed by the ")
+          .append(active_ship == MOTHER_SHIP ? "mother ship" : "scout ship");
+      return;
     }
   }
   say(describe_unfollowed(picked));
-  return notice.message;
+  outcome.assign(notice.message);
 }
+
+constexpr float pick_volume_rgb[3] = {1.0f, 0.3f, 0.3f};
 
 // The last pick, for "k": the window it ran in and what it found.
 struct kept_pick {
   bool made = false;
   ship_name window = MOTHER_SHIP;
   pick_report report;
+  std::array<float, 16> view = {};         // the picking camera's, as the selection pass placed it
+  std::array<double, 16> projection = {};  // its window's, as its last frame loaded it
 };
+
+// The smallest z1 of the records, the chosen record's; nothing without a record.
+std::optional<unsigned int> find_nearest_depth(const pick_report& pick) {
+  std::optional<unsigned int> nearest;
+  for (size_t read = 0, record = 0; record < size_t(std::max(pick.hits, 0)) && read + 3 <= pick.buffer.size();
+       ++record) {
+    if (!nearest || pick.buffer[read + 1] < *nearest) nearest = pick.buffer[read + 1];
+    read += 3 + pick.buffer[read];
+  }
+  return nearest;
+}
 kept_pick last_pick;
 
 // Space: a pick at the pointer in the current window, kept for "k", and the ship sent after what it found.
+// The report is filled in place: a pick that grew the heap every time, by a buffer copied anew, grew the
+// program's memory by a megabyte over 2,000 picks.
 void pick_at(int x, int y) {
   const ship_name window = demo_get_current_window();
   const selection_records selection = demo_select(x, y);
-  pick_report report;
+  pick_report& report = last_pick.report;
   report.x = x;
   report.y = y;
   report.window_height = glutGet(GLUT_WINDOW_HEIGHT);
@@ -226,8 +247,11 @@ void pick_at(int x, int y) {
   report.viewport = {0, 0, granted.width, granted.height};
   report.hits = selection.hits;
   report.buffer.assign(selection.buffer.begin(), selection.buffer.end());
-  report.outcome = follow_picked(selection);
-  last_pick = {true, window, report};
+  std::copy(ships[window]->pose, ships[window]->pose + 16, last_pick.view.begin());
+  last_pick.projection = windows[window].projection;
+  last_pick.window = window;
+  last_pick.made = true;
+  follow_picked(selection, report.outcome);
 }
 
 // The scene's rate: a tick moves it by the tick's step times the rate, a power of two between these.
@@ -397,6 +421,13 @@ std::optional<std::array<point3, 5>> demo_view_volume(ship_name viewer) {
   double depth = std::min(camera.target_depth, far_plane);
   if (!(depth > near_plane)) depth = relative_depth;
   return compute_view_volume(camera.view, windows[other].projection.data(), depth);
+}
+
+std::optional<std::array<point3, 5>> demo_pick_volume(ship_name viewer) {
+  if (!shown.pick || !shown.volume || !last_pick.made || last_pick.window == viewer) return std::nullopt;
+  const std::optional<unsigned int> nearest = find_nearest_depth(last_pick.report);
+  const double depth = nearest ? compute_selection_distance(*nearest, near_plane, far_plane) : far_plane;
+  return compute_pick_volume(last_pick.view.data(), last_pick.projection.data(), last_pick.report, depth);
 }
 
 namespace {
@@ -632,6 +663,7 @@ void demo_display() {
   if (pass == SELECT) return;
   if (shown.volume)
     if (const auto volume = demo_view_volume(viewer)) draw_view_volume(*volume);
+  if (const auto volume = demo_pick_volume(viewer)) draw_view_volume(*volume, pick_volume_rgb);
   if (shown.frames)
     for (int b = SUN; b < body_count; ++b) draw_body_frame(*planet[b]);
   draw_overlays(viewer);

@@ -126,5 +126,9 @@ const char* demo_refuse_typed_key(unsigned char key);
 // The view volume the window of viewer draws for the other ship ("v"), from that ship's camera as it stands
 // now: its eye, then the corners of the rectangle where it ends. Nothing when that camera has no place.
 std::optional<std::array<point3, 5>> demo_view_volume(ship_name viewer);
+// With "k" and "v" on, in the window where the last pick did not run: the pick's own volume, from the
+// picking camera's eye (as it was) through the region's corners out to the depth of the chosen record, or
+// to the far plane without a record.
+std::optional<std::array<point3, 5>> demo_pick_volume(ship_name viewer);
 // Every row of the command table as its keys, Escape's (which the shell takes) included.
 std::vector<std::string> demo_command_keys();

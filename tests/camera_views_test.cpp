@@ -304,6 +304,36 @@ TEST_F(CameraViews, TheLastPickShowsItsRecordsAndItsRegionWhereThePointerWas) {
   EXPECT_EQ(demo_pick_lines(SCOUT_SHIP), std::vector<std::string>{"the last pick ran in the other window"});
 }
 
+// With "k" and "v" on, the other window draws what the selection pass looked at: from the picking eye
+// through the region's corners out to the chosen record's depth. Its corners must be where gluUnProject takes
+// the region's corners at that window depth, through the picking window's matrices.
+TEST_F(CameraViews, ThePickVolumeReachesTheRegionsCornersAtTheChosenDepth) {
+  frame();
+  const gl_test::hit_list hits = gl_test::select(100, 400);
+  double view[16];
+  for (int i = 0; i < 16; ++i) view[i] = ships[MOTHER_SHIP]->pose[i];
+  unsigned int nearest = 0xffffffffu;
+  for (size_t read = 1, record = 0; record < hits[0]; ++record, read += 3 + hits[read])
+    nearest = std::min(nearest, hits[read + 1]);
+  press('k');
+  press('v');
+  demo_keyboard(' ', 100, 400);
+  EXPECT_FALSE(demo_pick_volume(MOTHER_SHIP)) << "drawn in the other window only";
+  const auto volume = demo_pick_volume(SCOUT_SHIP);
+  ASSERT_TRUE(volume);
+  const GLint viewport[4] = {0, 0, gl_test::window_size_px, gl_test::window_size_px};
+  const double y = gl_test::window_size_px - 400, depth = nearest / 4294967295.0;
+  const double corners[4][2] = {{95, y - 5}, {105, y - 5}, {105, y + 5}, {95, y + 5}};
+  for (int c = 0; c < 4; ++c) {
+    point3 expected;
+    ASSERT_TRUE(gluUnProject(corners[c][0], corners[c][1], depth, view,
+                             demo_window(MOTHER_SHIP).projection.data(), viewport, &expected[0], &expected[1],
+                             &expected[2]));
+    for (int i = 0; i < 3; ++i)
+      EXPECT_NEAR((*volume)[1 + c][i], expected[i], 1e-3 * (1 + std::fabs(expected[i])));
+  }
+}
+
 // Each view drawn and taken away again must leave the frame byte for byte as it was (no line width, polygon
 // mode or smoothing left behind), and none may change what a pick finds.
 TEST_F(CameraViews, EachViewToggledTwiceLeavesTheFrameAndThePicksAsTheyWere) {
