@@ -200,17 +200,27 @@ TEST(TypedKeys, APickAfterTheKeysSendsTheActiveShipAfterWhatLiesThere) {
   })) << "Saturn fills the middle of the scout window";
 }
 
+// What the program says on a display of its own when it refuses a command line, and how it ends.
+struct refusal {
+  std::optional<int> status;
+  std::string said;
+};
+refusal refused_on_a_display(const std::vector<std::string>& arguments) {
+  e2e::virtual_display display;
+  const std::string errors = testing::TempDir() + "refused_errors.txt";
+  e2e::program app(SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload}, errors, arguments);
+  refusal result{app.wait_exit(window_deadline), ""};
+  result.said = e2e::read_file(errors);
+  std::remove(errors.c_str());
+  return result;
+}
+
 // A position outside the mother window would pick nothing, silently.
 TEST(TypedKeys, APickOutsideTheMotherWindowIsAUsageError) {
-  e2e::virtual_display display;
-  const std::string errors = testing::TempDir() + "pick_errors.txt";
-  e2e::program app(SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload}, errors, {"--pick", "512,10"});
-  const std::optional<int> status = app.wait_exit(window_deadline);
-  ASSERT_TRUE(status.has_value());
-  EXPECT_EQ(*status, 2);
-  const std::string said = e2e::read_file(errors);
-  EXPECT_EQ(said.rfind("solar_demo: --pick 512,10 lies outside", 0), 0u) << said;
-  std::remove(errors.c_str());
+  const refusal refused = refused_on_a_display({"--pick", "512,10"});
+  ASSERT_TRUE(refused.status.has_value());
+  EXPECT_EQ(*refused.status, 2);
+  EXPECT_EQ(refused.said.rfind("solar_demo: --pick 512,10 lies outside", 0), 0u) << refused.said;
 }
 
 // Usage errors end the program with status 2 and one line of its own, before any display is needed.
@@ -230,15 +240,10 @@ TEST(CommandLine, AMissingValueOrARepeatedOptionIsAUsageError) {
 
 // A size X cannot hold would end in an X error that does not name -geometry.
 TEST(Geometry, ASizeXCannotHoldIsRefusedNamingTheOption) {
-  e2e::virtual_display display;
-  const std::string errors = testing::TempDir() + "geometry_errors.txt";
-  e2e::program app(SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload}, errors, {"-geometry", "65536x100"});
-  const std::optional<int> status = app.wait_exit(window_deadline);
-  ASSERT_TRUE(status.has_value());
-  EXPECT_EQ(*status, 2);
-  const std::string said = e2e::read_file(errors);
-  EXPECT_EQ(said.rfind("solar_demo: -geometry \"65536x100\" is not", 0), 0u) << said;
-  std::remove(errors.c_str());
+  const refusal refused = refused_on_a_display({"-geometry", "65536x100"});
+  ASSERT_TRUE(refused.status.has_value());
+  EXPECT_EQ(*refused.status, 2);
+  EXPECT_EQ(refused.said.rfind("solar_demo: -geometry \"65536x100\" is not", 0), 0u) << refused.said;
 }
 
 TEST(TypedKeys, AKeyThatNeedsThePointerOrThatNothingTakesIsRefused) {
