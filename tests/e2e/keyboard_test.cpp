@@ -109,7 +109,9 @@ TEST_F(Flying, TwoThousandSpacesLeaveTheProgramsMemoryFlat) {
   ASSERT_TRUE(
       wait_for(mother, "Earth at the centre after 2,000 spaces", earth_at_centre, e2e::milliseconds(60000)));
   const long grown = resident_bytes(app.pid()) - before;
-  EXPECT_LT(grown, 1 << 20) << "resident memory grew by " << grown << " bytes over 2,000 picks";
+  // The leak this pins is about 70 KB a pick, 140 MB here; the heap's own noise on a busy machine reaches
+  // 1.5 MB, which a bound of 1 MB caught now and then.
+  EXPECT_LT(grown, 8 << 20) << "resident memory grew by " << grown << " bytes over 2,000 picks";
 }
 
 }  // namespace
