@@ -123,6 +123,9 @@ void rebuild_scene() {
     glutSetWindow(window);
     glClearColor(0, 0, 0, 0);
     glClearDepth(1.0);
+    // The lights are placed through the model-view matrix, which the last test's frame left as its camera.
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
     demo_init();
     demo_resize(window_size_px, window_size_px);
   }

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
 // Renders the README's picture tour: both windows at start-up, over Earth after "g", following Saturn from
-// 15 units, flying in RELATIVE, over Earth again with the overlays on, and the scout's view volume from the
-// side. Each pair is what "solar_demo --keys KEYS" shows half a second after it starts: a new scene, the
-// keys typed through the program's own command table before the first tick, then a fixed number of ticks; so
-// a teacher gets the same view with the keys the README gives, and every run writes the same pictures, byte
-// for byte. Writes binary PPM files named <step>_<mother|scout>.ppm into the folder given, and for the guide
-// a picture of a pick, its region and the body found marked (picking_mother.ppm), and the scene graph as
-// Graphviz's dot language (scene_graph.dot).
+// 15 units, flying in RELATIVE, over Earth again with the overlays on, the scout's view volume from the
+// side, and a pick of Jupiter seen from both windows. Each pair is what "solar_demo --keys KEYS [--pick X,Y]"
+// shows half a second after it starts: a new scene, the keys typed through the program's own command table
+// before the first tick, then the pick, then a fixed number of ticks; so a teacher gets the same view with
+// the keys the README gives, and every run writes the same pictures, byte for byte. Writes binary PPM files
+// named <step>_<mother|scout>.ppm into the folder given, and for the guide a picture of a pick, its region
+// and the body found marked (picking_mother.ppm), and the scene graph as Graphviz's dot language
+// (scene_graph.dot).
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
@@ -39,6 +40,10 @@ void start_scene() {
   active_ship = MOTHER_SHIP;
   for (int w : windows) {
     glutSetWindow(w);
+    // The lights are placed in eye coordinates as the model-view matrix stands when they are given: the
+    // identity, as in a new context, not the last picture's camera.
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
     demo_init();
     demo_resize(window_size_px, window_size_px);
   }
@@ -182,18 +187,29 @@ int main(int argc, char** argv) {
   // Each picture's keys, as the README gives them to --keys.
   const std::string volume_keys = "====" + std::string(50, 'x') + std::string(14, 'y') +
                                   std::string(12, 'Z') + std::string(5, 'b') + std::string(10, 'c') + "nv";
-  const std::pair<const char*, std::string> tour[] = {
+  struct picture {
+    const char* step;
+    std::string keys;
+    int pick_x = -1, pick_y = -1;  // where --pick points in the mother window, when the README gives it
+  };
+  const picture tour[] = {
       {"default", ""},
       {"earth", "g"},
       {"saturn", "g6ssssssssss"},
       {"relative", "r=====wwwwwwwwwwwwwxxxxxxxxxxqqqqqqqqqq"},
       {"overlays", "ghn"},
       {"volume", volume_keys},
+      {"pick", "p<g5" + std::string(15, 's') + "kv", 220, 298},
   };
   bool written = true;
-  for (const auto& [step, keys] : tour) {
+  for (const auto& [step, keys, pick_x, pick_y] : tour) {
     start_scene();
     demo_type_keys(keys, window_size_px / 2, window_size_px / 2);
+    if (pick_x >= 0) {
+      glutSetWindow(windows[MOTHER_SHIP]);
+      demo_keyboard(' ', pick_x, pick_y);
+      demo_place_cameras();
+    }
     advance(ticks_before_picture);
     written = take_pictures(folder, step) && written;
   }

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Renders the picture tour of the README into docs/ as PNG files, on a virtual X server: each pair what the
-# program shows half a second after "--keys KEYS" with the keys the README gives beside it; the menu icon
-# from one of them; and the guide's figures, a pick marked on the picture and the scene graph drawn by
-# Graphviz. Two runs write the same files byte for byte. Installs ImageMagick and Graphviz when missing.
+# program shows half a second after "--keys KEYS" (and "--pick X,Y") as the README gives beside it; the
+# menu icon from one of them; and the guide's figures, a pick marked on the picture and the scene graph drawn
+# by Graphviz. Two runs write the same files byte for byte. Installs ImageMagick and Graphviz when missing.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 install_missing_packages "${required_packages[@]}" imagemagick graphviz

@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "running_demo.h"
+#include "scene_names.h"
 #include "x_session.h"
 
 namespace {
@@ -198,6 +200,54 @@ TEST(TypedKeys, APickAfterTheKeysSendsTheActiveShipAfterWhatLiesThere) {
   EXPECT_TRUE(e2e::wait_until(milliseconds(10000), [&] {
     return e2e::has_hue(e2e::capture(started.display.x(), started.scout).at(256, 256), saturn);
   })) << "Saturn fills the middle of the scout window";
+}
+
+// A picture the tour wrote: a binary PPM of the size the windows open at, top row first as X delivers it.
+e2e::image read_ppm(const std::string& path) {
+  const std::string bytes = e2e::read_file(path);
+  const std::string header = "P6\n512 512\n255\n";
+  e2e::image picture;
+  if (bytes.compare(0, header.size(), header) != 0) return picture;
+  picture.width = picture.height = 512;
+  picture.rgb.assign(bytes.begin() + header.size(), bytes.end());
+  return picture;
+}
+
+// The README's pictures come from the tour, which builds every pair in one process, scene after scene; the
+// pick pair, made last, must still be what a user gets from the command line the README gives beside it.
+TEST(PictureTour, ThePickPairIsWhatTheProgramShowsWithTheKeysAndPickTheReadmeGives) {
+  std::array<e2e::image, ship_count> shown;
+  {
+    e2e::virtual_display display;
+    const e2e::swap_count swap_file;
+    e2e::program app(SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload, swap_file.environment()}, "",
+                     {"--keys", "p<g5ssssssssssssssskv", "--pick", "220,298"});
+    std::array<Window, ship_count> windows{};
+    for (int s = 0; s < ship_count; ++s) {
+      windows[s] = e2e::find_window(display.x(), ship_titles[s], window_deadline);
+      ASSERT_NE(windows[s], 0u) << ship_titles[s];
+    }
+    // Paused from the start: once every context has drawn its first frames, both pictures stand still.
+    ASSERT_TRUE(e2e::wait_until(milliseconds(10000), [&] { return swap_file.swaps() >= 6; }));
+    ASSERT_TRUE(e2e::wait_until(milliseconds(10000), [&] {
+      bool still = true;
+      for (int s = 0; s < ship_count; ++s) {
+        const e2e::image now = e2e::capture(display.x(), windows[s]);
+        still = still && now == shown[s];
+        shown[s] = now;
+      }
+      return still;
+    }));
+    end_with_escape(display, app);
+  }
+  e2e::virtual_display display;
+  const std::string folder = testing::TempDir();
+  e2e::program tour(SCREENSHOT_TOUR_PATH, display.name(), {e2e::probe_preload}, "", {folder});
+  const std::optional<int> status = tour.wait_exit(milliseconds(120000));
+  ASSERT_TRUE(status.has_value()) << "the tour is still running";
+  ASSERT_EQ(*status, 0) << tour.how_it_ended();
+  EXPECT_TRUE(read_ppm(folder + "/pick_mother.ppm") == shown[MOTHER_SHIP]) << "the mother window";
+  EXPECT_TRUE(read_ppm(folder + "/pick_scout.ppm") == shown[SCOUT_SHIP]) << "the scout window";
 }
 
 // What the program says on a display of its own when it refuses a command line, and how it ends.
