@@ -155,6 +155,20 @@ std::string compute_depth_text(const char* label, unsigned int z, double near_pl
 
 }  // namespace
 
+std::optional<chosen_record> compute_chosen_record(const unsigned int* records, int hit_count,
+                                                   int buffer_size) {
+  std::optional<chosen_record> chosen;
+  int read = 0;
+  for (int record = 0; record < hit_count && read + 3 <= buffer_size; ++record) {
+    const unsigned int name_count = records[read], z1 = records[read + 1];
+    read += 3;  // the maximum depth plays no part
+    if (name_count > 0 && read < buffer_size && (!chosen || z1 < chosen->z1))
+      chosen = chosen_record{record, records[read], z1};
+    read += int(name_count);
+  }
+  return chosen;
+}
+
 std::vector<std::string> compute_pick_lines(const pick_report& pick,
                                             const std::function<std::string(unsigned int)>& name,
                                             double near_plane, double far_plane) {
@@ -164,23 +178,19 @@ std::vector<std::string> compute_pick_lines(const pick_report& pick,
                 pick.viewport[3]);
   std::vector<std::string> lines = {std::string("last pick: ") + call,
                                     "glRenderMode(GL_RENDER) returned " + std::to_string(pick.hits)};
-  // The walk's choice: the first record with the smallest z1.
-  size_t read = 0, chosen_line = 0;
-  unsigned int best = 0;
+  const size_t first_record_line = lines.size();
+  size_t read = 0;
   for (int record = 0; record < pick.hits && read + 3 <= pick.buffer.size(); ++record) {
     const unsigned int count = pick.buffer[read], z1 = pick.buffer[read + 1], z2 = pick.buffer[read + 2];
     read += 3;
     std::string names;
     for (unsigned int n = 0; n < count && read < pick.buffer.size(); ++n, ++read)
       names += (n == 0 ? "" : ", ") + name(pick.buffer[read]);
-    if (count > 0 && (chosen_line == 0 || z1 < best)) {
-      best = z1;
-      chosen_line = lines.size();
-    }
     lines.push_back("  " + names + ": " + compute_depth_text("z1", z1, near_plane, far_plane) + "  " +
                     compute_depth_text("z2", z2, near_plane, far_plane));
   }
-  if (chosen_line != 0) lines[chosen_line][0] = '*';
+  const auto chosen = compute_chosen_record(pick.buffer.data(), pick.hits, int(pick.buffer.size()));
+  if (chosen) lines[first_record_line + chosen->index][0] = '*';
   lines.push_back(pick.outcome);
   return lines;
 }

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,17 @@ std::vector<chain_level> compute_transform_chain(const body& b);
 // calls, the body's own ending with glPopMatrix(); then the body's world_pose in rows.
 std::vector<std::string> compute_chain_lines(const body& b,
                                              const std::function<std::string(const body&)>& name);
+
+// The record a pick's walk chooses among OpenGL selection records: the first with the smallest minimum
+// depth (z1, compared unsigned) of those that hold a name, read no further than buffer_size entries; nothing
+// for no hit, or for a negative count (the buffer overflowed).
+struct chosen_record {
+  int index;          // in the buffer's order
+  unsigned int name;  // its first name
+  unsigned int z1;
+};
+std::optional<chosen_record> compute_chosen_record(const unsigned int* records, int hit_count,
+                                                   int buffer_size);
 
 // What the "k" band reports of a pick: where it ran, what glRenderMode returned and the buffer as the
 // selection pass left it, and what came of it in the status band's words.

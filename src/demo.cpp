@@ -221,16 +221,6 @@ struct kept_pick {
   std::array<double, 16> projection = {};  // its window's, as its last frame loaded it
 };
 
-// The smallest z1 of the records, the chosen record's; nothing without a record.
-std::optional<unsigned int> find_nearest_depth(const pick_report& pick) {
-  std::optional<unsigned int> nearest;
-  for (size_t read = 0, record = 0; record < size_t(std::max(pick.hits, 0)) && read + 3 <= pick.buffer.size();
-       ++record) {
-    if (!nearest || pick.buffer[read + 1] < *nearest) nearest = pick.buffer[read + 1];
-    read += 3 + pick.buffer[read];
-  }
-  return nearest;
-}
 kept_pick last_pick;
 
 // Space: a pick at the pointer in the current window, kept for "k", and the ship sent after what it found.
@@ -425,8 +415,9 @@ std::optional<std::array<point3, 5>> demo_view_volume(ship_name viewer) {
 
 std::optional<std::array<point3, 5>> demo_pick_volume(ship_name viewer) {
   if (!shown.pick || !shown.volume || !last_pick.made || last_pick.window == viewer) return std::nullopt;
-  const std::optional<unsigned int> nearest = find_nearest_depth(last_pick.report);
-  const double depth = nearest ? compute_selection_distance(*nearest, near_plane, far_plane) : far_plane;
+  const pick_report& pick = last_pick.report;
+  const auto chosen = compute_chosen_record(pick.buffer.data(), pick.hits, int(pick.buffer.size()));
+  const double depth = chosen ? compute_selection_distance(chosen->z1, near_plane, far_plane) : far_plane;
   return compute_pick_volume(last_pick.view.data(), last_pick.projection.data(), last_pick.report, depth);
 }
 
@@ -694,22 +685,8 @@ selection_records demo_select(int x, int y) {
 }
 
 int compute_nearest_hit(const unsigned int* records, int hit_count, int buffer_size) {
-  int closest = -1;
-  unsigned int best = 0;
-  int read = 0;
-  for (int record = 0; record < hit_count; ++record) {
-    if (read + 3 > buffer_size) break;
-    const unsigned int name_count = records[read];
-    const unsigned int zmin = records[read + 1];
-    read += 3;  // the maximum depth plays no part
-    for (unsigned int n = 0; n < name_count && read < buffer_size; ++n, ++read) {
-      if (closest < 0 || zmin < best) {
-        best = zmin;
-        closest = static_cast<int>(records[read]);
-      }
-    }
-  }
-  return closest;
+  const std::optional<chosen_record> chosen = compute_chosen_record(records, hit_count, buffer_size);
+  return chosen ? static_cast<int>(chosen->name) : -1;
 }
 
 // The pointers are cleared too, so that nothing drawn after the exit path can reach a deleted object.

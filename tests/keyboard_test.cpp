@@ -260,6 +260,9 @@ TEST(NearestHit, SmallestUnsignedMinimumDepthWinsAndTiesGoToTheFirst) {
   EXPECT_EQ(compute_nearest_hit(tie, 2, 8), SATURN);
   const unsigned int first_zero[] = {1, 0, 5, STARFIELD, 1, 0, 0, SUN};
   EXPECT_EQ(compute_nearest_hit(first_zero, 2, 8), STARFIELD) << "depth 0 is a real hit";
+  // A record drawn with an empty name stack names nothing, however near: its count is no body.
+  const unsigned int nameless[] = {0, near, near, 1, far, far, NEPTUNE};
+  EXPECT_EQ(compute_nearest_hit(nameless, 2, 7), NEPTUNE);
 }
 
 TEST(NearestHit, NoHitsAndOverflowReturnMinusOne) {
