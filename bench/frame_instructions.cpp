@@ -3,7 +3,8 @@
 // program's, warms both up, then draws a fixed number of frames of each window and a fixed number of picks
 // inside the two functions that tools/frame_instructions.sh tells callgrind to count. Uses only the demo
 // module's entry points, so the same driver can be built against an older revision to compare. A second
-// argument, "overlays", turns both overlays on first; "views" presses h, n, i, v and o.
+// argument, "overlays", turns both overlays on first; "views" presses h, n, i, v and o; "every" adds k and t,
+// which show the warm-up's last pick and the chain of the body it found.
 #include <GL/freeglut.h>
 
 #include <cstdio>
@@ -46,7 +47,7 @@ int main(int argc, char** argv) {
   // The views asked for are switched on through their keys, which any revision's command table takes (or
   // passes on harmlessly), so that this driver builds against every revision's library.
   const std::map<std::string, std::string> keys_of = {
-      {"overlays", "hn"}, {"status", "h"}, {"names", "n"}, {"views", "hnivo"}};
+      {"overlays", "hn"}, {"status", "h"}, {"names", "n"}, {"views", "hnivo"}, {"every", "hnivokt"}};
   if (argc > 2 && keys_of.count(argv[2]) != 0)
     for (const char key : keys_of.at(argv[2])) demo_keyboard(static_cast<unsigned char>(key), 256, 256);
   // The driver compiles shader variants in the first frames and picks: leave them out of the counts.

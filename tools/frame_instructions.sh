@@ -4,7 +4,7 @@
 # thread, 512x512 windows), for the working tree and, when a git revision is given, for that revision built
 # from a temporary worktree with the same driver, side by side in one run. Instruction counts do not depend on
 # what else the machine is doing. The working tree is also counted with the names on, with both overlays on,
-# and with every view on (h, n, i, v and o).
+# with h, n, i, v and o on, and with every view on (k and t too, after the warm-up's picks of the sun).
 # Usage: tools/frame_instructions.sh [REVISION] [ROUNDS, default 10]
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -54,7 +54,10 @@ printf '%-24s %16d %16d\n' "  with both overlays on" "$overlay_frame" "$overlay_
 awk -v a="$overlay_frame" -v b="$frame" 'BEGIN { printf "overlays on / off: frame %.4f\n", a / b }'
 read -r views_frame views_pick <<<"$(count "$build_dir/bench/frame_instructions" views)"
 printf '%-24s %16d %16d\n' "  with h n i v o on" "$views_frame" "$views_pick"
-awk -v a="$views_frame" -v b="$frame" 'BEGIN { printf "every view on / off: frame %.4f\n", a / b }'
+awk -v a="$views_frame" -v b="$frame" 'BEGIN { printf "h n i v o on / off: frame %.4f\n", a / b }'
+read -r every_frame every_pick <<<"$(count "$build_dir/bench/frame_instructions" every)"
+printf '%-24s %16d %16d\n' "  with every view on" "$every_frame" "$every_pick"
+awk -v a="$every_frame" -v b="$frame" 'BEGIN { printf "every view on / off: frame %.4f\n", a / b }'
 if [ -n "$revision" ]; then
   read -r base_frame base_pick <<<"$(count "$(build_driver_for "$revision")")"
   printf '%-24s %16d %16d\n' "$revision" "$base_frame" "$base_pick"
