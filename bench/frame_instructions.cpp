@@ -18,6 +18,7 @@
 namespace {
 
 int windows[2];
+constexpr int notice_ticks = 100;  // more than the three seconds a key's word stays
 
 // One frame of each window per round, as a tick draws them, with the scene moved between rounds.
 void draw_rounds(int rounds) {
@@ -50,10 +51,13 @@ int main(int argc, char** argv) {
       {"overlays", "hn"}, {"status", "h"}, {"names", "n"}, {"views", "hnivo"}, {"every", "hnivokt"}};
   if (argc > 2 && keys_of.count(argv[2]) != 0)
     for (const char key : keys_of.at(argv[2])) demo_keyboard(static_cast<unsigned char>(key), 256, 256);
-  // The driver compiles shader variants in the first frames and picks: leave them out of the counts.
+  // The driver compiles shader variants in the first frames and picks: leave them out of the counts. The
+  // warm-up's picks are the space key's, of the sun, which no ship follows, so that "k" has a pick to show.
   draw_rounds(5);
   glutSetWindow(windows[0]);
-  for (int i = 0; i < 5; ++i) demo_pick(256, 256);
+  for (int i = 0; i < 5; ++i) demo_keyboard(' ', 256, 256);
+  // Their word ("the Sun is never followed") shows for three seconds: let it go, as the ticks would.
+  for (int i = 0; i < notice_ticks; ++i) demo_idle(compute_timer_step_s(default_timer_period_ms));
   measured_frames(rounds);
   measured_picks(rounds);
   std::printf("%d rounds of two frames, %d picks\n", rounds, rounds);

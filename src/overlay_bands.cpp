@@ -15,6 +15,9 @@ constexpr int status_band_share = 2;
 constexpr int keys_band_share = 3;
 constexpr int band_gap_px = 2;           // between the status band and the camera's band below it
 constexpr const char* ellipsis = "...";  // ends a band's last line when lines that follow are left out
+// Between one line's lowest glyph row and the next line's highest lie text_line_px - glyph_height_px empty
+// rows; a line's strip ends below its glyphs with as many of them as this.
+constexpr int line_gap_below_px = (text_line_px - glyph_height_px) / 2;
 
 // A band's height for lines of text: a margin, the lines text_line_px apart, a margin, with every glyph row
 // of the first and the last line (descenders included) inside.
@@ -36,19 +39,33 @@ std::vector<std::string> wrap_each_line(const std::vector<std::string>& lines, i
 }
 
 // A band of lines with its bottom-left corner at (0, bottom), as wide as its longest line or, given a width,
-// that wide; its text blocks from row row of the texture on, and its dark background reaching band_right.
+// that wide, its dark background reaching band_right; its text blocks from row row of the texture on. Each
+// line is a block of its own, a strip of the band from the gap above its glyphs to the gap below them, so
+// that a line that changes (a number that moves every tick) is the only one made and sent again; the strips
+// join into the band's one quad.
 window_rect add_band(std::vector<text_block>& blocks, const std::vector<std::string>& lines, int bottom,
                      int margin, int row, int width = 0, int band_right = 0) {
   const int height = band_height_px(lines.size(), margin);
   if (width == 0) width = 2 * margin + glyph_width_px * int(longest_line(lines));
   const int first_baseline = height - margin - glyph_height_px + glyph_descent_px;
-  blocks.push_back({row, join_lines(lines) + std::to_string(width), width, height, 0, bottom,
-                    [=] {
-                      text_image image(width, height, backing_alpha);
-                      image.add_lines(lines, margin, first_baseline);
-                      return image;
-                    },
-                    std::max(width, band_right)});
+  int strip_top = height;
+  for (size_t line = 0; line < lines.size(); ++line) {
+    const int baseline = first_baseline - int(line) * text_line_px;
+    const int strip_bottom = line + 1 < lines.size() ? baseline - glyph_descent_px - line_gap_below_px : 0;
+    const int strip_height = strip_top - strip_bottom, strip_baseline = baseline - strip_bottom;
+    const std::string& text = lines[line];
+    blocks.push_back({row + strip_bottom,
+                      text + '\n' + std::to_string(width) + ' ' + std::to_string(strip_height) + ' ' +
+                          std::to_string(strip_baseline),
+                      width, strip_height, 0, bottom + strip_bottom,
+                      [=] {
+                        text_image image(width, strip_height, backing_alpha);
+                        image.add(text, margin, strip_baseline);
+                        return image;
+                      },
+                      std::max(width, band_right), line > 0});
+    strip_top = strip_bottom;
+  }
   return {0, bottom, std::max(width, band_right), bottom + height};
 }
 

@@ -63,6 +63,20 @@ void upload(text_sheet& sheet, const text_block& block) {
   sheet.held[block.row] = {block.height, block.content};
 }
 
+// Where a quad goes in the window, the texture row its bottom shows, and where its band's background ends.
+struct sheet_quad {
+  window_rect at;
+  int row;
+  int band_right;
+};
+
+// Grows a quad by the one lying against it, above or below, in the window as in the texture.
+void join(sheet_quad& quad, const sheet_quad& next) {
+  quad.row = std::min(quad.row, next.row);
+  quad.at.bottom = std::min(quad.at.bottom, next.at.bottom);
+  quad.at.top = std::max(quad.at.top, next.at.top);
+}
+
 // Adds a quad's corners, counter-clockwise from the bottom left, to the arrays.
 void add_quad(std::vector<GLfloat>& vertices, std::vector<GLfloat>& tex_coords, const window_rect& at,
               GLfloat s0, GLfloat t0, GLfloat s1, GLfloat t1) {
@@ -84,22 +98,33 @@ void draw_quads(const std::vector<GLfloat>& vertices, const std::vector<GLfloat>
 void draw_text(window_text& window, const std::vector<text_block>& blocks) {
   if (blocks.empty()) return;
   glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_TEXTURE_COORD_ARRAY);
   glEnable(GL_TEXTURE_2D);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
   text_sheet& sheet = window.sheet;
   bind_sheet(sheet, blocks, window.max_texture_px);
-  std::vector<GLfloat> vertices, tex_coords, plain_vertices, plain_tex_coords;
+  std::vector<sheet_quad> quads;
   for (const text_block& block : blocks) {
     upload(sheet, block);
     const int width = held_width(sheet, block), height = held_height(sheet, block);
-    const window_rect at = {block.left, block.bottom, block.left + width, block.bottom + height};
-    add_quad(vertices, tex_coords, at, 0, GLfloat(block.row) / sheet.height, GLfloat(width) / sheet.width,
-             GLfloat(block.row + height) / sheet.height);
-    if (block.band_right > at.right)
-      add_quad(plain_vertices, plain_tex_coords, {at.right, at.bottom, block.band_right, at.top}, 0, 0, 0, 0);
+    if (height == 0) continue;
+    const sheet_quad quad = {
+        {block.left, block.bottom, block.left + width, block.bottom + height}, block.row, block.band_right};
+    if (block.joins_previous && !quads.empty())
+      join(quads.back(), quad);
+    else
+      quads.push_back(quad);
+  }
+  std::vector<GLfloat> vertices, tex_coords, plain_vertices, plain_tex_coords;
+  for (const sheet_quad& quad : quads) {
+    const window_rect& at = quad.at;
+    add_quad(vertices, tex_coords, at, 0, GLfloat(quad.row) / sheet.height,
+             GLfloat(at.right - at.left) / sheet.width,
+             GLfloat(quad.row + at.top - at.bottom) / sheet.height);
+    if (quad.band_right > at.right)
+      add_quad(plain_vertices, plain_tex_coords, {at.right, at.bottom, quad.band_right, at.top}, 0, 0, 0, 0);
   }
   draw_quads(vertices, tex_coords);
   glBindTexture(GL_TEXTURE_2D, 0);
@@ -185,12 +210,6 @@ std::vector<std::string> compute_wrapped_lines(const std::vector<std::vector<std
     finish();
   }
   return lines;
-}
-
-std::string join_lines(const std::vector<std::string>& lines) {
-  std::string joined;
-  for (const std::string& line : lines) joined += line + "\n";
-  return joined;
 }
 
 size_t longest_line(const std::vector<std::string>& lines) {

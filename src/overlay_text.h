@@ -64,7 +64,9 @@ struct text_image {
 // One block of a frame's text: its first row in the window's text texture, all that decides its pixels, its
 // image's size, where the image's bottom-left corner goes in the window and how to make the image; for a
 // band, where the band ends on the right, since a band wider than the largest texture has the rest of its
-// dark background drawn plain. The names take the first rows, a fixed few each, then the bands.
+// dark background drawn plain. The names take the first rows, a fixed few each, then the bands. A block that
+// joins the previous one lies against it in the texture as in the window, and is drawn in the same quad: a
+// band's lines are made one by one but drawn whole, since llvmpipe pays for every thin quad it bins.
 struct text_block {
   int row;
   std::string content;
@@ -72,6 +74,7 @@ struct text_block {
   int left, bottom;
   std::function<text_image()> make;
   int band_right = 0;
+  bool joins_previous = false;
 };
 
 // One texture per window holds all its text, so that a frame's text is one draw however many names it has:
@@ -104,6 +107,5 @@ void draw_text_blocks(window_text& window, const std::vector<text_block>& blocks
 // than a line cut.
 std::vector<std::string> compute_wrapped_lines(const std::vector<std::vector<std::string>>& sections,
                                                int columns);
-// Lines written one under the other, and the length of the longest.
-std::string join_lines(const std::vector<std::string>& lines);
+// The length of the longest line.
 size_t longest_line(const std::vector<std::string>& lines);

@@ -531,6 +531,49 @@ TEST_F(SmallWindows, AWindowWiderThanTheLargestViewportKeepsItsTextWhole) {
   EXPECT_EQ(drawn[1], drawn[0]);
 }
 
+// A band is made line by line, so that a number moving every tick makes only its own line again; drawn, it
+// must be exactly the picture of all its lines made at once: each glyph row in place, the lines in order.
+TEST_F(Overlays, ABandMadeLineByLineDrawsAsItsLinesMadeAtOnceAndAChangedLineAloneIsMadeAgain) {
+  gl_test::make_current(gl_test::mother_window());
+  constexpr int size = gl_test::window_size_px;
+  window_text by_line, at_once;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &by_line.max_texture_px);
+  at_once.max_texture_px = by_line.max_texture_px;
+  // Tall glyphs and descenders meet where one line's strip ends and the next begins.
+  band_text text;
+  text.status = {"gjpqy_ {[|]} Qgjy", "|([{}])| _gjpqy_", "{|} 0.9999 (|) jy"};
+  int made = 0;
+  window_rect band{};
+  const auto draw_by_line = [&] {
+    std::vector<text_block> blocks;
+    band = add_bands(blocks, text, size, size, size, 0).at(0);
+    for (text_block& block : blocks) block.make = [&made, make = block.make] { return ++made, make(); };
+    glClear(GL_COLOR_BUFFER_BIT);
+    draw_text_blocks(by_line, blocks, size, size);
+    return gl_test::read_frame();
+  };
+  const std::vector<unsigned char> drawn = draw_by_line();
+  const int lines = int(text.status.size()), height = band.top - band.bottom;
+  const int margin = (height - (lines - 1) * text_line_px - glyph_height_px) / 2;
+  const std::vector<std::string> status = text.status;
+  const text_block whole = {0, "", band.right, height, 0, band.bottom, [&] {
+                              text_image image(band.right, height, backing_alpha);
+                              image.add_lines(status, margin,
+                                              height - margin - glyph_height_px + glyph_descent_px);
+                              return image;
+                            }};
+  glClear(GL_COLOR_BUFFER_BIT);
+  draw_text_blocks(at_once, {whole}, size, size);
+  EXPECT_EQ(bytes_differing(drawn, gl_test::read_frame()), 0u);
+  EXPECT_EQ(made, lines);
+  made = 0;
+  text.status[1] = "a changed line";
+  draw_by_line();
+  EXPECT_EQ(made, 1) << "only the changed line is made again";
+  glDeleteTextures(1, &by_line.sheet.name);
+  glDeleteTextures(1, &at_once.sheet.name);
+}
+
 // Lines left out for want of room must not go silently (at 100x80 the camera's numbers would stop at
 // "eye (0, 50,"): the last line kept says that more follows.
 TEST(BandLines, LinesLeftOutAreMarkedWithAnEllipsis) {
