@@ -308,30 +308,37 @@ TEST_F(CameraViews, TheLastPickShowsItsRecordsAndItsRegionWhereThePointerWas) {
 // through the region's corners out to the chosen record's depth. Its corners must be where gluUnProject takes
 // the region's corners at that window depth, through the picking window's matrices.
 TEST_F(CameraViews, ThePickVolumeReachesTheRegionsCornersAtTheChosenDepth) {
-  frame();
-  const gl_test::hit_list hits = gl_test::select(100, 400);
-  double view[16];
-  for (int i = 0; i < 16; ++i) view[i] = ships[MOTHER_SHIP]->pose[i];
-  unsigned int nearest = 0xffffffffu;
-  for (size_t read = 1, record = 0; record < hits[0]; ++record, read += 3 + hits[read])
-    nearest = std::min(nearest, hits[read + 1]);
   press('k');
   press('v');
-  demo_keyboard(' ', 100, 400);
-  EXPECT_FALSE(demo_pick_volume(MOTHER_SHIP)) << "drawn in the other window only";
-  const auto volume = demo_pick_volume(SCOUT_SHIP);
-  ASSERT_TRUE(volume);
-  const GLint viewport[4] = {0, 0, gl_test::window_size_px, gl_test::window_size_px};
-  const double y = gl_test::window_size_px - 400, depth = nearest / 4294967295.0;
-  const double corners[4][2] = {{95, y - 5}, {105, y - 5}, {105, y + 5}, {95, y + 5}};
-  for (int c = 0; c < 4; ++c) {
-    point3 expected;
-    ASSERT_TRUE(gluUnProject(corners[c][0], corners[c][1], depth, view,
-                             demo_window(MOTHER_SHIP).projection.data(), viewport, &expected[0], &expected[1],
-                             &expected[2]));
-    for (int i = 0; i < 3; ++i)
-      EXPECT_NEAR((*volume)[1 + c][i], expected[i], 1e-3 * (1 + std::fabs(expected[i])));
+  // Over nothing but the star-field, then over Jupiter, which the mother ship then follows: the volume stays
+  // where the pick looked from.
+  for (const auto& [x, y_from_top] : {std::array<int, 2>{100, 400}, std::array<int, 2>{220, 300}}) {
+    frame();
+    glutSetWindow(gl_test::mother_window());
+    const gl_test::hit_list hits = gl_test::select(x, y_from_top);
+    double view[16];
+    for (int i = 0; i < 16; ++i) view[i] = ships[MOTHER_SHIP]->pose[i];
+    const std::array<double, 16> projection = demo_window(MOTHER_SHIP).projection;
+    unsigned int nearest = 0xffffffffu;
+    for (size_t read = 1, record = 0; record < hits[0]; ++record, read += 3 + hits[read])
+      nearest = std::min(nearest, hits[read + 1]);
+    demo_keyboard(' ', x, y_from_top);
+    frame();
+    EXPECT_FALSE(demo_pick_volume(MOTHER_SHIP)) << "drawn in the other window only";
+    const auto volume = demo_pick_volume(SCOUT_SHIP);
+    ASSERT_TRUE(volume);
+    const GLint viewport[4] = {0, 0, gl_test::window_size_px, gl_test::window_size_px};
+    const double y = gl_test::window_size_px - y_from_top, depth = nearest / 4294967295.0;
+    const double corners[4][2] = {{x - 5.0, y - 5}, {x + 5.0, y - 5}, {x + 5.0, y + 5}, {x - 5.0, y + 5}};
+    for (int c = 0; c < 4; ++c) {
+      point3 expected;
+      ASSERT_TRUE(gluUnProject(corners[c][0], corners[c][1], depth, view, projection.data(), viewport,
+                               &expected[0], &expected[1], &expected[2]));
+      for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR((*volume)[1 + c][i], expected[i], 1e-3 * (1 + std::fabs(expected[i]))) << "at " << x;
+    }
   }
+  EXPECT_EQ(ships[MOTHER_SHIP]->get_mode(), GEOSYNCH) << "the second pick found a planet";
 }
 
 // Each view drawn and taken away again must leave the frame byte for byte as it was (no line width, polygon
