@@ -310,6 +310,7 @@ TEST_F(CameraViews, TheLastPickShowsItsRecordsAndItsRegionWhereThePointerWas) {
 TEST_F(CameraViews, ThePickVolumeReachesTheRegionsCornersAtTheChosenDepth) {
   press('k');
   press('v');
+  float picked_from_z = 0;  // the picking camera's translation along z, which a ship sent away changes
   // Over nothing but the star-field, then over Jupiter, which the mother ship then follows: the volume stays
   // where the pick looked from.
   for (const auto& [x, y_from_top] : {std::array<int, 2>{100, 400}, std::array<int, 2>{220, 300}}) {
@@ -318,12 +319,13 @@ TEST_F(CameraViews, ThePickVolumeReachesTheRegionsCornersAtTheChosenDepth) {
     const gl_test::hit_list hits = gl_test::select(x, y_from_top);
     double view[16];
     for (int i = 0; i < 16; ++i) view[i] = ships[MOTHER_SHIP]->pose[i];
+    picked_from_z = ships[MOTHER_SHIP]->pose[14];
     const std::array<double, 16> projection = demo_window(MOTHER_SHIP).projection;
     unsigned int nearest = 0xffffffffu;
     for (size_t read = 1, record = 0; record < hits[0]; ++record, read += 3 + hits[read])
       nearest = std::min(nearest, hits[read + 1]);
     demo_keyboard(' ', x, y_from_top);
-    frame();
+    demo_place_cameras();
     EXPECT_FALSE(demo_pick_volume(MOTHER_SHIP)) << "drawn in the other window only";
     const auto volume = demo_pick_volume(SCOUT_SHIP);
     ASSERT_TRUE(volume);
@@ -339,6 +341,7 @@ TEST_F(CameraViews, ThePickVolumeReachesTheRegionsCornersAtTheChosenDepth) {
     }
   }
   EXPECT_EQ(ships[MOTHER_SHIP]->get_mode(), GEOSYNCH) << "the second pick found a planet";
+  EXPECT_NE(ships[MOTHER_SHIP]->pose[14], picked_from_z) << "and the mother ship has gone after it";
 }
 
 // Each view drawn and taken away again must leave the frame byte for byte as it was (no line width, polygon
