@@ -4,8 +4,8 @@
 # finds nothing, information tags included, but the placeholder maintainer's address that the package's own
 # override explains; the version agrees everywhere it is written; the package, unpacked into a temporary
 # folder (nothing is installed on the machine), runs, and its windows carry the menu entry's WM_CLASS; the
-# menu entry and the manual page validate. (Which keys the README and the manual page name is the
-# KeyTables test's to check.)
+# menu entry, the AppStream metadata and the manual page validate. (Which keys the README and the manual
+# page name is the KeyTables test's to check.)
 # Needs an X display for the windows. Usage: tools/check_package.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -31,9 +31,10 @@ unpacked="$work/unpacked"
 dpkg-deb --extract "$deb" "$unpacked"
 program="$unpacked/usr/bin/solar_demo"
 manual="$unpacked/usr/share/man/man1/solar_demo.1.gz"
-desktop="$unpacked/usr/share/applications/solar_demo.desktop"
+desktop=$(echo "$unpacked"/usr/share/applications/*.desktop)
+metainfo="$unpacked/usr/share/metainfo/$(basename "$desktop" .desktop).metainfo.xml"
 docs="$unpacked/usr/share/doc/solar-demo"
-for file in "$program" "$manual" "$desktop" "$unpacked/usr/share/icons/hicolor/128x128/apps/solar_demo.png" \
+for file in "$program" "$manual" "$desktop" "$metainfo" "$unpacked/usr/share/icons/hicolor/128x128/apps/solar_demo.png" \
   "$docs/README.md" "$docs/README.Debian" "$docs/copyright" "$docs/changelog.gz" "$docs/docs/how-it-works.md"; do
   [ -e "$file" ] || fail "the package lacks ${file#"$unpacked"}"
 done
@@ -54,6 +55,12 @@ grep -q "^Usage: solar_demo" "$work/help.txt" || fail "--help prints no usage"
 # desktop-file-validate's hints are advice, not faults: Education and Science are both main categories.
 desktop-file-validate "$desktop" >"$work/desktop.txt" 2>&1 || true
 if grep -v ': hint: ' "$work/desktop.txt" | grep .; then fail "desktop-file-validate found faults in the menu entry"; fi
+# The metadata software centres read: no error, warning or note (--strict; pedantic hints are shown); it
+# launches the menu entry, and it lists this version.
+appstreamcli validate --no-net --strict --pedantic "$metainfo" || fail "appstreamcli found the faults above in the metadata"
+grep -qF "<launchable type=\"desktop-id\">$(basename "$desktop")</launchable>" "$metainfo" ||
+  fail "the metadata does not launch $(basename "$desktop")"
+grep -qF "<release version=\"$version\"" "$metainfo" || fail "the metadata's releases lack $version"
 LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$manual" 2>"$work/man.txt" >/dev/null
 if [ -s "$work/man.txt" ]; then
   cat "$work/man.txt"

@@ -19,7 +19,7 @@ required_packages=(
 )
 # What the test script needs beyond that: the second compiler, and the tools that build and check the
 # Debian package.
-test_packages=(clang dpkg-dev file desktop-file-utils man-db lintian x11-utils)
+test_packages=(clang dpkg-dev file desktop-file-utils appstream man-db lintian x11-utils)
 
 install_missing_packages() {
   local missing=() package
