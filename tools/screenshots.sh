@@ -21,4 +21,7 @@ dot -Tpng "$frames/scene_graph.dot" | convert - -strip "$project_root/docs/scene
 # The menu icon is Saturn, from the picture that follows it.
 convert "$project_root/docs/saturn_mother.png" -gravity center -crop 320x320+0+0 +repage -resize 128x128 -strip \
   "$project_root/packaging/solar_demo.png"
-ls "$project_root"/docs/*.png "$project_root/packaging/solar_demo.png"
+# And the Windows program's, at the sizes Windows asks for.
+convert "$project_root/packaging/solar_demo.png" -define icon:auto-resize=128,64,48,32,16 -strip \
+  "$project_root/packaging/solar_demo.ico"
+ls "$project_root"/docs/*.png "$project_root"/packaging/solar_demo.{png,ico}

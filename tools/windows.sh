@@ -8,7 +8,7 @@
 # A second run reuses the source, freeglut and the prefix, and rebuilds only what changed.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
-install_missing_packages cmake make dpkg-dev mingw-w64 wine wine64
+install_missing_packages cmake make dpkg-dev mingw-w64 wine wine64 icoutils
 
 windows_dir="$project_root/build-windows"
 toolchain="$project_root/cmake/mingw-w64-x86_64.cmake"

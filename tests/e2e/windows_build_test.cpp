@@ -245,4 +245,42 @@ TEST(WindowsZip, HoldsItsOwnReadmeAndTheNoticesOfWhatIsLinkedIn) {
   [[maybe_unused]] const int removed = std::system((std::string("rm -rf ") + folder).c_str());
 }
 
+// What Windows shows in the .exe's Properties and beside its name: its icon, and a version resource with the
+// product's name, version and licence. Read with icoutils' wrestool, which tools/windows.sh installs.
+TEST(WindowsExe, CarriesItsIconAndTheVersionAndLicenceInItsVersionResource) {
+  if (!std::ifstream(SOLAR_WINDOWS_EXE).good()) {
+    if (std::getenv("CI") != nullptr) FAIL() << SOLAR_WINDOWS_EXE << " is missing: tools/windows.sh makes it";
+    GTEST_SKIP() << "no Windows build: tools/windows.sh makes it";
+  }
+  const auto output_of = [](const std::string& command) {
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return output;
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) output.append(chunk, n);
+    pclose(pipe);
+    return output;
+  };
+  const std::string listed = output_of("wrestool -l " SOLAR_WINDOWS_EXE);
+  EXPECT_NE(listed.find("[type=group_icon"), std::string::npos) << listed;
+  const std::string version = output_of("wrestool -x --raw --type=16 " SOLAR_WINDOWS_EXE);
+  // The resource's strings are UTF-16, little-endian.
+  const auto utf16 = [](const std::string& text) {
+    std::string wide;
+    for (const char c : text) wide += {c, '\0'};
+    return wide;
+  };
+  // Each value follows its key, before the next key that names a version.
+  const char* const entries[][2] = {{"ProductName", "Solar System Demo"},
+                                    {"ProductVersion", SOLAR_VERSION},
+                                    {"LegalCopyright", "MIT License"}};
+  for (const auto& [key, value] : entries) {
+    const size_t at = version.find(utf16(key));
+    ASSERT_NE(at, std::string::npos) << "the version resource has no " << key;
+    const size_t value_at = version.find(utf16(value), at);
+    const size_t next_key = version.find(utf16("Version"), at + 2 * std::string(key).size());
+    EXPECT_LT(value_at, std::min(next_key, version.size())) << key << " is not " << value;
+  }
+}
+
 }  // namespace
