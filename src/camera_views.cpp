@@ -164,7 +164,8 @@ std::optional<chosen_record> compute_chosen_record(const unsigned int* records, 
     read += 3;  // the maximum depth plays no part
     if (name_count > 0 && read < buffer_size && (!chosen || z1 < chosen->z1))
       chosen = chosen_record{record, records[read], z1};
-    read += int(name_count);
+    // A count larger than what is left ends the walk, rather than wrapping round as an int.
+    read = name_count < unsigned(buffer_size - read) ? read + int(name_count) : buffer_size;
   }
   return chosen;
 }

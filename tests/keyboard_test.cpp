@@ -273,6 +273,9 @@ TEST(NearestHit, NoHitsAndOverflowReturnMinusOne) {
   const unsigned int truncated[] = {1000, 7, 9, URANUS};
   EXPECT_EQ(compute_nearest_hit(truncated, 1, 4), URANUS);
   EXPECT_EQ(compute_nearest_hit(truncated, 5, 4), URANUS);
+  // A count past what an int holds must not turn into a step backwards.
+  const unsigned int huge[] = {0xFFFFFFFFu, 0x90000000u, 9, URANUS, 1, 1, 1, SUN};
+  EXPECT_EQ(compute_nearest_hit(huge, 2, 8), URANUS);
 }
 
 }  // namespace
