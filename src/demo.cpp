@@ -170,10 +170,6 @@ constexpr int notice_duration_ticks = 90;  // three seconds of 33 ms ticks
 
 void say(const char* message) { notice = {message, notice_duration_ticks}; }
 
-// The nearest body the last pick hit, the star-field included; -1 before any pick or after one that hit
-// nothing.
-int last_picked = -1;
-
 // What a pick found that cannot be followed, in the words the status band uses.
 const char* describe_unfollowed(int picked) {
   switch (picked) {
@@ -188,14 +184,12 @@ const char* describe_unfollowed(int picked) {
 // change nothing, and the program says which it was. What came of it is written into outcome, in those
 // words, over its old text, so that a pick allocates nothing new once the first has run.
 void follow_picked(const selection_records& selection, std::string& outcome) {
-  last_picked = -1;
   if (selection.hits < 0) {
     say("the selection buffer overflowed");
     outcome.assign(notice.message);
     return;
   }
   const int picked = compute_nearest_hit(selection.buffer.data(), selection.hits, selection_buffer_size);
-  last_picked = picked;
   for (body_name each : planet_by_digit) {
     if (picked == each) {
       follow(each);
@@ -222,6 +216,13 @@ struct kept_pick {
 };
 
 kept_pick last_pick;
+
+// The record the last pick's walk chose; nothing before a pick or after one that hit nothing.
+std::optional<chosen_record> last_pick_choice() {
+  if (!last_pick.made) return std::nullopt;
+  const pick_report& pick = last_pick.report;
+  return compute_chosen_record(pick.buffer.data(), pick.hits, int(pick.buffer.size()));
+}
 
 // Space: a pick at the pointer in the current window, kept for "k", and the ship sent after what it found.
 // The report is filled in place: a pick that grew the heap every time, by a buffer copied anew, grew the
@@ -415,8 +416,7 @@ std::optional<std::array<point3, 5>> demo_view_volume(ship_name viewer) {
 
 std::optional<std::array<point3, 5>> demo_pick_volume(ship_name viewer) {
   if (!shown.pick || !shown.volume || !last_pick.made || last_pick.window == viewer) return std::nullopt;
-  const pick_report& pick = last_pick.report;
-  const auto chosen = compute_chosen_record(pick.buffer.data(), pick.hits, int(pick.buffer.size()));
+  const auto chosen = last_pick_choice();
   const double depth = chosen ? compute_selection_distance(chosen->z1, near_plane, far_plane) : far_plane;
   return compute_pick_volume(last_pick.view.data(), last_pick.projection.data(), last_pick.report, depth);
 }
@@ -459,7 +459,9 @@ const window_state& demo_window(ship_name viewer) { return windows[viewer]; }
 const body& demo_chain_body() {
   const ship& active = *ships[active_ship];
   if (active.get_mode() == GEOSYNCH && active.geosynch_body != nullptr) return *active.geosynch_body;
-  if (last_picked >= SUN) return *planet[last_picked];
+  const auto chosen = last_pick_choice();
+  if (chosen && chosen->name >= unsigned(SUN) && chosen->name < unsigned(body_count))
+    return *planet[chosen->name];
   return *planet[SUN];
 }
 
@@ -700,7 +702,6 @@ void demo_cleanup() {
     each = nullptr;
   }
   notice = {};  // a word about the last key belongs to the scene it was said in
-  last_picked = -1;
   last_pick = {};
   demo_initialized = false;
 }

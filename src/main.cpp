@@ -184,11 +184,7 @@ int main(int argc, char** argv) {
   // A lesson can start where it begins: the keys are pressed in the mother window before the first tick.
   if (!options.keys.empty()) demo_type_keys(options.keys, mother.width / 2, mother.height / 2);
   // Then the pick, as space with the pointer there would make it, and the views it leaves.
-  if (options.pick) {
-    glutSetWindow(mother_window);
-    demo_keyboard(' ', (*options.pick)[0], (*options.pick)[1]);
-    demo_place_cameras();
-  }
+  if (options.pick) demo_type_keys(" ", (*options.pick)[0], (*options.pick)[1]);
   glutSetWindow(mother_window);
   std::printf("solar_demo: press h in either window to show the keys\n");
   std::fflush(stdout);

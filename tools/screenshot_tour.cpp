@@ -205,11 +205,7 @@ int main(int argc, char** argv) {
   for (const auto& [step, keys, pick_x, pick_y] : tour) {
     start_scene();
     demo_type_keys(keys, window_size_px / 2, window_size_px / 2);
-    if (pick_x >= 0) {
-      glutSetWindow(windows[MOTHER_SHIP]);
-      demo_keyboard(' ', pick_x, pick_y);
-      demo_place_cameras();
-    }
+    if (pick_x >= 0) demo_type_keys(" ", pick_x, pick_y);
     advance(ticks_before_picture);
     written = take_pictures(folder, step) && written;
   }

@@ -191,17 +191,6 @@ TEST(TypedKeys, RelativeStartsFromTheStartUpView) {
   EXPECT_TRUE(shown[0] == shown[1]) << "RELATIVE begins where the start-up view is";
 }
 
-// --pick picks after the typed keys, in the mother window, for the active ship: with the mother ship
-// following Saturn and the scout given the keys, a pick at the middle sends the scout after Saturn too.
-TEST(TypedKeys, APickAfterTheKeysSendsTheActiveShipAfterWhatLiesThere) {
-  const started_program started({"--keys", "g6<", "--pick", "256,256"});
-  ASSERT_NE(started.scout, 0u);
-  const e2e::colour saturn = e2e::body_colour(8);
-  EXPECT_TRUE(e2e::wait_until(milliseconds(10000), [&] {
-    return e2e::has_hue(e2e::capture(started.display.x(), started.scout).at(256, 256), saturn);
-  })) << "Saturn fills the middle of the scout window";
-}
-
 // A picture the tour wrote: a binary PPM of the size the windows open at, top row first as X delivers it.
 e2e::image read_ppm(const std::string& path) {
   const std::string bytes = e2e::read_file(path);
