@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -106,9 +107,35 @@ std::optional<std::array<int, 2>> compute_pick_position(const char* value) {
   return at;
 }
 
+std::optional<int> compute_text_scale_option(const char* value) {
+  int scale = 0;
+  if (!read_number(value, largest_text_scale, scale) || *value != '\0' || scale < smallest_text_scale)
+    return std::nullopt;
+  return scale;
+}
+
+double compute_resource_dpi(const char* value) {
+  if (value == nullptr) return unscaled_dpi;
+  char* end = nullptr;
+  const double dpi = std::strtod(value, &end);
+  return end != value && *end == '\0' && std::isfinite(dpi) && dpi > 0 ? dpi : unscaled_dpi;
+}
+
+int compute_text_scale(std::optional<int> option, const char* gdk_scale, double display_dpi) {
+  if (option) return *option;
+  if (gdk_scale != nullptr && *gdk_scale != '\0' &&
+      std::strspn(gdk_scale, "0123456789") == std::strlen(gdk_scale)) {
+    const double whole =
+        std::strtod(gdk_scale, nullptr);  // digits only: read exactly, or huge, never an error
+    if (whole >= 1) return int(std::min(whole, double(largest_text_scale)));
+  }
+  const double ratio = std::isfinite(display_dpi) && display_dpi > 0 ? display_dpi / unscaled_dpi : 1;
+  return int(std::clamp(std::lround(ratio), long(smallest_text_scale), long(largest_text_scale)));
+}
+
 own_options take_own_options(int& argc, char** argv) {
   own_options options;
-  bool keys_given = false, pick_given = false;
+  bool keys_given = false, pick_given = false, scale_given = false;
   const auto refuse = [&](const char* why) {
     if (options.usage_error.empty()) options.usage_error = why;
   };
@@ -144,6 +171,15 @@ own_options take_own_options(int& argc, char** argv) {
       options.pick = compute_pick_position(value);
       if (!options.pick)
         refuse("--pick takes a position in the mother window as X,Y, such as --pick 256,256");
+      continue;
+    }
+    if (argument == "--text-scale") {
+      const char* value = take_value(i, scale_given, "--text-scale needs a whole number from 1 to 4",
+                                     "--text-scale is given twice");
+      if (value == nullptr) break;
+      options.text_scale = compute_text_scale_option(value);
+      if (!options.text_scale)
+        refuse("--text-scale takes a whole number from 1 to 4, such as --text-scale 2");
       continue;
     }
     if (takes_a_value(argv[i])) {

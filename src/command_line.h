@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // What the shell reads from its command line besides handing it to GLUT: its own options (--help, --version,
-// --keys, --pick) and X's -geometry, which places the mother window, with the scout window the same size
-// beside it. Parsing only; nothing here opens a window.
+// --keys, --pick, --text-scale) and X's -geometry, which places the mother window, with the scout window the
+// same size beside it; and how large the text is drawn, from the option, GDK_SCALE or the display's dots per
+// inch. Parsing only; nothing here opens a window.
 #pragma once
 
 #include <array>
@@ -28,16 +29,30 @@ std::optional<window_placement> compute_geometry(const char* value, const window
 window_placement compute_scout_placement(const window_placement& mother, int gap_px, int screen_width,
                                          int screen_height);
 
-// The program's own options, read before GLUT sees the arguments. --keys, --pick and their values are taken
-// out of argv; -geometry stays for GLUT, which takes it out itself.
+// The program's own options, read before GLUT sees the arguments. --keys, --pick, --text-scale and their
+// values are taken out of argv; -geometry stays for GLUT, which takes it out itself.
 struct own_options {
   bool help = false;
   bool version = false;
   std::string keys;                        // typed at start-up; empty without --keys
   std::optional<std::array<int, 2>> pick;  // --pick X,Y: a pick there after the keys, in window pixels
+  std::optional<int> text_scale;           // --text-scale N, 1 to 4
   const char* geometry = nullptr;          // the value of the last -geometry, or null
   std::string usage_error;  // why the arguments cannot be used, in one line; empty when they can
 };
 own_options take_own_options(int& argc, char** argv);
 // A --pick value, "X,Y": two whole numbers from 0 to largest_window_px; nothing for anything else.
 std::optional<std::array<int, 2>> compute_pick_position(const char* value);
+
+// The overlays draw every pixel of a glyph as a block of text_scale x text_scale window pixels.
+constexpr int smallest_text_scale = 1, largest_text_scale = 4;
+// The dots per inch at which the text scale is 1: the desktops' convention, which Xft.dpi and Windows follow.
+constexpr double unscaled_dpi = 96;
+// A whole number from 1 to 4 and nothing else, as --text-scale takes it; nothing for anything else.
+std::optional<int> compute_text_scale_option(const char* value);
+// The dots per inch an Xft.dpi value gives ("192", "144.5"), or unscaled_dpi when it is missing or not a
+// positive number.
+double compute_resource_dpi(const char* value);
+// The text scale: the option when given, else GDK_SCALE's value when it is a whole number from 1 up (4 for
+// more), else the display's dots per inch over unscaled_dpi, rounded to the nearest whole number from 1 to 4.
+int compute_text_scale(std::optional<int> option, const char* gdk_scale, double display_dpi);

@@ -23,6 +23,7 @@ int pick_x = 0;
 int pick_y = 0;
 unsigned int glut_mother_ship_window = 0;
 unsigned int glut_scout_ship_window = 0;
+int text_scale = 1;
 shown_views shown;
 
 namespace {
@@ -442,6 +443,7 @@ void draw_overlays(ship_name viewer) {
     const std::vector<std::string> chain = demo_chain_lines();
     content.bands.camera.insert(content.bands.camera.end(), chain.begin(), chain.end());
   }
+  content.text_scale = text_scale;
   content.names_on = shown.names;
   if (shown.names) {
     content.camera = ships[viewer]->locate_camera();
@@ -500,6 +502,7 @@ std::vector<std::string> demo_status_lines(ship_name window) {
     lines.push_back(std::string("following ") + demo_body_label(s.geosynch_body->name));
   if (frozen) lines.emplace_back("paused");
   if (shown.time_rate != 1.0f) lines.push_back("time " + compute_rate_text(shown.time_rate));
+  if (text_scale != 1) lines.push_back("text scale " + std::to_string(text_scale));
   if (notice.ticks > 0 && notice.message != nullptr) lines.emplace_back(notice.message);
   return lines;
 }

@@ -26,6 +26,7 @@ extern int pick_x;                // pick position, window pixels from the left 
 extern int pick_y;                // pick position, window pixels from the top edge
 extern unsigned int glut_mother_ship_window;  // GLUT window id of "Mother Ship"
 extern unsigned int glut_scout_ship_window;   // GLUT window id of "Scout Ship"
+extern int text_scale;  // the overlays draw each pixel of a glyph as text_scale x text_scale, 1 to 4
 
 // What is shown in both windows, and how fast the scene runs: the start-up values are these, and "m" leaves
 // them. A new view is its module, its row in the command table and its field here.

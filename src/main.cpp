@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The shell: process entry, the two GLUT windows and their callbacks, and the fixed-step frame timer.
 // Everything about the scene lives in the demo module; this file only talks to GLUT and hands events on.
-// Arguments go to glutInit, except --help, --version, --keys and --pick, which the shell takes itself;
-// -geometry places the mother window and sizes both; any argument that GLUT does not take either is named on
-// stderr and ignored. The process ends with status 0 on Escape, 1 when the display is lost and 2 on a usage
-// error.
+// Arguments go to glutInit, except --help, --version, --keys, --pick and --text-scale, which the shell takes
+// itself; -geometry places the mother window and sizes both; any argument that GLUT does not take either is
+// named on stderr and ignored. The process ends with status 0 on Escape, 1 when the display is lost and 2 on
+// a usage error.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -30,8 +30,8 @@ std::string describe_key(char c) {
 
 void print_usage() {
   std::printf(
-      "Usage: solar_demo [--help | -h | --version] [--keys KEYS] [--pick X,Y] [-geometry WxH+X+Y]\n"
-      "                  [GLUT options such as -display NAME]\n"
+      "Usage: solar_demo [--help | -h | --version] [--keys KEYS] [--pick X,Y] [--text-scale N]\n"
+      "                  [-geometry WxH+X+Y] [GLUT options such as -display NAME]\n"
       "\n"
       "A small solar system in two windows, \"%s\" and \"%s\", each showing the view\n"
       "from one of two ships that fly through the same scene. -geometry sizes and places the\n"
@@ -39,6 +39,9 @@ void print_usage() {
       "in order, as if pressed in the first window (--keys g6n follows Saturn with names on).\n"
       "--pick X,Y then picks at (X, Y) of the first window, pixels from its top left, as space\n"
       "with the pointer there would.\n"
+      "--text-scale N draws every pixel of the text as an NxN block, N from 1 to 4. Without it\n"
+      "the scale is GDK_SCALE when that is a whole number, else the desktop's dots per inch\n"
+      "(X's Xft.dpi resource; Windows' display setting) over 96, rounded.\n"
       "Other arguments go to GLUT unchanged. Keys go to the window that has the keyboard focus.\n"
       "\nCommands:\n%s\n\nLOOKAT keys:\n%s\n\nRELATIVE keys:\n%s\n\nGEOSYNCH keys:\n%s\n",
       ship_titles[MOTHER_SHIP], ship_titles[SCOUT_SHIP], demo_command_keys_help(),
@@ -174,6 +177,7 @@ int main(int argc, char** argv) {
   disp_width = mother.width;
   disp_height = mother.height;
   mother_window = create_window(ship_titles[MOTHER_SHIP], mother);
+  text_scale = compute_text_scale(options.text_scale, std::getenv("GDK_SCALE"), platform_display_dpi());
   scout_window = create_window(ship_titles[SCOUT_SHIP],
                                compute_scout_placement(mother, window_gap_px, glutGet(GLUT_SCREEN_WIDTH),
                                                        glutGet(GLUT_SCREEN_HEIGHT)));

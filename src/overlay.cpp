@@ -25,19 +25,21 @@ void overlay_draw(window_overlay& window, const overlay_content& content, const 
   if (window.text.max_texture_px == 0) glGetIntegerv(GL_MAX_TEXTURE_SIZE, &window.text.max_texture_px);
   std::vector<text_block> blocks;
   // The names take the texture's first rows, a fixed few each, then the bands.
+  const int scale = std::max(1, content.text_scale);
   const std::vector<window_rect> bands =
-      bands_on ? add_bands(blocks, bands_text, width, height,
-                           std::min(width, int(window.text.max_texture_px)), name_rows(content.labels.size()))
-               : std::vector<window_rect>{};
+      bands_on
+          ? add_bands(blocks, bands_text, width, height, std::min(width / scale, window.text.max_texture_px),
+                      name_rows(content.labels.size()), scale)
+          : std::vector<window_rect>{};
   std::vector<placed_label> placed;
   if (content.names_on) {
     const int viewport[4] = {0, 0, width, height};
     placed = compute_label_layout(content.labels, content.obstacles, content.camera, projection, viewport,
-                                  bands, window.names);
+                                  bands, scale, window.names);
     window.names = placed;
-    add_name_blocks(blocks, placed);
+    add_name_blocks(blocks, placed, scale);
   }
   std::vector<GLfloat> lines = compute_leader_lines(placed);
   lines.insert(lines.end(), content.marks.begin(), content.marks.end());
-  draw_text_blocks(window.text, blocks, width, height, lines);
+  draw_text_blocks(window.text, blocks, scale, width, height, lines);
 }

@@ -38,15 +38,17 @@ std::vector<std::string> wrap_each_line(const std::vector<std::string>& lines, i
   return compute_wrapped_lines(sections, columns);
 }
 
-// A band of lines with its bottom-left corner at (0, bottom), as wide as its longest line or, given a width,
-// that wide, its dark background reaching band_right; its text blocks from row row of the texture on. Each
-// line is a block of its own, a strip of the band from the gap above its glyphs to the gap below them, so
-// that a line that changes (a number that moves every tick) is the only one made and sent again; the strips
-// join into the band's one quad.
+// A band of lines with its bottom-left corner at (0, bottom) of the window, as wide as its longest line or,
+// given a width in text pixels, that wide, its dark background reaching band_right in window pixels; its text
+// blocks from row row of the texture on, each text pixel drawn scale times larger. Each line is a block of
+// its own, a strip of the band from the gap above its glyphs to the gap below them, so that a line that
+// changes (a number that moves every tick) is the only one made and sent again; the strips join into the
+// band's one quad.
 window_rect add_band(std::vector<text_block>& blocks, const std::vector<std::string>& lines, int bottom,
-                     int margin, int row, int width = 0, int band_right = 0) {
+                     int margin, int row, int scale, int width = 0, int band_right = 0) {
   const int height = band_height_px(lines.size(), margin);
   if (width == 0) width = 2 * margin + glyph_width_px * int(longest_line(lines));
+  band_right = std::max(scale * width, band_right);
   const int first_baseline = height - margin - glyph_height_px + glyph_descent_px;
   int strip_top = height;
   for (size_t line = 0; line < lines.size(); ++line) {
@@ -57,43 +59,45 @@ window_rect add_band(std::vector<text_block>& blocks, const std::vector<std::str
     blocks.push_back({row + strip_bottom,
                       text + '\n' + std::to_string(width) + ' ' + std::to_string(strip_height) + ' ' +
                           std::to_string(strip_baseline),
-                      width, strip_height, 0, bottom + strip_bottom,
+                      width, strip_height, 0, bottom + scale * strip_bottom,
                       [=] {
                         text_image image(width, strip_height, backing_alpha);
                         image.add(text, margin, strip_baseline);
                         return image;
                       },
-                      std::max(width, band_right), line > 0});
+                      band_right, line > 0});
     strip_top = strip_bottom;
   }
-  return {0, bottom, std::max(width, band_right), bottom + height};
+  return {0, bottom, band_right, bottom + scale * height};
 }
 
 }  // namespace
 
 std::vector<window_rect> add_bands(std::vector<text_block>& blocks, const band_text& text, int width,
-                                   int height, int text_width, int first_row) {
-  const int margin = std::min(width, height) < small_window_px ? small_text_margin_px : text_margin_px;
+                                   int height, int text_width, int first_row, int scale) {
+  // Laid out in text pixels, each scale window pixels wide, and placed in window pixels.
+  const int margin =
+      std::min(width, height) / scale < small_window_px ? small_text_margin_px : text_margin_px;
   const int columns = (text_width - 2 * margin) / glyph_width_px;
   if (columns < 1) return {};
+  const auto band_height = [&](size_t lines) { return scale * band_height_px(lines, margin); };
   std::vector<window_rect> bands;
   int row = first_row, status_bottom = height, keys_top = 0;
   const auto add = [&](const std::vector<std::string>& lines, int bottom, int band_width, int band_right) {
-    bands.push_back(add_band(blocks, lines, bottom, margin, row, band_width, band_right));
-    row += bands.back().top - bands.back().bottom;
+    bands.push_back(add_band(blocks, lines, bottom, margin, row, scale, band_width, band_right));
+    row += band_height_px(lines.size(), margin);
     return bands.back();
   };
-  const std::vector<std::string> status =
-      compute_band_lines(wrap_each_line(text.status, columns), columns, height / status_band_share, margin);
-  if (!status.empty())
-    status_bottom = add(status, height - band_height_px(status.size(), margin), 0, 0).bottom;
+  const std::vector<std::string> status = compute_band_lines(wrap_each_line(text.status, columns), columns,
+                                                             height / scale / status_band_share, margin);
+  if (!status.empty()) status_bottom = add(status, height - band_height(status.size()), 0, 0).bottom;
   const std::vector<std::string> keys = compute_band_lines(compute_wrapped_lines(text.keys, columns), columns,
-                                                           height / keys_band_share, margin);
+                                                           height / scale / keys_band_share, margin);
   if (!keys.empty()) keys_top = add(keys, 0, text_width, width).top;
-  const int top = status_bottom - band_gap_px;
+  const int top = status_bottom - scale * band_gap_px;
   const std::vector<std::string> camera =
-      compute_band_lines(wrap_each_line(text.camera, columns), columns, top - keys_top, margin);
-  if (!camera.empty()) add(camera, top - band_height_px(camera.size(), margin), 0, 0);
+      compute_band_lines(wrap_each_line(text.camera, columns), columns, (top - keys_top) / scale, margin);
+  if (!camera.empty()) add(camera, top - band_height(camera.size()), 0, 0);
   return bands;
 }
 

@@ -17,12 +17,13 @@ struct band_text {
   std::vector<std::string> camera;             // the window's camera as numbers, one line each
 };
 
-// Adds the bands' text blocks for a width x height window whose text may be text_width wide, from row
-// first_row of the window's texture on, and returns the bands, which names keep clear of.
+// Adds the bands' text blocks for a width x height window whose text may be text_width text pixels wide,
+// each drawn as scale x scale window pixels, from row first_row of the window's texture on, and returns the
+// bands in window pixels, which names keep clear of.
 std::vector<window_rect> add_bands(std::vector<text_block>& blocks, const band_text& text, int width,
-                                   int height, int text_width, int first_row);
+                                   int height, int text_width, int first_row, int scale);
 
-// The lines of a band at most max_height pixels high with the given margin: all of them, or those that fit
-// with the last ending in "..." (within the columns) to say that more was left out.
+// The lines of a band at most max_height text pixels high with the given margin: all of them, or those that
+// fit with the last ending in "..." (within the columns) to say that more was left out.
 std::vector<std::string> compute_band_lines(std::vector<std::string> lines, int columns, int max_height,
                                             int margin);

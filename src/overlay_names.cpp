@@ -9,6 +9,7 @@
 
 namespace {
 
+// In text pixels, drawn as text_scale x text_scale window pixels each.
 constexpr int label_offset_px = 8;   // a name starts this far right of its body's disc and above its centre
 constexpr int label_padding_px = 1;  // the name's backing reaches this far beyond its text
 constexpr int name_row_px = glyph_height_px + 2 * label_padding_px;  // a name's image, backing included
@@ -23,6 +24,18 @@ constexpr int side_slots = 2;         // right and left of the disc, without a l
 // written over the middle of its own disc.
 constexpr int over_own_slot = side_slots + leader_steps * leader_directions;
 constexpr int slot_count = over_own_slot + 1;
+
+// A name's sizes in window pixels at a text scale.
+struct name_sizes {
+  int glyph_width, glyph_height, descent, offset, padding, row, gap, newcomer_gap, slack, leader_step;
+};
+
+name_sizes scale_name_sizes(int scale) {
+  return {scale * glyph_width_px,  scale * glyph_height_px,       scale * glyph_descent_px,
+          scale * label_offset_px, scale * label_padding_px,      scale * name_row_px,
+          scale * label_gap_px,    scale * label_newcomer_gap_px, scale * keep_slack_px,
+          scale * leader_step_px};
+}
 
 bool overlaps(const window_rect& a, const window_rect& b) {
   return a.left < b.right && b.left < a.right && a.bottom < b.top && b.bottom < a.top;
@@ -171,29 +184,26 @@ struct label_place {
 
 // The place of a slot around a disc for a text length_px wide: right or left of the disc a little above its
 // centre, or out in one of eight directions, the text on the side facing away from the disc.
-label_place compute_place(const window_disc& disc, int slot, int length_px) {
-  const int x = int(disc.x), y = int(disc.y), beside = label_offset_px + int(disc.radius);
-  if (slot == 0) return {x + beside, y + label_offset_px, false, {}};
-  if (slot == 1) return {x - beside - length_px, y + label_offset_px, false, {}};
-  if (slot == over_own_slot)
-    return {x - length_px / 2, y - glyph_height_px / 2 + glyph_descent_px, false, {}};
+label_place compute_place(const window_disc& disc, int slot, int length_px, const name_sizes& px) {
+  const int x = int(disc.x), y = int(disc.y), beside = px.offset + int(disc.radius);
+  if (slot == 0) return {x + beside, y + px.offset, false, {}};
+  if (slot == 1) return {x - beside - length_px, y + px.offset, false, {}};
+  if (slot == over_own_slot) return {x - length_px / 2, y - px.glyph_height / 2 + px.descent, false, {}};
   const int step = (slot - side_slots) / leader_directions + 1;
   const double angle = 2 * pi * ((slot - side_slots) % leader_directions + 0.5) / leader_directions;
   const double dx = std::cos(angle), dy = std::sin(angle);
-  const double out = disc.radius + label_offset_px + step * leader_step_px;
+  const double out = disc.radius + px.offset + step * px.leader_step;
   const int end_x = int(disc.x + out * dx), end_y = int(disc.y + out * dy);
   // The text's backing touches the leader's end with its nearest corner or edge.
   const int text_x = dx > 0.3 ? end_x : dx < -0.3 ? end_x - length_px : end_x - length_px / 2;
-  const int backing_bottom = dy > 0.3 ? end_y : dy < -0.3 ? end_y - name_row_px : end_y - name_row_px / 2;
+  const int backing_bottom = dy > 0.3 ? end_y : dy < -0.3 ? end_y - px.row : end_y - px.row / 2;
   const int start_x = int(disc.x + disc.radius * dx), start_y = int(disc.y + disc.radius * dy);
-  return {
-      text_x, backing_bottom + label_padding_px + glyph_descent_px, true, {start_x, start_y, end_x, end_y}};
+  return {text_x, backing_bottom + px.padding + px.descent, true, {start_x, start_y, end_x, end_y}};
 }
 
-window_rect backing_of(const label_place& place, int length_px) {
-  return grow({place.x, place.y - glyph_descent_px, place.x + length_px,
-               place.y - glyph_descent_px + glyph_height_px},
-              label_padding_px);
+window_rect backing_of(const label_place& place, int length_px, const name_sizes& px) {
+  const int bottom = place.y - px.descent;
+  return grow({place.x, bottom, place.x + length_px, bottom + px.glyph_height}, px.padding);
 }
 
 // What a name must keep clear of: a band, or the backing and leader of a name placed before it in this frame,
@@ -209,11 +219,11 @@ struct taken_rect {
 // own too when the name is set away. A name keeping its place may come a few pixels into a disc, so that
 // bodies moving a pixel or two do not make it jump.
 bool clear_of_discs(const label_place& place, const window_rect& backing, size_t request, bool keeps,
-                    const std::vector<window_disc>& discs) {
+                    const std::vector<window_disc>& discs, const name_sizes& px) {
   for (const window_disc& disc : discs) {
     const bool own = disc.owner == request;
     if (own && !place.has_leader) continue;
-    if (rect_meets_disc(keeps ? grow(backing, -keep_slack_px) : backing, disc)) return false;
+    if (rect_meets_disc(keeps ? grow(backing, -px.slack) : backing, disc)) return false;
     if (place.has_leader && !own && !keeps &&
         segment_meets_disc(place.leader[0], place.leader[1], place.leader[2], place.leader[3], disc))
       return false;
@@ -225,9 +235,9 @@ bool clear_of_discs(const label_place& place, const window_rect& backing, size_t
 // another leader, and no other leader crosses it. A newcomer keeps more room from a name that stays, so that
 // two names passing each other do not take turns frame by frame; a name keeping its place needs no gap.
 bool clear_of_taken(const label_place& place, const window_rect& backing, bool newcomer, bool keeps,
-                    const std::vector<taken_rect>& taken) {
+                    const std::vector<taken_rect>& taken, const name_sizes& px) {
   const auto too_close = [&](const taken_rect& other) {
-    const int gap = keeps ? 0 : label_gap_px + (other.stays && newcomer ? label_newcomer_gap_px : 0);
+    const int gap = keeps ? 0 : px.gap + (other.stays && newcomer ? px.newcomer_gap : 0);
     return overlaps(grow(backing, gap), other.at) ||
            (place.has_leader && segment_meets_rect(place.leader, other.at)) ||
            (other.has_leader && segment_meets_rect(other.leader, backing)) ||
@@ -241,31 +251,31 @@ bool clear_of_taken(const label_place& place, const window_rect& backing, bool n
 // the window, and over its own disc only when that disc is wider than the name.
 std::optional<placed_label> place_label(const label_candidate& name, const std::string& text,
                                         const std::vector<window_disc>& discs, const int* viewport,
-                                        std::vector<taken_rect>& taken) {
-  const int length_px = glyph_width_px * int(text.size());
+                                        const name_sizes& px, std::vector<taken_rect>& taken) {
+  const int length_px = px.glyph_width * int(text.size());
   const bool newcomer = !name.slot_before;
   const window_rect window = {0, 0, viewport[2], viewport[3]};
   const auto fits = [&](int slot, const label_place& place) {
     const bool keeps = name.slot_before && slot == *name.slot_before;
-    const window_rect backing = backing_of(place, length_px);
+    const window_rect backing = backing_of(place, length_px, px);
     if (backing.left < window.left || backing.bottom < window.bottom || backing.right > window.right ||
         backing.top > window.top)
       return false;
     if (slot == over_own_slot && 2 * name.disc.radius < length_px) return false;
     if (slot == 1 && newcomer &&
-        backing_of(compute_place(name.disc, 0, length_px), length_px).right <= window.right)
+        backing_of(compute_place(name.disc, 0, length_px, px), length_px, px).right <= window.right)
       return false;
-    return clear_of_discs(place, backing, name.request, keeps, discs) &&
-           clear_of_taken(place, backing, newcomer, keeps, taken);
+    return clear_of_discs(place, backing, name.request, keeps, discs, px) &&
+           clear_of_taken(place, backing, newcomer, keeps, taken, px);
   };
   std::vector<int> order;
   if (name.slot_before) order.push_back(*name.slot_before);
   for (int slot = 0; slot < slot_count; ++slot)
     if (slot != name.slot_before) order.push_back(slot);
   for (const int slot : order) {
-    const label_place place = compute_place(name.disc, slot, length_px);
+    const label_place place = compute_place(name.disc, slot, length_px, px);
     if (!fits(slot, place)) continue;
-    taken.push_back({backing_of(place, length_px), !newcomer, place.has_leader, place.leader});
+    taken.push_back({backing_of(place, length_px, px), !newcomer, place.has_leader, place.leader});
     return placed_label{name.request, text, place.x, place.y, slot, place.has_leader, place.leader};
   }
   return std::nullopt;
@@ -277,8 +287,9 @@ std::vector<placed_label> compute_label_layout(const std::vector<label_request>&
                                                const std::vector<label_obstacle>& obstacles,
                                                const camera_place& camera, const double* projection,
                                                const int* viewport, const std::vector<window_rect>& reserved,
-                                               const std::vector<placed_label>& shown_before) {
+                                               int scale, const std::vector<placed_label>& shown_before) {
   if (camera.fault != nullptr) return {};
+  const name_sizes px = scale_name_sizes(scale);
   std::vector<label_candidate> candidates =
       find_label_candidates(requests, camera, projection, viewport, shown_before);
   // The names of the last frame first, so that a newcomer never pushes one out; nearer ones first within.
@@ -294,18 +305,19 @@ std::vector<placed_label> compute_label_layout(const std::vector<label_request>&
   std::vector<taken_rect> taken;
   for (const window_rect& band : reserved) taken.push_back({band, false});
   for (const label_candidate& each : candidates)
-    if (auto label = place_label(each, requests[each.request].text, discs, viewport, taken))
+    if (auto label = place_label(each, requests[each.request].text, discs, viewport, px, taken))
       placed.push_back(*label);
   return placed;
 }
 
 int name_rows(size_t request_count) { return int(request_count) * name_row_px; }
 
-void add_name_blocks(std::vector<text_block>& blocks, const std::vector<placed_label>& placed) {
+void add_name_blocks(std::vector<text_block>& blocks, const std::vector<placed_label>& placed, int scale) {
+  const name_sizes px = scale_name_sizes(scale);
   for (const placed_label& label : placed) {
     const int width = glyph_width_px * int(label.text.size()) + 2 * label_padding_px;
-    blocks.push_back({int(label.request) * name_row_px, label.text, width, name_row_px,
-                      label.x - label_padding_px, label.y - glyph_descent_px - label_padding_px, [=] {
+    blocks.push_back({int(label.request) * name_row_px, label.text, width, name_row_px, label.x - px.padding,
+                      label.y - px.descent - px.padding, [=] {
                         text_image image(width, name_row_px, backing_alpha);
                         image.add(label.text, label_padding_px, label_padding_px + glyph_descent_px);
                         return image;

@@ -41,14 +41,15 @@ struct placed_label {
 // camera, outside the window, not finite or hidden, or when no place is free; a camera that has no place
 // (camera.fault) gets no names at all. Names of the last frame (shown_before) are placed first, each trying
 // its last place first, so that a name stays where it was while it fits; then the others, nearer first.
+// Every size and distance of a name's is scale times its size in text pixels.
 std::vector<placed_label> compute_label_layout(const std::vector<label_request>& requests,
                                                const std::vector<label_obstacle>& obstacles,
                                                const camera_place& camera, const double* projection,
                                                const int* viewport, const std::vector<window_rect>& reserved,
-                                               const std::vector<placed_label>& shown_before = {});
+                                               int scale, const std::vector<placed_label>& shown_before = {});
 
-// The text blocks of placed names, each on its backing, in its fixed rows of the window's texture: a name's
-// rows follow from its request, so that a name keeps its rows from frame to frame.
-void add_name_blocks(std::vector<text_block>& blocks, const std::vector<placed_label>& placed);
+// The text blocks of placed names at a text scale, each on its backing, in its fixed rows of the window's
+// texture: a name's rows follow from its request, so that a name keeps its rows from frame to frame.
+void add_name_blocks(std::vector<text_block>& blocks, const std::vector<placed_label>& placed, int scale);
 // The texture rows one name takes, backing included.
 int name_rows(size_t request_count);

@@ -63,16 +63,17 @@ void upload(text_sheet& sheet, const text_block& block) {
   sheet.held[block.row] = {block.height, block.content};
 }
 
-// Where a quad goes in the window, the texture row its bottom shows, and where its band's background ends.
+// Where a quad goes in the window, the texture's rectangle it shows, and where its band's background ends.
 struct sheet_quad {
   window_rect at;
-  int row;
+  window_rect texels;
   int band_right;
 };
 
 // Grows a quad by the one lying against it, above or below, in the window as in the texture.
 void join(sheet_quad& quad, const sheet_quad& next) {
-  quad.row = std::min(quad.row, next.row);
+  quad.texels.bottom = std::min(quad.texels.bottom, next.texels.bottom);
+  quad.texels.top = std::max(quad.texels.top, next.texels.top);
   quad.at.bottom = std::min(quad.at.bottom, next.at.bottom);
   quad.at.top = std::max(quad.at.top, next.at.top);
 }
@@ -95,7 +96,7 @@ void draw_quads(const std::vector<GLfloat>& vertices, const std::vector<GLfloat>
 // Every block from the window's texture, made anew where its text changed, blended over the frame in one
 // draw; then what a band's texture could not hold of its background. The texture is unbound again: the
 // bodies are drawn with texturing enabled and must find no texture bound.
-void draw_text(window_text& window, const std::vector<text_block>& blocks) {
+void draw_text(window_text& window, const std::vector<text_block>& blocks, int scale) {
   if (blocks.empty()) return;
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
@@ -111,7 +112,9 @@ void draw_text(window_text& window, const std::vector<text_block>& blocks) {
     const int width = held_width(sheet, block), height = held_height(sheet, block);
     if (height == 0) continue;
     const sheet_quad quad = {
-        {block.left, block.bottom, block.left + width, block.bottom + height}, block.row, block.band_right};
+        {block.left, block.bottom, block.left + scale * width, block.bottom + scale * height},
+        {0, block.row, width, block.row + height},
+        block.band_right};
     if (block.joins_previous && !quads.empty())
       join(quads.back(), quad);
     else
@@ -119,10 +122,9 @@ void draw_text(window_text& window, const std::vector<text_block>& blocks) {
   }
   std::vector<GLfloat> vertices, tex_coords, plain_vertices, plain_tex_coords;
   for (const sheet_quad& quad : quads) {
-    const window_rect& at = quad.at;
-    add_quad(vertices, tex_coords, at, 0, GLfloat(quad.row) / sheet.height,
-             GLfloat(at.right - at.left) / sheet.width,
-             GLfloat(quad.row + at.top - at.bottom) / sheet.height);
+    const window_rect &at = quad.at, &texels = quad.texels;
+    add_quad(vertices, tex_coords, at, 0, GLfloat(texels.bottom) / sheet.height,
+             GLfloat(texels.right) / sheet.width, GLfloat(texels.top) / sheet.height);
     if (quad.band_right > at.right)
       add_quad(plain_vertices, plain_tex_coords, {at.right, at.bottom, quad.band_right, at.top}, 0, 0, 0, 0);
   }
@@ -151,8 +153,8 @@ void draw_lines(const std::vector<GLfloat>& lines) {
 
 }  // namespace
 
-void draw_text_blocks(window_text& window, const std::vector<text_block>& blocks, int width, int height,
-                      const std::vector<GLfloat>& lines) {
+void draw_text_blocks(window_text& window, const std::vector<text_block>& blocks, int scale, int width,
+                      int height, const std::vector<GLfloat>& lines) {
   glDisable(GL_LIGHTING);
   glDisable(GL_TEXTURE_2D);
   glDisable(GL_DEPTH_TEST);
@@ -166,7 +168,7 @@ void draw_text_blocks(window_text& window, const std::vector<text_block>& blocks
     {
       glLoadIdentity();
       draw_lines(lines);
-      draw_text(window, blocks);
+      draw_text(window, blocks, scale);
     }
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The overlays' text: blocks of lines made from the glyph table (text_font.h) into images, kept in one
 // texture per window and made again only when their text changes, and drawn over a finished frame in window
-// pixels as blended quads; the glyph pixels come out as glBitmap would draw freeglut's font. Also the word
-// wrapping that the bands and --help share. No texture is ever made larger than the driver allows.
+// pixels as blended quads; at text scale 1 the glyph pixels come out as glBitmap would draw freeglut's font,
+// at scale N each as a crisp N x N block. Also the word wrapping that the bands and --help share. No texture
+// is ever made larger than the driver allows.
 #pragma once
 
 #include <functional>
@@ -62,11 +63,12 @@ struct text_image {
 };
 
 // One block of a frame's text: its first row in the window's text texture, all that decides its pixels, its
-// image's size, where the image's bottom-left corner goes in the window and how to make the image; for a
-// band, where the band ends on the right, since a band wider than the largest texture has the rest of its
-// dark background drawn plain. The names take the first rows, a fixed few each, then the bands. A block that
-// joins the previous one lies against it in the texture as in the window, and is drawn in the same quad: a
-// band's lines are made one by one but drawn whole, since llvmpipe pays for every thin quad it bins.
+// image's size in text pixels (the texture's), where the image's bottom-left corner goes in the window and
+// how to make the image; for a band, where the band ends on the right in window pixels, since a band wider
+// than the largest texture has the rest of its dark background drawn plain. The names take the first rows, a
+// fixed few each, then the bands. A block that joins the previous one lies against it in the texture as in
+// the window, and is drawn in the same quad: a band's lines are made one by one but drawn whole, since
+// llvmpipe pays for every thin quad it bins.
 struct text_block {
   int row;
   std::string content;
@@ -95,12 +97,12 @@ struct window_text {
   GLint max_texture_px = 0;
 };
 
-// Draws the blocks over the current window's frame in pixels of a width x height viewport, with lighting,
-// texturing and the depth test off, and the depth test on again after (nothing else in a frame switches it
-// on); under them, in the text's colour, the lines given (x0, y0, x1, y1 in window pixels, one after
-// another). Leaves both matrix stacks as it found them.
-void draw_text_blocks(window_text& window, const std::vector<text_block>& blocks, int width, int height,
-                      const std::vector<GLfloat>& lines = {});
+// Draws the blocks over the current window's frame in pixels of a width x height viewport, each text pixel
+// as a scale x scale block of window pixels, with lighting, texturing and the depth test off, and the depth
+// test on again after (nothing else in a frame switches it on); under them, in the text's colour, the lines
+// given (x0, y0, x1, y1 in window pixels, one after another). Leaves both matrix stacks as it found them.
+void draw_text_blocks(window_text& window, const std::vector<text_block>& blocks, int scale, int width,
+                      int height, const std::vector<GLfloat>& lines = {});
 
 // Sections of items wrapped into lines of at most columns characters: items two spaces apart, an item that
 // does not fit starting a new line, an item longer than a line broken between its words, and a word longer

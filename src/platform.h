@@ -11,5 +11,8 @@ void platform_end_promptly_on_display_loss(int argc, char** argv);
 // Called right after each window is created, with it current: names its window class, so that a desktop
 // ties the window to the program's menu entry and icon.
 void platform_name_window();
+// Called with a window current: the dots per inch the desktop asks text to be drawn at (unscaled_dpi in
+// command_line.h when it says nothing).
+double platform_display_dpi();
 // Called every tick with each window current: a window destroyed under the program shows as its loss.
 void platform_check_window();

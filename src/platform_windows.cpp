@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: MIT
 // The shell's Windows side. Only freeglut can fail here in a way the program should report: its error ends
 // the process at once with one line and status 1, as on X11. Windows keeps another program from destroying
-// this one's windows, and ties them to the program by its executable, so the other two need do nothing.
+// this one's windows, and ties them to the program by its executable, so naming and checking a window need do
+// nothing. The system's dots per inch come as they are, not as 96 on a desktop Windows then stretches: the
+// program's manifest declares that it scales its own text.
+#include <windows.h>
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 
+#include "command_line.h"
 #include "opengl.h"
 #include "platform.h"
 
@@ -25,5 +30,12 @@ void platform_end_promptly_on_display_loss(int /*argc*/, char** /*argv*/) {
 }
 
 void platform_name_window() {}
+
+double platform_display_dpi() {
+  const HDC screen = GetDC(nullptr);
+  const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+  if (screen != nullptr) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : unscaled_dpi;
+}
 
 void platform_check_window() {}

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The shell's X11 side: a prompt, one-line exit when the X server or a window goes away or freeglut reports
-// an error, the windows' WM_CLASS, and the per-tick question that reveals a window destroyed by another
-// client. Every message names the display actually opened, or else the one asked for.
+// an error, the windows' WM_CLASS, the desktop's Xft.dpi, and the per-tick question that reveals a window
+// destroyed by another client. Every message names the display actually opened, or else the one asked for.
 #include <GL/glx.h>
 #include <X11/Xlib.h>
+#include <X11/Xresource.h>
 #include <X11/Xutil.h>
 
 #include <csignal>
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "command_line.h"
 #include "opengl.h"
 #include "platform.h"
 
@@ -80,6 +82,22 @@ void platform_name_window() {
   std::memcpy(name, program_class, sizeof name);
   XClassHint hint = {name, name};
   XSetClassHint(glXGetCurrentDisplay(), glXGetCurrentDrawable(), &hint);
+}
+
+// Desktops scaled for a dense screen say so in the Xft.dpi resource, which GTK, Qt and GLFW read; the
+// screen's size in millimetres, which X also reports, is often made up.
+double platform_display_dpi() {
+  Display* display = glXGetCurrentDisplay();
+  const char* resources = display != nullptr ? XResourceManagerString(display) : nullptr;
+  if (resources == nullptr) return unscaled_dpi;
+  XrmInitialize();
+  const XrmDatabase database = XrmGetStringDatabase(resources);
+  char* type = nullptr;
+  XrmValue value = {0, nullptr};
+  const bool found = XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr != nullptr;
+  const double dpi = compute_resource_dpi(found ? value.addr : nullptr);
+  XrmDestroyDatabase(database);
+  return dpi;
 }
 
 // freeglut ignores the destruction of a window by another client: the window merely stops being drawn and the

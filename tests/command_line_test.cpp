@@ -94,3 +94,25 @@ TEST(PickOption, TakesTwoWholeNumbersAndNothingElse) {
   EXPECT_EQ(argc, 3);
   EXPECT_EQ(argv[3], nullptr);
 }
+
+// The text scale: --text-scale over GDK_SCALE over the desktop's dots per inch, always a whole 1 to 4.
+TEST(TextScale, TheOptionOverGdkScaleOverTheDesktopsDotsPerInch) {
+  const std::optional<int> none;
+  EXPECT_EQ(compute_text_scale(none, nullptr, 96), 1);
+  EXPECT_EQ(compute_text_scale(none, nullptr, 143), 1) << "1.49 rounds down";
+  EXPECT_EQ(compute_text_scale(none, nullptr, 144), 2) << "1.5 rounds up";
+  EXPECT_EQ(compute_text_scale(none, nullptr, 1000), 4);
+  EXPECT_EQ(compute_text_scale(none, nullptr, 40), 1);
+  EXPECT_EQ(compute_text_scale(none, "1", 288), 1);
+  EXPECT_EQ(compute_text_scale(none, "99999999999999999999999", 96), 4);
+  for (const char* not_whole : {"", "0", "2.5", "-2", " 2", "2x"})
+    EXPECT_EQ(compute_text_scale(none, not_whole, 288), 3) << '"' << not_whole << "\" is not a scale";
+  EXPECT_EQ(compute_text_scale(2, "3", 384), 2);
+  EXPECT_EQ(compute_resource_dpi("192"), 192);
+  EXPECT_EQ(compute_resource_dpi("144.5"), 144.5);
+  for (const char* not_dpi : {"", "abc", "192dpi", "-96", "0", "nan", "inf"})
+    EXPECT_EQ(compute_resource_dpi(not_dpi), unscaled_dpi) << '"' << not_dpi << '"';
+  for (const char* value : {"1", "4"}) EXPECT_TRUE(compute_text_scale_option(value)) << value;
+  for (const char* value : {"0", "5", "", "2.0", "+2", "-1", "44"})
+    EXPECT_FALSE(compute_text_scale_option(value)) << '"' << value << '"';
+}

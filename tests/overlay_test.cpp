@@ -112,9 +112,9 @@ struct test_camera {
   std::vector<placed_label> layout(const std::vector<label_request>& requests,
                                    const std::vector<label_obstacle>& obstacles = {},
                                    const std::vector<window_rect>& reserved = {},
-                                   const std::vector<placed_label>& before = {}) const {
+                                   const std::vector<placed_label>& before = {}, int scale = 1) const {
     return compute_label_layout(requests, obstacles, compute_camera_place(view), projection, viewport,
-                                reserved, before);
+                                reserved, scale, before);
   }
   // Where a point straight ahead shows, and how wide a ball there is, in pixels.
   std::array<double, 3> disc(const std::array<float, 3>& at, float radius) const {
@@ -177,6 +177,42 @@ TEST(LabelLayout, NoNameCoversAnotherBodysDisc) {
             << label.text << " over " << requests[r].text;
       }
   EXPECT_TRUE(placed[0].has_leader) << "right of Venus lies the Sun";
+}
+
+// At a text scale a name is drawn scale times larger: laid out at its size in text pixels, a crowd of names
+// would be drawn over each other, over the band and over other bodies' discs.
+TEST(LabelLayout, AtTextScaleThreeNamesAsDrawnKeepClearOfEachOtherTheBandAndOtherDiscs) {
+  constexpr int scale = 3;
+  const test_camera camera;
+  std::vector<label_request> requests;
+  std::vector<label_obstacle> obstacles;
+  for (int k = 0; k < 8; ++k) {
+    const float angle = float(k) * 0.785f;
+    requests.push_back({"Body" + std::to_string(k), {3 * std::cos(angle), 3 * std::sin(angle), -20}, 0.3f});
+    obstacles.push_back({requests.back().world, 0.3f, size_t(k)});
+  }
+  const window_rect band = {0, 400, 512, 512};
+  const std::vector<placed_label> placed = camera.layout(requests, obstacles, {band}, {}, scale);
+  ASSERT_GE(placed.size(), 4u);
+  std::vector<text_block> blocks;
+  add_name_blocks(blocks, placed, scale);
+  std::vector<window_rect> drawn;
+  for (const text_block& block : blocks)
+    drawn.push_back(
+        {block.left, block.bottom, block.left + scale * block.width, block.bottom + scale * block.height});
+  const auto overlap = [](const window_rect& a, const window_rect& b) {
+    return a.left < b.right && b.left < a.right && a.bottom < b.top && b.bottom < a.top;
+  };
+  for (size_t i = 0; i < drawn.size(); ++i) {
+    EXPECT_FALSE(overlap(drawn[i], band)) << placed[i].text;
+    for (size_t j = 0; j < i; ++j)
+      EXPECT_FALSE(overlap(drawn[i], drawn[j])) << placed[i].text << placed[j].text;
+    for (size_t r = 0; r < requests.size(); ++r)
+      if (r != placed[i].request) {
+        EXPECT_FALSE(meets(drawn[i], camera.disc(requests[r].world, requests[r].radius)))
+            << placed[i].text << " over " << requests[r].text;
+      }
+  }
 }
 
 // A planet passing beside the camera reaches behind its near plane: counted as covering the whole window, it
@@ -398,10 +434,11 @@ TEST_F(Overlays, NothingBehindABandShowsBrightThroughIt) {
 }
 
 // A small window is where the bands can vanish, come out blank or cover the scene. Both bands must show,
-// each within its share of the height; the names must show too; and no GL call may fail.
-class SmallWindows : public Overlays, public testing::WithParamInterface<std::array<int, 2>> {
+// each within its share of the height, at every text scale; the names must show too; and no GL call may fail.
+class SmallWindows : public Overlays, public testing::WithParamInterface<std::array<int, 3>> {
  protected:
   void TearDown() override {
+    text_scale = 1;
     resize(gl_test::window_size_px, gl_test::window_size_px);
     Overlays::TearDown();
   }
@@ -430,6 +467,7 @@ class SmallWindows : public Overlays, public testing::WithParamInterface<std::ar
 
 TEST_P(SmallWindows, BothBandsShowWithinTheirShareOfTheHeightAndNamesShowToo) {
   const int width = GetParam()[0], height = GetParam()[1];
+  text_scale = GetParam()[2];
   ASSERT_TRUE(resize(width, height));
   window_frame(width, height);
   const std::vector<unsigned char> without = window_frame(width, height);
@@ -500,17 +538,26 @@ int text_drawn(const std::vector<unsigned char>& with, const std::vector<unsigne
 }
 
 // The bands' text sat 4 pixels low: in a window under 256 pixels the last line lost the bottom row of its
-// descenders ("LOOKAT, step 1" drew 555 of its 556 glyph pixels). Every glyph pixel must be inside.
+// descenders ("LOOKAT, step 1" drew 555 of its 556 glyph pixels). Every glyph pixel must be inside, at every
+// text scale as a block of scale x scale, the lines wrapped to the window's width in text pixels; the band
+// says a scale that is not 1.
 TEST_F(SmallWindows, EveryGlyphRowOfTheStatusBandIsDrawn) {
-  ASSERT_TRUE(resize(200, 200));
-  press('h');
-  const std::vector<unsigned char> with = window_frame(200, 200);
-  press('h');
-  const std::vector<unsigned char> without = window_frame(200, 200);
-  std::vector<std::vector<std::string>> sections;
-  for (const std::string& line : demo_status_lines(MOTHER_SHIP)) sections.push_back({line});
-  const int columns = (200 - 2 * 2) / font_glyph_width_px;  // a 2-pixel margin below 256 pixels
-  EXPECT_EQ(text_drawn(with, without, 200, 100, 200), glyph_pixels(compute_wrapped_lines(sections, columns)));
+  for (const int scale : {1, 2}) {
+    text_scale = scale;
+    const int size = 200 * scale;
+    ASSERT_TRUE(resize(size, size));
+    press('h');
+    const std::vector<unsigned char> with = window_frame(size, size);
+    press('h');
+    const std::vector<unsigned char> without = window_frame(size, size);
+    std::vector<std::vector<std::string>> sections;
+    for (const std::string& line : demo_status_lines(MOTHER_SHIP)) sections.push_back({line});
+    const int columns = (200 - 2 * 2) / font_glyph_width_px;  // a 2-pixel margin below 256 text pixels
+    EXPECT_EQ(text_drawn(with, without, size, size / 2, size),
+              scale * scale * glyph_pixels(compute_wrapped_lines(sections, columns)))
+        << "at scale " << scale;
+    EXPECT_EQ(demo_status_lines(MOTHER_SHIP).back() == "text scale 2", scale == 2) << "the band says it";
+  }
 }
 
 // The driver cuts a viewport wider than its largest; text laid out for the whole width then loses glyph
@@ -546,10 +593,10 @@ TEST_F(Overlays, ABandMadeLineByLineDrawsAsItsLinesMadeAtOnceAndAChangedLineAlon
   window_rect band{};
   const auto draw_by_line = [&] {
     std::vector<text_block> blocks;
-    band = add_bands(blocks, text, size, size, size, 0).at(0);
+    band = add_bands(blocks, text, size, size, size, 0, 1).at(0);
     for (text_block& block : blocks) block.make = [&made, make = block.make] { return ++made, make(); };
     glClear(GL_COLOR_BUFFER_BIT);
-    draw_text_blocks(by_line, blocks, size, size);
+    draw_text_blocks(by_line, blocks, 1, size, size);
     return gl_test::read_frame();
   };
   const std::vector<unsigned char> drawn = draw_by_line();
@@ -563,7 +610,7 @@ TEST_F(Overlays, ABandMadeLineByLineDrawsAsItsLinesMadeAtOnceAndAChangedLineAlon
                               return image;
                             }};
   glClear(GL_COLOR_BUFFER_BIT);
-  draw_text_blocks(at_once, {whole}, size, size);
+  draw_text_blocks(at_once, {whole}, 1, size, size);
   EXPECT_EQ(bytes_differing(drawn, gl_test::read_frame()), 0u);
   EXPECT_EQ(made, lines);
   made = 0;
@@ -587,10 +634,12 @@ TEST(BandLines, LinesLeftOutAreMarkedWithAnEllipsis) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, SmallWindows,
-                         testing::Values(std::array<int, 2>{128, 128}, std::array<int, 2>{100, 80},
-                                         std::array<int, 2>{200, 140}),
-                         [](const testing::TestParamInfo<std::array<int, 2>>& size) {
-                           return std::to_string(size.param[0]) + "x" + std::to_string(size.param[1]);
+                         testing::Values(std::array<int, 3>{128, 128, 1}, std::array<int, 3>{100, 80, 1},
+                                         std::array<int, 3>{200, 140, 1}, std::array<int, 3>{200, 140, 2},
+                                         std::array<int, 3>{300, 300, 3}),
+                         [](const testing::TestParamInfo<std::array<int, 3>>& size) {
+                           return std::to_string(size.param[0]) + "x" + std::to_string(size.param[1]) +
+                                  (size.param[2] > 1 ? "_scale" + std::to_string(size.param[2]) : "");
                          });
 
 }  // namespace

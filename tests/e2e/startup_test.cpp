@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The real executable: its windows as the user sees them on a private X server, the way out, and its options.
+#include <X11/Xatom.h>
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
@@ -264,8 +265,9 @@ TEST(TypedKeys, APickOutsideTheMotherWindowIsAUsageError) {
 
 // Usage errors end the program with status 2 and one line of its own, before any display is needed.
 TEST(CommandLine, AMissingValueOrARepeatedOptionIsAUsageError) {
-  for (const char* arguments : {"-geometry", "--keys", "--keys g --keys n", "--pick", "--pick 3",
-                                "--pick -1,5", "--pick 1,2 --pick 3,4"}) {
+  for (const char* arguments :
+       {"-geometry", "--keys", "--keys g --keys n", "--pick", "--pick 3", "--pick -1,5",
+        "--pick 1,2 --pick 3,4", "--text-scale", "--text-scale 5", "--text-scale 0", "--text-scale 1.5"}) {
     int status = -1;
     const std::string message = output_without_display(arguments, status);
     EXPECT_EQ(WEXITSTATUS(status), 2) << arguments << ": " << message;
@@ -275,6 +277,77 @@ TEST(CommandLine, AMissingValueOrARepeatedOptionIsAUsageError) {
   int status = -1;
   EXPECT_EQ(output_without_display("--keys -h", status).find("Usage"), std::string::npos)
       << "\"-h\" is two keys to type, not a request for help";
+}
+
+// Which pixels of a rectangle are in the text's colour, row by row from its top left.
+struct glyph_mask {
+  int width = 0, height = 0;
+  std::vector<bool> on;
+  bool operator==(const glyph_mask& o) const { return width == o.width && height == o.height && on == o.on; }
+};
+
+// The status band's first words, "Mother Ship, has", with the margin above and left of them and the gap
+// below, in the window's top-left corner as the program draws them at a text scale: paused, with the status
+// band on, in an 800-pixel window on a display of its own whose Xft.dpi resource is dpi ("" for none), set
+// as xrdb sets it.
+glyph_mask status_glyphs(int scale, const std::string& dpi, const std::vector<std::string>& environment,
+                         std::vector<std::string> arguments) {
+  constexpr int margin = 6, line = 15, columns = 16, glyph_width = 8;
+  e2e::virtual_display display;
+  if (!dpi.empty()) {
+    const std::string resources = "Xft.dpi:\t" + dpi + "\n";
+    XChangeProperty(display.x(), DefaultRootWindow(display.x()), XA_RESOURCE_MANAGER, XA_STRING, 8,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(resources.data()),
+                    int(resources.size()));
+    XSync(display.x(), False);
+  }
+  std::vector<std::string> with = {e2e::probe_preload};
+  with.insert(with.end(), environment.begin(), environment.end());
+  // Wide enough for the full margin at scale 3: a window under 256 text pixels gets a narrower one.
+  arguments.insert(arguments.end(), {"--keys", "ph", "-geometry", "800x800"});
+  e2e::program app(SOLAR_DEMO_PATH, display.name(), with, "", arguments);
+  glyph_mask shown, last;
+  const Window mother = e2e::find_window(display.x(), "Mother Ship", window_deadline);
+  if (mother == 0) return shown;
+  e2e::wait_until(milliseconds(10000), [&] {
+    const e2e::image now = e2e::capture_region(
+        display.x(), mother, 0, 0, scale * (margin + columns * glyph_width), scale * (margin + line));
+    last = shown;
+    shown = {now.width, now.height, {}};
+    for (int y = 0; y < now.height; ++y)
+      for (int x = 0; x < now.width; ++x) {
+        const e2e::image::pixel p = now.at(x, y);
+        shown.on.push_back(p.r == 255 && p.g == 255 && p.b == 153);
+      }
+    return std::count(shown.on.begin(), shown.on.end(), true) > 0 && shown == last;
+  });
+  end_with_escape(display, app);
+  return shown;
+}
+
+// The mask each of whose scale x scale blocks is one pixel of the result; nothing when a block is mixed.
+glyph_mask shrink(const glyph_mask& mask, int scale) {
+  glyph_mask shrunk{mask.width / scale, mask.height / scale, {}};
+  for (int y = 0; y < mask.height; ++y)
+    for (int x = 0; x < mask.width; ++x)
+      if (mask.on[size_t(y * mask.width + x)] !=
+          mask.on[size_t(y / scale * scale * mask.width + x / scale * scale)])
+        return {};
+  for (int y = 0; y < shrunk.height; ++y)
+    for (int x = 0; x < shrunk.width; ++x)
+      shrunk.on.push_back(mask.on[size_t(y * scale * mask.width + x * scale)]);
+  return shrunk;
+}
+
+// A desktop scaled by 2 says Xft.dpi: 192; GDK_SCALE overrides it, and --text-scale both. Each glyph pixel is
+// then a crisp block, the margins grow with the glyphs, and the words are those of scale 1.
+TEST(TextScale, FollowsXftDpiUnlessGdkScaleOrTheOptionSaysOtherwiseEachGlyphPixelABlock) {
+  const glyph_mask unscaled = status_glyphs(1, "", {}, {});
+  ASSERT_GT(std::count(unscaled.on.begin(), unscaled.on.end(), true), 200);
+  EXPECT_TRUE(shrink(status_glyphs(2, "192", {}, {}), 2) == unscaled) << "Xft.dpi: 192";
+  EXPECT_TRUE(shrink(status_glyphs(3, "192", {"GDK_SCALE=3"}, {}), 3) == unscaled) << "GDK_SCALE=3";
+  EXPECT_TRUE(status_glyphs(1, "192", {"GDK_SCALE=3"}, {"--text-scale", "1"}) == unscaled)
+      << "--text-scale 1";
 }
 
 // A size X cannot hold would end in an X error that does not name -geometry.

@@ -101,6 +101,7 @@ program::program(const std::string& path, const std::string& display,
       if (errors >= 0) dup2(errors, STDERR_FILENO);
     }
     setenv("DISPLAY", display.c_str(), 1);
+    unsetenv("GDK_SCALE");  // the program's text scale comes from its own display, not the tests' desktop
     for (const std::string& entry : environment) putenv(strdup(entry.c_str()));
     std::vector<char*> argv{const_cast<char*>(path.c_str())};
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
