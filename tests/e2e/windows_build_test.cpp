@@ -235,7 +235,7 @@ TEST(WindowsZip, HoldsItsOwnReadmeAndTheNoticesOfWhatIsLinkedIn) {
   const std::string notices = e2e::read_file(inside + "THIRD-PARTY-NOTICES.txt");
   EXPECT_FALSE(e2e::read_file(inside + "LICENSE.txt").empty());
   EXPECT_TRUE(e2e::read_file(inside + "README.md").empty()) << "the repository's README stays out";
-  for (const char* part : {"solar_demo.exe", "space: pick", "LOOKAT keys:", "GEOSYNCH keys:"})
+  for (const char* part : {"solar_demo.exe", "--text-scale", "space: pick", "LOOKAT keys:", "GEOSYNCH keys:"})
     EXPECT_NE(readme.find(part), std::string::npos) << "README.txt lacks " << part;
   for (const char* absent : {"tools/", ".png", ".sh"})
     EXPECT_EQ(readme.find(absent), std::string::npos) << "README.txt names " << absent;
@@ -246,8 +246,9 @@ TEST(WindowsZip, HoldsItsOwnReadmeAndTheNoticesOfWhatIsLinkedIn) {
 }
 
 // What Windows shows in the .exe's Properties and beside its name: its icon, and a version resource with the
-// product's name, version and licence. Read with icoutils' wrestool, which tools/windows.sh installs.
-TEST(WindowsExe, CarriesItsIconAndTheVersionAndLicenceInItsVersionResource) {
+// product's name, version and licence; and the manifest that keeps a scaled desktop from stretching the
+// windows as a blurred bitmap. Read with icoutils' wrestool, which tools/windows.sh installs.
+TEST(WindowsExe, CarriesItsIconItsDpiAwareManifestAndTheVersionAndLicenceInItsVersionResource) {
   if (!std::ifstream(SOLAR_WINDOWS_EXE).good()) {
     if (std::getenv("CI") != nullptr) FAIL() << SOLAR_WINDOWS_EXE << " is missing: tools/windows.sh makes it";
     GTEST_SKIP() << "no Windows build: tools/windows.sh makes it";
@@ -263,6 +264,13 @@ TEST(WindowsExe, CarriesItsIconAndTheVersionAndLicenceInItsVersionResource) {
   };
   const std::string listed = output_of("wrestool -l " SOLAR_WINDOWS_EXE);
   EXPECT_NE(listed.find("[type=group_icon"), std::string::npos) << listed;
+  // The one manifest Windows reads at start-up: resource 1 of type 24.
+  const std::string manifest = output_of("wrestool -x --raw --type=24 --name=1 " SOLAR_WINDOWS_EXE);
+  for (const char* declared :
+       {"<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm<",
+        "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
+        "PerMonitorV2, PerMonitor<"})
+    EXPECT_NE(manifest.find(declared), std::string::npos) << "the manifest lacks " << declared;
   const std::string version = output_of("wrestool -x --raw --type=16 " SOLAR_WINDOWS_EXE);
   // The resource's strings are UTF-16, little-endian.
   const auto utf16 = [](const std::string& text) {
