@@ -118,6 +118,7 @@ double compute_resource_dpi(const char* value) {
   if (value == nullptr) return unscaled_dpi;
   char* end = nullptr;
   const double dpi = std::strtod(value, &end);
+  while (std::isspace(static_cast<unsigned char>(*end))) ++end;  // a resource file's value may end in blanks
   return end != value && *end == '\0' && std::isfinite(dpi) && dpi > 0 ? dpi : unscaled_dpi;
 }
 
@@ -125,8 +126,8 @@ int compute_text_scale(std::optional<int> option, const char* gdk_scale, double 
   if (option) return *option;
   if (gdk_scale != nullptr && *gdk_scale != '\0' &&
       std::strspn(gdk_scale, "0123456789") == std::strlen(gdk_scale)) {
-    const double whole =
-        std::strtod(gdk_scale, nullptr);  // digits only: read exactly, or huge, never an error
+    // Digits only: read exactly, or as a huge number, never as an error.
+    const double whole = std::strtod(gdk_scale, nullptr);
     if (whole >= 1) return int(std::min(whole, double(largest_text_scale)));
   }
   const double ratio = std::isfinite(display_dpi) && display_dpi > 0 ? display_dpi / unscaled_dpi : 1;

@@ -110,6 +110,7 @@ TEST(TextScale, TheOptionOverGdkScaleOverTheDesktopsDotsPerInch) {
   EXPECT_EQ(compute_text_scale(2, "3", 384), 2);
   EXPECT_EQ(compute_resource_dpi("192"), 192);
   EXPECT_EQ(compute_resource_dpi("144.5"), 144.5);
+  EXPECT_EQ(compute_resource_dpi("192 "), 192);
   for (const char* not_dpi : {"", "abc", "192dpi", "-96", "0", "nan", "inf"})
     EXPECT_EQ(compute_resource_dpi(not_dpi), unscaled_dpi) << '"' << not_dpi << '"';
   for (const char* value : {"1", "4"}) EXPECT_TRUE(compute_text_scale_option(value)) << value;
