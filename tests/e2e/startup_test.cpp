@@ -279,64 +279,53 @@ TEST(CommandLine, AMissingValueOrARepeatedOptionIsAUsageError) {
       << "\"-h\" is two keys to type, not a request for help";
 }
 
-// Which pixels of a rectangle are in the text's colour, row by row from its top left.
+// Which pixels of the window's top-left corner are in the text's colour, row by row: the status band's first
+// words, "Mother Ship, has", and the margins around them, as the program draws them at a text scale: paused,
+// with the status band on, in an 800-pixel window on a display of its own whose Xft.dpi resource is dpi (""
+// for none), set as xrdb sets it.
 struct glyph_mask {
-  int width = 0, height = 0;
+  int width = 0;
   std::vector<bool> on;
-  bool operator==(const glyph_mask& o) const { return width == o.width && height == o.height && on == o.on; }
 };
-
-// The status band's first words, "Mother Ship, has", with the margin above and left of them and the gap
-// below, in the window's top-left corner as the program draws them at a text scale: paused, with the status
-// band on, in an 800-pixel window on a display of its own whose Xft.dpi resource is dpi ("" for none), set
-// as xrdb sets it.
-glyph_mask status_glyphs(int scale, const std::string& dpi, const std::vector<std::string>& environment,
+glyph_mask status_glyphs(int scale, const std::string& dpi, std::vector<std::string> environment,
                          std::vector<std::string> arguments) {
-  constexpr int margin = 6, line = 15, columns = 16, glyph_width = 8;
   e2e::virtual_display display;
-  if (!dpi.empty()) {
-    const std::string resources = "Xft.dpi:\t" + dpi + "\n";
+  const std::string resources = "Xft.dpi:\t" + dpi + "\n";
+  if (!dpi.empty())
     XChangeProperty(display.x(), DefaultRootWindow(display.x()), XA_RESOURCE_MANAGER, XA_STRING, 8,
                     PropModeReplace, reinterpret_cast<const unsigned char*>(resources.data()),
                     int(resources.size()));
-    XSync(display.x(), False);
-  }
-  std::vector<std::string> with = {e2e::probe_preload};
-  with.insert(with.end(), environment.begin(), environment.end());
+  XSync(display.x(), False);
+  environment.push_back(e2e::probe_preload);
   // Wide enough for the full margin at scale 3: a window under 256 text pixels gets a narrower one.
   arguments.insert(arguments.end(), {"--keys", "ph", "-geometry", "800x800"});
-  e2e::program app(SOLAR_DEMO_PATH, display.name(), with, "", arguments);
-  glyph_mask shown, last;
+  e2e::program app(SOLAR_DEMO_PATH, display.name(), environment, "", arguments);
+  glyph_mask shown{scale * (6 + 16 * 8), {}};
   const Window mother = e2e::find_window(display.x(), "Mother Ship", window_deadline);
-  if (mother == 0) return shown;
+  if (mother == 0) return {};
   e2e::wait_until(milliseconds(10000), [&] {
-    const e2e::image now = e2e::capture_region(
-        display.x(), mother, 0, 0, scale * (margin + columns * glyph_width), scale * (margin + line));
-    last = shown;
-    shown = {now.width, now.height, {}};
-    for (int y = 0; y < now.height; ++y)
-      for (int x = 0; x < now.width; ++x) {
-        const e2e::image::pixel p = now.at(x, y);
-        shown.on.push_back(p.r == 255 && p.g == 255 && p.b == 153);
-      }
-    return std::count(shown.on.begin(), shown.on.end(), true) > 0 && shown == last;
+    const e2e::image now = e2e::capture_region(display.x(), mother, 0, 0, shown.width, scale * (6 + 15));
+    const std::vector<bool> last = shown.on;
+    shown.on.clear();
+    for (size_t i = 0; i + 2 < now.rgb.size(); i += 3)
+      shown.on.push_back(now.rgb[i] == 255 && now.rgb[i + 1] == 255 && now.rgb[i + 2] == 153);
+    return std::count(shown.on.begin(), shown.on.end(), true) > 0 && shown.on == last;
   });
   end_with_escape(display, app);
   return shown;
 }
 
-// The mask each of whose scale x scale blocks is one pixel of the result; nothing when a block is mixed.
-glyph_mask shrink(const glyph_mask& mask, int scale) {
-  glyph_mask shrunk{mask.width / scale, mask.height / scale, {}};
-  for (int y = 0; y < mask.height; ++y)
-    for (int x = 0; x < mask.width; ++x)
-      if (mask.on[size_t(y * mask.width + x)] !=
-          mask.on[size_t(y / scale * scale * mask.width + x / scale * scale)])
-        return {};
-  for (int y = 0; y < shrunk.height; ++y)
-    for (int x = 0; x < shrunk.width; ++x)
-      shrunk.on.push_back(mask.on[size_t(y * scale * mask.width + x * scale)]);
-  return shrunk;
+// Whether the scaled mask is the unscaled one with each pixel a crisp scale x scale block.
+bool blocks_of(const glyph_mask& scaled, const glyph_mask& unscaled, int scale) {
+  if (scaled.width != scale * unscaled.width ||
+      scaled.on.size() != size_t(scale * scale) * unscaled.on.size())
+    return false;
+  for (size_t i = 0; i < scaled.on.size(); ++i) {
+    const size_t x = i % size_t(scaled.width), y = i / size_t(scaled.width);
+    if (scaled.on[i] != unscaled.on[y / size_t(scale) * size_t(unscaled.width) + x / size_t(scale)])
+      return false;
+  }
+  return true;
 }
 
 // A desktop scaled by 2 says Xft.dpi: 192; GDK_SCALE overrides it, and --text-scale both. Each glyph pixel is
@@ -344,9 +333,9 @@ glyph_mask shrink(const glyph_mask& mask, int scale) {
 TEST(TextScale, FollowsXftDpiUnlessGdkScaleOrTheOptionSaysOtherwiseEachGlyphPixelABlock) {
   const glyph_mask unscaled = status_glyphs(1, "", {}, {});
   ASSERT_GT(std::count(unscaled.on.begin(), unscaled.on.end(), true), 200);
-  EXPECT_TRUE(shrink(status_glyphs(2, "192", {}, {}), 2) == unscaled) << "Xft.dpi: 192";
-  EXPECT_TRUE(shrink(status_glyphs(3, "192", {"GDK_SCALE=3"}, {}), 3) == unscaled) << "GDK_SCALE=3";
-  EXPECT_TRUE(status_glyphs(1, "192", {"GDK_SCALE=3"}, {"--text-scale", "1"}) == unscaled)
+  EXPECT_TRUE(blocks_of(status_glyphs(2, "192", {}, {}), unscaled, 2)) << "Xft.dpi: 192";
+  EXPECT_TRUE(blocks_of(status_glyphs(3, "192", {"GDK_SCALE=3"}, {}), unscaled, 3)) << "GDK_SCALE=3";
+  EXPECT_TRUE(blocks_of(status_glyphs(1, "192", {"GDK_SCALE=3"}, {"--text-scale", "1"}), unscaled, 1))
       << "--text-scale 1";
 }
 
