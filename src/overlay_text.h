@@ -14,6 +14,8 @@
 #include "opengl.h"
 #include "text_font.h"
 
+// Sizes of text in text pixels: the texture's texels, each drawn as a block of text scale x text scale window
+// pixels.
 constexpr int glyph_width_px = font_glyph_width_px;
 constexpr int glyph_height_px = font_glyph_rows;
 constexpr int glyph_descent_px = font_descent_px;
