@@ -1,46 +1,34 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Writes the AppStream metadata from its template: the component's id, and a release for each
-# "## VERSION (DATE)" or "## VERSION (DATE HH:MM)" heading of CHANGELOG.md, newest first, its list items as the
-# release's description. Text is escaped for XML.
+# Writes the AppStream metadata from its template: the component's id, and a release for each release that
+# changelog_releases.sh reads in CHANGELOG.md, newest first, its list items as the release's description.
+# Text is escaped for XML.
 # Usage: appstream_metainfo.sh TEMPLATE CHANGELOG.md ID OUTPUT
 set -euo pipefail
 template=$1
-source=$2
 id=$3
 output=$4
+entries=$("$(dirname "$0")/changelog_releases.sh" "$2")
 
-heading='^## ([^ ]+) \(([0-9]{4}-[0-9]{2}-[0-9]{2})( ([0-9]{2}:[0-9]{2}))?\)$'
 escape() { sed -e 's/&/\&amp;/g' -e 's/</\&lt;/g' -e 's/>/\&gt;/g' <<<"$1"; }
 
+# Each release opens its list of items as it starts; the next release, or the end, closes it.
+close_release() { printf '        </ul>\n      </description>\n    </release>\n'; }
 releases=$(
-  items=()
   open=false
-  flush() {
-    $open || return 0
-    echo "      <description>"
-    echo "        <ul>"
-    local item
-    for item in "${items[@]}"; do echo "          <li>$(escape "$item")</li>"; done
-    echo "        </ul>"
-    echo "      </description>"
-    echo "    </release>"
-    items=()
-  }
   while IFS= read -r line; do
-    if [[ $line =~ $heading ]]; then
-      flush
-      open=true
-      echo "    <release version=\"${BASH_REMATCH[1]}\" date=\"${BASH_REMATCH[2]}T${BASH_REMATCH[4]:-12:00}:00Z\">"
-    elif $open && [[ $line == "- "* ]]; then
-      items+=("${line#- }")
-    elif $open && [[ $line == "  "* ]] && [ ${#items[@]} -gt 0 ]; then
-      items[-1]+=" ${line#"${line%%[! ]*}"}"
+    if [[ $line == "- "* ]]; then
+      echo "          <li>$(escape "${line#- }")</li>"
+      continue
     fi
-  done <"$source"
-  flush
+    ! $open || close_release
+    open=true
+    read -r version day time <<<"$line"
+    printf '    <release version="%s" date="%sT%s:00Z">\n      <description>\n        <ul>\n' \
+      "$version" "$day" "$time"
+  done <<<"$entries"
+  close_release
 )
-[ -n "$releases" ] || { echo "no '## VERSION (DATE)' heading in $source" >&2; exit 1; }
 while IFS= read -r line; do
   case $line in
   @RELEASES@) printf '%s\n' "$releases" ;;

@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Writes the Debian changelog of the package from CHANGELOG.md: one entry for each "## VERSION (DATE)" or
-# "## VERSION (DATE HH:MM)" heading, its list items as the entry's items, signed by the maintainer at that
-# time in UTC (noon without one). Two releases on one day need their times: Debian's must differ.
+# Writes the Debian changelog of the package from CHANGELOG.md: one entry for each release that
+# changelog_releases.sh reads there, its list items as the entry's items, signed by the maintainer at the
+# release's time in UTC. Two releases on one day need their times: Debian's must differ.
 # Usage: debian_changelog.sh CHANGELOG.md PACKAGE "NAME <ADDRESS>" OUTPUT
 set -euo pipefail
 source=$1
 package=$2
 maintainer=$3
 output=$4
+releases=$("$(dirname "$0")/changelog_releases.sh" "$source")
 
-heading='^## ([^ ]+) \(([0-9]{4}-[0-9]{2}-[0-9]{2})( [0-9]{2}:[0-9]{2})?\)$'
 items=()
 date=""
 
@@ -26,20 +26,15 @@ flush_entry() {
 }
 
 {
-  first=true
   while IFS= read -r line; do
-    if [[ $line =~ $heading ]]; then
-      flush_entry
-      $first || echo
-      first=false
-      printf '%s (%s) unstable; urgency=medium\n\n' "$package" "${BASH_REMATCH[1]}"
-      date="${BASH_REMATCH[2]} ${BASH_REMATCH[3]:- 12:00} UTC"
-    elif [ -n "$date" ] && [[ $line == "- "* ]]; then
+    if [[ $line == "- "* ]]; then
       items+=("${line#- }")
-    elif [ -n "$date" ] && [[ $line == "  "* ]] && [ ${#items[@]} -gt 0 ]; then
-      items[-1]+=" ${line#"${line%%[! ]*}"}"
+      continue
     fi
-  done <"$source"
+    [ -z "$date" ] || { flush_entry; echo; }
+    read -r version day time <<<"$line"
+    printf '%s (%s) unstable; urgency=medium\n\n' "$package" "$version"
+    date="$day $time UTC"
+  done <<<"$releases"
   flush_entry
 } >"$output"
-[ -n "$date" ] || { echo "no '## VERSION (DATE)' heading in $source" >&2; exit 1; }
