@@ -1,17 +1,22 @@
 // SPDX-License-Identifier: MIT
-// The shell's X11 side: a prompt, one-line exit when the X server or a window goes away or freeglut reports
-// an error, the windows' WM_CLASS, the desktop's Xft.dpi, and the per-tick question that reveals a window
-// destroyed by another client. Every message names the display actually opened, or else the one asked for.
+// The shell's X11 side: a prompt, one-line exit when the X server or a window goes away (during start-up
+// too, where the GL driver faults on it) or freeglut reports an error, the windows' WM_CLASS, the desktop's
+// Xft.dpi, and the per-tick question that reveals a window destroyed by another client. Every message names
+// the display actually opened, or else the one asked for.
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
 #include <X11/Xutil.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "command_line.h"
 #include "opengl.h"
@@ -39,6 +44,56 @@ int on_connection_lost(Display* display) {
   end_without_display("lost the connection to the X server", display);
 }
 
+// A connection of the program's own to the display, on which it asks nothing: the server sends it nothing
+// but its end, so whatever can be read there says that the server has gone. Mesa's GLX reads the replies of
+// a server that went during glutInit or a window's creation without checking them, and faults; freeglut then
+// reports a context it could not create. Either is the display's loss, and is told as such.
+int watch_socket = -1;
+std::string loss_line;  // made beforehand: a fault handler may only write
+
+bool server_has_gone() {
+  if (watch_socket < 0) return false;
+  const int saved_errno = errno;
+  char byte = 0;
+  const ssize_t got = recv(watch_socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+  const bool gone = got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+  errno = saved_errno;
+  return gone;
+}
+
+void watch_server(const char* display_name) {
+  Display* watch = XOpenDisplay(display_name);
+  if (watch == nullptr) return;  // freeglut will fail to open it too, and say so
+  watch_socket = ConnectionNumber(watch);
+  loss_line = std::string("solar_demo: lost the connection to the X server on display ") +
+              DisplayString(watch) + "; exiting\n";
+}
+
+struct sigaction earlier_segv_action, earlier_bus_action;
+
+// A fault while the server has gone is its loss; any other goes on to what handled it before (the
+// sanitizers' report, or the default end with a core).
+void on_fault(int signal, siginfo_t* info, void* context) {
+  if (server_has_gone()) {
+    const ssize_t written = write(STDERR_FILENO, loss_line.data(), loss_line.size());
+    static_cast<void>(written);
+    _exit(1);
+  }
+  const struct sigaction& earlier = signal == SIGSEGV ? earlier_segv_action : earlier_bus_action;
+  if ((earlier.sa_flags & SA_SIGINFO) != 0) return earlier.sa_sigaction(signal, info, context);
+  if (earlier.sa_handler != SIG_DFL && earlier.sa_handler != SIG_IGN) return earlier.sa_handler(signal);
+  std::signal(signal, SIG_DFL);  // the faulting instruction runs again, and ends the process as it would have
+}
+
+void tell_faults_after_loss() {
+  struct sigaction action = {};
+  action.sa_sigaction = on_fault;
+  action.sa_flags = SA_SIGINFO;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGSEGV, &action, &earlier_segv_action);
+  sigaction(SIGBUS, &action, &earlier_bus_action);
+}
+
 int on_x_error(Display* display, XErrorEvent* error) {
   char text[160] = "";
   XGetErrorText(display, error->error_code, text, sizeof text);
@@ -53,7 +108,8 @@ void on_glut_error(const char* format, va_list arguments) {
   std::vsnprintf(text, sizeof text, format, arguments);
   char what[300];
   std::snprintf(what, sizeof what, "freeglut: %s", text);
-  end_without_display(what, glXGetCurrentDisplay());
+  end_without_display(server_has_gone() ? "lost the connection to the X server" : what,
+                      glXGetCurrentDisplay());
 }
 
 // The display glutInit will open: the value of the last -display, as Xlib reads it, else $DISPLAY.
@@ -74,6 +130,8 @@ void platform_end_promptly_on_display_loss(int argc, char** argv) {
   XSetIOErrorHandler(on_connection_lost);
   XSetErrorHandler(on_x_error);
   glutInitErrorFunc(on_glut_error);
+  watch_server(requested_display);
+  tell_faults_after_loss();
 }
 
 // freeglut leaves WM_CLASS unset. The new window's context is current, so its drawable is the window.
