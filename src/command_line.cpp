@@ -131,7 +131,9 @@ int compute_text_scale(std::optional<int> option, const char* gdk_scale, double 
     if (whole >= 1) return int(std::min(whole, double(largest_text_scale)));
   }
   const double ratio = std::isfinite(display_dpi) && display_dpi > 0 ? display_dpi / unscaled_dpi : 1;
-  return int(std::clamp(std::lround(ratio), long(smallest_text_scale), long(largest_text_scale)));
+  // Kept within the scales before it is rounded: a ratio past what a long holds has no rounding.
+  const double kept = std::clamp(ratio, double(smallest_text_scale), double(largest_text_scale));
+  return int(std::lround(kept));
 }
 
 own_options take_own_options(int& argc, char** argv) {

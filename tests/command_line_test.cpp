@@ -101,7 +101,8 @@ TEST(TextScale, TheOptionOverGdkScaleOverTheDesktopsDotsPerInch) {
   EXPECT_EQ(compute_text_scale(none, nullptr, 96), 1);
   EXPECT_EQ(compute_text_scale(none, nullptr, 143), 1) << "1.49 rounds down";
   EXPECT_EQ(compute_text_scale(none, nullptr, 144), 2) << "1.5 rounds up";
-  EXPECT_EQ(compute_text_scale(none, nullptr, 1000), 4);
+  for (const double past_every_scale : {1000.0, 9e20, 1e30, 1e300})
+    EXPECT_EQ(compute_text_scale(none, nullptr, past_every_scale), 4) << past_every_scale << " dpi";
   EXPECT_EQ(compute_text_scale(none, nullptr, 40), 1);
   EXPECT_EQ(compute_text_scale(none, "1", 288), 1);
   EXPECT_EQ(compute_text_scale(none, "99999999999999999999999", 96), 4);
