@@ -135,6 +135,18 @@ window_placement place_mother_window(const char* geometry) {
   std::exit(2);
 }
 
+// The driver is known once a window's context is current, before anything is drawn in it: a size it cannot
+// draw ends the process with status 2, as a malformed -geometry does.
+void refuse_undrawable_size(const window_placement& at) {
+  const granted_viewport largest = demo_largest_viewport();
+  if (compute_drawable(at.width, at.height, largest)) return;
+  std::fprintf(
+      stderr,
+      "solar_demo: -geometry %dx%d has more pixels than this driver draws: %dx%d at most (see --help)\n",
+      at.width, at.height, largest.width, largest.height);
+  std::exit(2);
+}
+
 int create_window(const char* title, const window_placement& at) {
   glutInitWindowSize(at.width, at.height);
   glutInitWindowPosition(at.x, at.y);
@@ -177,6 +189,7 @@ int main(int argc, char** argv) {
   disp_width = mother.width;
   disp_height = mother.height;
   mother_window = create_window(ship_titles[MOTHER_SHIP], mother);
+  refuse_undrawable_size(mother);
   text_scale = compute_text_scale(options.text_scale, std::getenv("GDK_SCALE"), platform_display_dpi());
   scout_window = create_window(ship_titles[SCOUT_SHIP],
                                compute_scout_placement(mother, window_gap_px, glutGet(GLUT_SCREEN_WIDTH),
