@@ -28,10 +28,7 @@ void expect_prompt_exit_on_loss(int run, const std::function<void(e2e::virtual_d
   e2e::virtual_display display;
   const std::string display_name = display.name();
   // A file of this run's own: CTest runs the other display-loss test side by side.
-  std::string errors = testing::TempDir() + "solar_display_loss_XXXXXX";
-  const int fd = mkstemp(errors.data());
-  ASSERT_GE(fd, 0);
-  close(fd);
+  const std::string errors = e2e::make_own_file(testing::TempDir() + "solar_display_loss_");
   e2e::program app(SOLAR_DEMO_PATH, display_name, {e2e::probe_preload}, errors);
   const Window mother = e2e::find_window(display.x(), "Mother Ship", window_deadline);
   ASSERT_NE(mother, 0u) << "run " << run;

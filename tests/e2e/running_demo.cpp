@@ -30,10 +30,7 @@ bool has_hue(image::pixel p, const colour& c, double min_cosine) {
   return (p.r * c[0] + p.g * c[1] + p.b * c[2]) / (length * c_length) >= min_cosine;
 }
 
-swap_count::swap_count() : path_(testing::TempDir() + "solar_swaps_XXXXXX") {
-  const int fd = mkstemp(path_.data());
-  if (fd >= 0) close(fd);
-}
+swap_count::swap_count() : path_(make_own_file(testing::TempDir() + "solar_swaps_")) {}
 
 swap_count::~swap_count() { std::remove(path_.c_str()); }
 

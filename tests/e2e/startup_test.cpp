@@ -247,7 +247,7 @@ struct refusal {
 };
 refusal refused_on_a_display(const std::vector<std::string>& arguments) {
   e2e::virtual_display display;
-  const std::string errors = testing::TempDir() + "refused_errors.txt";
+  const std::string errors = e2e::make_own_file(testing::TempDir() + "refused_errors_");
   e2e::program app(SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload}, errors, arguments);
   refusal result{app.wait_exit(window_deadline), ""};
   result.said = e2e::read_file(errors);
@@ -339,12 +339,16 @@ TEST(TextScale, FollowsXftDpiUnlessGdkScaleOrTheOptionSaysOtherwiseEachGlyphPixe
       << "--text-scale 1";
 }
 
-// A size X cannot hold would end in an X error that does not name -geometry.
-TEST(Geometry, ASizeXCannotHoldIsRefusedNamingTheOption) {
-  const refusal refused = refused_on_a_display({"-geometry", "65536x100"});
-  ASSERT_TRUE(refused.status.has_value());
-  EXPECT_EQ(*refused.status, 2);
-  EXPECT_EQ(refused.said.rfind("solar_demo: -geometry \"65536x100\" is not", 0), 0u) << refused.said;
+// A size X cannot hold would end in an X error that does not name -geometry; one with more pixels than the
+// driver draws, in a crash inside the software renderer at the first frame.
+TEST(Geometry, ASizeXCannotHoldOrTheDriverCannotDrawIsRefusedNamingTheOption) {
+  for (const auto& [size, said] : {std::pair{"65536x100", "\"65536x100\" is not"},
+                                   {"32767x32767", "32767x32767 has more pixels than this driver draws"}}) {
+    const refusal refused = refused_on_a_display({"-geometry", size});
+    ASSERT_TRUE(refused.status.has_value()) << size;
+    EXPECT_EQ(*refused.status, 2) << size;
+    EXPECT_EQ(refused.said.rfind(std::string("solar_demo: -geometry ") + said, 0), 0u) << refused.said;
+  }
 }
 
 TEST(TypedKeys, AKeyThatNeedsThePointerOrThatNothingTakesIsRefused) {

@@ -138,6 +138,14 @@ std::string program::how_it_ended() const {
   return "exited with status " + std::to_string(WEXITSTATUS(wait_status_));
 }
 
+std::string make_own_file(const std::string& prefix) {
+  std::string path = prefix + "XXXXXX";
+  const int fd = mkstemp(path.data());
+  if (fd < 0) throw std::runtime_error("cannot create a file at " + path);
+  close(fd);
+  return path;
+}
+
 std::string read_file(const std::string& path) {
   std::string text;
   FILE* in = std::fopen(path.c_str(), "r");

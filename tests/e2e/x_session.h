@@ -64,6 +64,9 @@ class program {
   int wait_status_ = 0;
 };
 
+// A new empty file whose name is prefix and six characters no other file there has: a test's own, whatever
+// runs beside it.
+std::string make_own_file(const std::string& prefix);
 // The whole of a small text file, or "" when it cannot be read.
 std::string read_file(const std::string& path);
 
