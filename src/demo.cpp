@@ -26,6 +26,16 @@ unsigned int glut_scout_ship_window = 0;
 int text_scale = 1;
 shown_views shown;
 
+granted_viewport demo_largest_viewport() {
+  GLint largest[2];
+  glGetIntegerv(GL_MAX_VIEWPORT_DIMS, largest);
+  return {int(largest[0]), int(largest[1])};
+}
+
+bool compute_drawable(int width, int height, const granted_viewport& largest) {
+  return double(width) * height <= double(largest.width) * largest.height;
+}
+
 namespace {
 
 struct catalogue_entry {
@@ -117,9 +127,8 @@ float compute_aspect(int width, int height) {
 // The part of a window the driver draws in, from its bottom-left corner: glViewport cuts a larger size down
 // to GL_MAX_VIEWPORT_DIMS, and the projection and the overlays must fit what it grants, not the window.
 granted_viewport grant_viewport(int width, int height) {
-  GLint largest[2];
-  glGetIntegerv(GL_MAX_VIEWPORT_DIMS, largest);
-  return {std::min(width, int(largest[0])), std::min(height, int(largest[1]))};
+  const granted_viewport largest = demo_largest_viewport();
+  return {std::min(width, largest.width), std::min(height, largest.height)};
 }
 
 // Spheres as wireframe for "o", lit by a strong ambient light: a line has no face to catch the lamps, and a
@@ -152,6 +161,30 @@ void apply_pick_region(int height) {
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);
   gluPickMatrix(pick_x, height - pick_y, pick_region_px, pick_region_px, viewport);
+}
+
+// The viewport and projection of a frame of the current window, from its size asked anew, narrowed to the
+// pick region in a selection pass. A normal frame's are kept for the views, the names, picking and the other
+// window's view volume, which must read what the window shows, its first frame included.
+void load_projection(ship_name viewer, bool picking) {
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  const int height = glutGet(GLUT_WINDOW_HEIGHT);
+  const granted_viewport granted = grant_viewport(glutGet(GLUT_WINDOW_WIDTH), height);
+  const float aspect = compute_aspect(granted.width, granted.height);
+  glViewport(0, 0, granted.width, granted.height);
+  if (picking) apply_pick_region(height);
+  apply_perspective(aspect);
+  if (!picking) keep_frame_state(windows[viewer], granted, aspect);
+  glMatrixMode(GL_MODELVIEW);
+}
+
+// Whether the pointer lies in the part of the current window the driver draws. Outside it a pick region
+// still reaches into the projection's frustum beyond the picture, where it would find what nobody sees.
+bool is_in_viewport(int x, int y) {
+  const int height = glutGet(GLUT_WINDOW_HEIGHT);
+  const granted_viewport granted = grant_viewport(glutGet(GLUT_WINDOW_WIDTH), height);
+  return x >= 0 && x < granted.width && y >= height - granted.height && y < height;
 }
 
 // The bodies the digit keys 1 to 9 follow: the planets, never the sun or the moon.
@@ -229,6 +262,7 @@ std::optional<chosen_record> last_pick_choice() {
 // The report is filled in place: a pick that grew the heap every time, by a buffer copied anew, grew the
 // program's memory by a megabyte over 2,000 picks.
 void pick_at(int x, int y) {
+  if (!is_in_viewport(x, y)) return say("the pointer is outside the window");
   const ship_name window = demo_get_current_window();
   const selection_records selection = demo_select(x, y);
   pick_report& report = last_pick.report;
@@ -583,6 +617,7 @@ void demo_init() {
   for (const catalogue_entry& entry : body_catalogue)
     planet[entry.name]->set_texture(window, entry.image_path);
   apply_context_state();
+  load_projection(window, false);
 }
 
 void demo_reset_ships() {
@@ -611,7 +646,7 @@ void demo_resize(int width, int height) {
 void demo_place_cameras() {
   for (const ship_name each : {MOTHER_SHIP, SCOUT_SHIP}) {
     glutSetWindow(each == MOTHER_SHIP ? glut_mother_ship_window : glut_scout_ship_window);
-    glMatrixMode(GL_MODELVIEW);
+    load_projection(each, false);
     glLoadIdentity();
     planet[STARFIELD]->update_world_pose();
     glLoadIdentity();
@@ -634,18 +669,8 @@ void demo_type_keys(const std::string& keys, int x, int y) {
 void demo_display() {
   if (!demo_initialized) return;
   const ship_name viewer = demo_get_current_window();
-  window_state& window = windows[viewer];
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  const int height = glutGet(GLUT_WINDOW_HEIGHT);
-  const granted_viewport granted = grant_viewport(glutGet(GLUT_WINDOW_WIDTH), height);
-  const float aspect = compute_aspect(granted.width, granted.height);
-  glViewport(0, 0, granted.width, granted.height);
-  if (is_picking) apply_pick_region(height);
-  apply_perspective(aspect);
+  load_projection(viewer, is_picking);
   const render_mode pass = is_picking ? SELECT : RENDER;
-  if (pass == RENDER) keep_frame_state(window, granted, aspect);
-  glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   planet[STARFIELD]->update_world_pose();
   glLoadIdentity();

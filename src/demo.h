@@ -48,6 +48,13 @@ struct granted_viewport {
   int width, height;
 };
 
+// The largest viewport the current window's driver grants (GL_MAX_VIEWPORT_DIMS).
+granted_viewport demo_largest_viewport();
+// Whether a window of this size has no more pixels than the largest viewport: the most the driver promises
+// to draw. A window past that is drawn in part at best, and Mesa's software renderer crashes on one whose
+// frame buffer reaches 4 GB.
+bool compute_drawable(int width, int height, const granted_viewport& largest);
+
 // What the program keeps of each window besides its ship: what its latest normal frame drew with (the
 // viewport, the aspect and the projection it loaded) and its overlays' texture and names. The window's
 // ship_name finds it, as GLUT's current window finds that.

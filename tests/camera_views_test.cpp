@@ -35,12 +35,8 @@ class CameraViews : public GlTest {
 // The corners the mother window draws for the scout must be where the scout's own window puts its corners:
 // gluUnProject of that window's corner pixels, through its real projection, at the depth of its target.
 TEST_F(CameraViews, TheViewVolumesCornersAreTheOtherWindowsCornersTakenBackIntoTheWorld) {
+  ASSERT_TRUE(gl_test::resize_window(gl_test::scout_window(), 400, 256));  // not square: the aspect counts
   gl_test::make_current(gl_test::scout_window());
-  glutReshapeWindow(400, 256);  // not square, so that the aspect counts
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (glutGet(GLUT_WINDOW_WIDTH) != 400 && std::chrono::steady_clock::now() < deadline)
-    gl_test::handle_pending_events();
-  ASSERT_EQ(glutGet(GLUT_WINDOW_HEIGHT), 256);
   ships[SCOUT_SHIP]->move_lookat_origin(7, -3, 2);
   gl_test::draw_frame();
   GLdouble projection[16], view[16];
@@ -306,42 +302,75 @@ TEST_F(CameraViews, TheLastPickShowsItsRecordsAndItsRegionWhereThePointerWas) {
 
 // With "k" and "v" on, the other window draws what the selection pass looked at: from the picking eye
 // through the region's corners out to the chosen record's depth. Its corners must be where gluUnProject takes
-// the region's corners at that window depth, through the picking window's matrices.
+// the region's corners at that window depth, through the picking window's matrices and viewport as a normal
+// frame leaves them (the selection pass narrows the projection; a state kept from it would pass otherwise).
 TEST_F(CameraViews, ThePickVolumeReachesTheRegionsCornersAtTheChosenDepth) {
   press('k');
   press('v');
+  struct pick_case {
+    ship_name window;
+    int width, height, x, y_from_top;
+  };
+  // Over nothing but the star-field, from either window and in a wide one; then over Jupiter, which the
+  // mother ship then follows: the volume stays where the pick looked from.
+  const pick_case cases[] = {
+      {SCOUT_SHIP, 512, 512, 300, 100}, {MOTHER_SHIP, 700, 300, 80, 250}, {MOTHER_SHIP, 512, 512, 220, 300}};
   float picked_from_z = 0;  // the picking camera's translation along z, which a ship sent away changes
-  // Over nothing but the star-field, then over Jupiter, which the mother ship then follows: the volume stays
-  // where the pick looked from.
-  for (const auto& [x, y_from_top] : {std::array<int, 2>{100, 400}, std::array<int, 2>{220, 300}}) {
+  for (const pick_case& pick : cases) {
+    const int window = pick.window == MOTHER_SHIP ? gl_test::mother_window() : gl_test::scout_window();
+    ASSERT_TRUE(gl_test::resize_window(window, pick.width, pick.height));
+    gl_test::make_current(window);
     frame();
-    glutSetWindow(gl_test::mother_window());
-    const gl_test::hit_list hits = gl_test::select(x, y_from_top);
-    double view[16];
-    for (int i = 0; i < 16; ++i) view[i] = ships[MOTHER_SHIP]->pose[i];
-    picked_from_z = ships[MOTHER_SHIP]->pose[14];
-    const std::array<double, 16> projection = demo_window(MOTHER_SHIP).projection;
+    GLdouble projection[16], view[16];
+    GLint viewport[4];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    for (int i = 0; i < 16; ++i) view[i] = ships[pick.window]->pose[i];
+    picked_from_z = ships[pick.window]->pose[14];
+    const gl_test::hit_list hits = gl_test::select(pick.x, pick.y_from_top);
     unsigned int nearest = 0xffffffffu;
     for (size_t read = 1, record = 0; record < hits[0]; ++record, read += 3 + hits[read])
       nearest = std::min(nearest, hits[read + 1]);
-    demo_keyboard(' ', x, y_from_top);
+    demo_keyboard(' ', pick.x, pick.y_from_top);
     demo_place_cameras();
-    EXPECT_FALSE(demo_pick_volume(MOTHER_SHIP)) << "drawn in the other window only";
-    const auto volume = demo_pick_volume(SCOUT_SHIP);
+    const ship_name other = ship_name((pick.window + 1) % ship_count);
+    EXPECT_FALSE(demo_pick_volume(pick.window)) << "drawn in the other window only";
+    const auto volume = demo_pick_volume(other);
     ASSERT_TRUE(volume);
-    const GLint viewport[4] = {0, 0, gl_test::window_size_px, gl_test::window_size_px};
-    const double y = gl_test::window_size_px - y_from_top, depth = nearest / 4294967295.0;
-    const double corners[4][2] = {{x - 5.0, y - 5}, {x + 5.0, y - 5}, {x + 5.0, y + 5}, {x - 5.0, y + 5}};
+    const double x = pick.x, y = pick.height - pick.y_from_top, depth = nearest / 4294967295.0;
+    const double corners[4][2] = {{x - 5, y - 5}, {x + 5, y - 5}, {x + 5, y + 5}, {x - 5, y + 5}};
     for (int c = 0; c < 4; ++c) {
       point3 expected;
-      ASSERT_TRUE(gluUnProject(corners[c][0], corners[c][1], depth, view, projection.data(), viewport,
-                               &expected[0], &expected[1], &expected[2]));
+      ASSERT_TRUE(gluUnProject(corners[c][0], corners[c][1], depth, view, projection, viewport, &expected[0],
+                               &expected[1], &expected[2]));
       for (int i = 0; i < 3; ++i)
-        EXPECT_NEAR((*volume)[1 + c][i], expected[i], 1e-3 * (1 + std::fabs(expected[i]))) << "at " << x;
+        EXPECT_NEAR((*volume)[1 + c][i], expected[i], 1e-3 * (1 + std::fabs(expected[i])))
+            << "at " << pick.x << " in a " << pick.width << "x" << pick.height << " window";
     }
   }
-  EXPECT_EQ(ships[MOTHER_SHIP]->get_mode(), GEOSYNCH) << "the second pick found a planet";
+  EXPECT_EQ(ships[MOTHER_SHIP]->get_mode(), GEOSYNCH) << "the last pick found a planet";
   EXPECT_NE(ships[MOTHER_SHIP]->pose[14], picked_from_z) << "and the mother ship has gone after it";
+}
+
+// --pick runs before the first frame, as start-up leaves the windows: its volume must be the one space at the
+// same place draws once the windows have been drawn, in a window whose shape is not the square default.
+TEST_F(CameraViews, APickBeforeTheFirstFrameHasTheVolumeOfTheSamePickAfterIt) {
+  ASSERT_TRUE(gl_test::resize_window(gl_test::mother_window(), 800, 400));
+  gl_test::rebuild_scene();  // the start-up of a program whose window has that size
+  demo_type_keys("kv", 400, 200);
+  demo_type_keys(" ", 100, 300);  // over the star-field alone: no ship moves
+  const auto before_any_frame = demo_pick_volume(SCOUT_SHIP);
+  for (const int window : {gl_test::mother_window(), gl_test::scout_window()}) {
+    gl_test::make_current(window);
+    frame();
+  }
+  gl_test::make_current(gl_test::mother_window());
+  demo_keyboard(' ', 100, 300);
+  const auto after_frames = demo_pick_volume(SCOUT_SHIP);
+  ASSERT_TRUE(before_any_frame && after_frames);
+  for (int corner = 0; corner < 5; ++corner)
+    for (int i = 0; i < 3; ++i)
+      EXPECT_NEAR((*before_any_frame)[corner][i], (*after_frames)[corner][i], 1e-9) << "corner " << corner;
 }
 
 // Each view drawn and taken away again must leave the frame byte for byte as it was (no line width, polygon
@@ -368,12 +397,8 @@ TEST_F(CameraViews, EachViewToggledTwiceLeavesTheFrameAndThePicksAsTheyWere) {
 // The volume is drawn from the other ship's camera as it stands now and the other window's own aspect: one
 // frame after "g" it must already be the followed body's view, and its rectangle as wide as that window.
 TEST_F(CameraViews, TheViewVolumeIsTheOtherCamerasAsItStandsNowInItsOwnWindowsShape) {
+  ASSERT_TRUE(gl_test::resize_window(gl_test::scout_window(), 400, 200));
   gl_test::make_current(gl_test::scout_window());
-  glutReshapeWindow(400, 200);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (glutGet(GLUT_WINDOW_WIDTH) != 400 && std::chrono::steady_clock::now() < deadline)
-    gl_test::handle_pending_events();
-  ASSERT_EQ(glutGet(GLUT_WINDOW_HEIGHT), 200);
   gl_test::draw_frame();
   gl_test::make_current(gl_test::mother_window());
   gl_test::draw_frame();

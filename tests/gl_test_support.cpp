@@ -100,6 +100,17 @@ void reset_redraws() {
 }
 int scout_window() { return scout_id; }
 
+bool resize_window(int window, int width, int height) {
+  glutSetWindow(window);
+  glutReshapeWindow(width, height);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (glutGet(GLUT_WINDOW_WIDTH) != width || glutGet(GLUT_WINDOW_HEIGHT) != height) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    handle_pending_events();
+  }
+  return true;
+}
+
 void make_current(int window) {
   glutSetWindow(window);
   glMatrixMode(GL_MODELVIEW);

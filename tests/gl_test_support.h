@@ -30,6 +30,10 @@ bool wait_for_redraws();
 // Lets GLUT handle pending events (redisplays among them) once, keeping the current window.
 void handle_pending_events();
 
+// Asks GLUT to give a window a new size and handles events until it has it, leaving it current; false if it
+// has not within 20 seconds.
+bool resize_window(int window, int width, int height);
+
 // Makes a window current and selects the model-view matrix with the identity loaded.
 void make_current(int window);
 
