@@ -610,8 +610,22 @@ TEST_F(Overlays, ABandMadeLineByLineDrawsAsItsLinesMadeAtOnceAndAChangedLineAlon
   text.status[1] = "a changed line";
   draw_by_line();
   EXPECT_EQ(made, 1) << "only the changed line is made again";
-  glDeleteTextures(1, &by_line.sheet.name);
-  glDeleteTextures(1, &at_once.sheet.name);
+  // A band that widens keeps its rows: its unchanged lines must be made again at the new width, as a fresh
+  // texture makes them, not kept at the old one (whose texels beyond it hold nothing: seen over grey).
+  glClearColor(0.5f, 0.5f, 0.5f, 1);
+  window_text fresh;
+  fresh.max_texture_px = by_line.max_texture_px;
+  text.status[0] = "a first line, wider yet within";  // the texture, 256 texels wide, holds it still
+  EXPECT_EQ(bytes_differing(draw_by_line(),
+                            [&] {
+                              std::swap(by_line, fresh);
+                              const std::vector<unsigned char> drawn_fresh = draw_by_line();
+                              std::swap(by_line, fresh);
+                              return drawn_fresh;
+                            }()),
+            0u);
+  glClearColor(0, 0, 0, 0);
+  for (window_text* each : {&by_line, &at_once, &fresh}) glDeleteTextures(1, &each->sheet.name);
 }
 
 // Lines left out for want of room must not go silently (at 100x80 the camera's numbers would stop at
