@@ -48,6 +48,7 @@ int on_connection_lost(Display* display) {
 // but its end, so whatever can be read there says that the server has gone. Mesa's GLX reads the replies of
 // a server that went during glutInit or a window's creation without checking them, and faults; freeglut then
 // reports a context it could not create. Either is the display's loss, and is told as such.
+Display* watch_display = nullptr;
 int watch_socket = -1;
 std::string loss_line;  // made beforehand: a fault handler may only write
 
@@ -62,11 +63,11 @@ bool server_has_gone() {
 }
 
 void watch_server(const char* display_name) {
-  Display* watch = XOpenDisplay(display_name);
-  if (watch == nullptr) return;  // freeglut will fail to open it too, and say so
-  watch_socket = ConnectionNumber(watch);
+  watch_display = XOpenDisplay(display_name);
+  if (watch_display == nullptr) return;  // freeglut will fail to open it too, and say so
+  watch_socket = ConnectionNumber(watch_display);
   loss_line = std::string("solar_demo: lost the connection to the X server on display ") +
-              DisplayString(watch) + "; exiting\n";
+              DisplayString(watch_display) + "; exiting\n";
 }
 
 struct sigaction earlier_segv_action, earlier_bus_action;

@@ -68,13 +68,6 @@ void note_swap(GLXDrawable drawable) {
 
 }  // namespace
 
-#ifdef SOLAR_SANITIZED
-// freeglut's own exit, when a window is closed through the window manager, tears the GL libraries down before
-// any exit handler runs, and they unload their driver: a library kept loaded keeps its name in the leak
-// report, where the suppressions can tell it from the program.
-extern "C" int dlclose(void* /*handle*/) { return 0; }
-#endif
-
 extern "C" void glXSwapBuffers(Display* display, GLXDrawable drawable) {
   using swap_function = void (*)(Display*, GLXDrawable);
   static const swap_function real = reinterpret_cast<swap_function>(dlsym(RTLD_NEXT, "glXSwapBuffers"));
