@@ -36,11 +36,7 @@ void set_line_state() {
 
 }  // namespace
 
-namespace {
-
-// The eye, then the corners of a rectangle of normalised device coordinates (left, bottom, right, top) taken
-// back at an eye-space depth through the inverse of projection x view; all NaN without an inverse.
-std::array<point3, 5> compute_volume_part(const float* view, const double* projection, double depth,
+std::array<point3, 5> compute_view_volume(const float* view, const double* projection, double depth,
                                           const std::array<double, 4>& ndc) {
   constexpr double nan = std::numeric_limits<double>::quiet_NaN();
   std::array<point3, 5> volume;
@@ -64,29 +60,6 @@ std::array<point3, 5> compute_volume_part(const float* view, const double* proje
   return volume;
 }
 
-}  // namespace
-
-std::array<point3, 5> compute_view_volume(const float* view, const double* projection, double depth) {
-  return compute_volume_part(view, projection, depth, {-1, -1, 1, 1});
-}
-
-std::array<point3, 5> compute_pick_volume(const float* view, const double* projection,
-                                          const pick_report& pick, double depth) {
-  constexpr double half_region_px = 5;
-  const std::array<int, 4>& v = pick.viewport;
-  const double x = pick.x, y = pick.window_height - pick.y;
-  const auto ndc_x = [&](double px) { return 2 * (px - v[0]) / v[2] - 1; };
-  const auto ndc_y = [&](double px) { return 2 * (px - v[1]) / v[3] - 1; };
-  return compute_volume_part(view, projection, depth,
-                             {ndc_x(x - half_region_px), ndc_y(y - half_region_px), ndc_x(x + half_region_px),
-                              ndc_y(y + half_region_px)});
-}
-
-double compute_selection_distance(unsigned int z, double near_plane, double far_plane) {
-  const double depth = z / 4294967295.0;  // 2^32 - 1: the buffer maps window depth 1 to it
-  return near_plane * far_plane / (far_plane - depth * (far_plane - near_plane));
-}
-
 std::string compute_perspective_call(double fovy_deg, float aspect, double near_plane, double far_plane) {
   char text[96];
   std::snprintf(text, sizeof text, "gluPerspective(%g, %.2f, %g, %g)", fovy_deg, aspect, near_plane,
@@ -103,106 +76,6 @@ std::vector<std::string> compute_matrix_rows(const float* m) {
     rows.emplace_back(text);
   }
   return rows;
-}
-
-std::vector<chain_level> compute_transform_chain(const body& b) {
-  std::vector<chain_level> chain;
-  for (const body* level = &b; level != nullptr; level = level->parent)
-    chain.insert(chain.begin(), {level, level->orbit_calls()});
-  chain.back().calls.push_back(b.spin_call());
-  return chain;
-}
-
-namespace {
-
-std::string compute_call_text(const transform_call& call) {
-  char text[96];
-  if (call.rotate)
-    std::snprintf(text, sizeof text, "glRotatef(%.4g, %.3g, %.3g, %.3g)", call.angle, call.x, call.y, call.z);
-  else
-    std::snprintf(text, sizeof text, "glTranslatef(%g, %g, %g)", call.x, call.y, call.z);
-  return text;
-}
-
-}  // namespace
-
-std::vector<std::string> compute_chain_lines(const body& b,
-                                             const std::function<std::string(const body&)>& name) {
-  std::vector<std::string> lines = {"transform chain of " + name(b) + ", from the root:"};
-  int depth = 1;  // the identity, loaded before the walk
-  for (const chain_level& level : compute_transform_chain(b)) {
-    std::string line = name(*level.of) + ", depth " + std::to_string(++depth) + ": glPushMatrix()";
-    for (const transform_call& call : level.calls) line += "  " + compute_call_text(call);
-    if (level.of == &b) line += "  glPopMatrix()";
-    lines.push_back(line);
-  }
-  lines.push_back("world_pose of " + name(b) + ":");
-  for (const std::string& row : compute_matrix_rows(b.world_pose)) lines.push_back(row);
-  return lines;
-}
-
-namespace {
-
-// A selection depth as the buffer holds it, as window depth and as the distance along the viewing axis that
-// depth means for a perspective projection between the planes.
-std::string compute_depth_text(const char* label, unsigned int z, double near_plane, double far_plane) {
-  const double depth = z / 4294967295.0;
-  const double distance = compute_selection_distance(z, near_plane, far_plane);
-  char text[96];
-  std::snprintf(text, sizeof text, "%s %u (%.4f, %.4g units)", label, z, depth, distance);
-  return text;
-}
-
-}  // namespace
-
-std::optional<chosen_record> compute_chosen_record(const unsigned int* records, int hit_count,
-                                                   int buffer_size) {
-  std::optional<chosen_record> chosen;
-  int read = 0;
-  for (int record = 0; record < hit_count && read + 3 <= buffer_size; ++record) {
-    const unsigned int name_count = records[read], z1 = records[read + 1];
-    read += 3;  // the maximum depth plays no part
-    if (name_count > 0 && read < buffer_size && (!chosen || z1 < chosen->z1))
-      chosen = chosen_record{record, records[read], z1};
-    // A count larger than what is left ends the walk, rather than wrapping round as an int.
-    read = name_count < unsigned(buffer_size - read) ? read + int(name_count) : buffer_size;
-  }
-  return chosen;
-}
-
-std::vector<std::string> compute_pick_lines(const pick_report& pick,
-                                            const std::function<std::string(unsigned int)>& name,
-                                            double near_plane, double far_plane) {
-  char call[128];
-  std::snprintf(call, sizeof call, "gluPickMatrix(%d, %d, 10, 10, {%d, %d, %d, %d})", pick.x,
-                pick.window_height - pick.y, pick.viewport[0], pick.viewport[1], pick.viewport[2],
-                pick.viewport[3]);
-  std::vector<std::string> lines = {std::string("last pick: ") + call,
-                                    "glRenderMode(GL_RENDER) returned " + std::to_string(pick.hits)};
-  const size_t first_record_line = lines.size();
-  size_t read = 0;
-  for (int record = 0; record < pick.hits && read + 3 <= pick.buffer.size(); ++record) {
-    const unsigned int count = pick.buffer[read], z1 = pick.buffer[read + 1], z2 = pick.buffer[read + 2];
-    read += 3;
-    std::string names;
-    for (unsigned int n = 0; n < count && read < pick.buffer.size(); ++n, ++read)
-      names += (n == 0 ? "" : ", ") + name(pick.buffer[read]);
-    lines.push_back("  " + names + ": " + compute_depth_text("z1", z1, near_plane, far_plane) + "  " +
-                    compute_depth_text("z2", z2, near_plane, far_plane));
-  }
-  const auto chosen = compute_chosen_record(pick.buffer.data(), pick.hits, int(pick.buffer.size()));
-  if (chosen) lines[first_record_line + chosen->index][0] = '*';
-  lines.push_back(pick.outcome);
-  return lines;
-}
-
-std::vector<float> compute_pick_outline(const pick_report& pick) {
-  constexpr int half_region_px = 5;
-  const float centre_y = float(pick.window_height - pick.y);
-  const float left = pick.x - half_region_px - 0.5f, right = pick.x + half_region_px - 0.5f + 1;
-  const float bottom = centre_y - half_region_px - 0.5f, top = centre_y + half_region_px - 0.5f + 1;
-  return {left,  bottom, right, bottom, right, bottom, right, top,
-          right, top,    left,  top,    left,  top,    left,  bottom};
 }
 
 void draw_view_volume(const std::array<point3, 5>& volume, const float* rgb) {

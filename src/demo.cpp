@@ -12,6 +12,8 @@
 #include "camera_views.h"
 #include "opengl.h"
 #include "overlay.h"
+#include "pick_report.h"
+#include "transform_chain.h"
 
 ship* ships[ship_count] = {};
 body* planet[body_count] = {};
@@ -80,8 +82,6 @@ constexpr GLfloat light1_specular[] = {0.4f, 0.4f, 0.4f, 1};
 constexpr const char* mother_ship_model_path = "data/x_wing.obj";
 constexpr const char* scout_ship_model_path = "data/scout.obj";
 constexpr float mother_ship_eye_offset_z = 20.0f;
-
-constexpr double pick_region_px = 10.0;  // width and height of the region picked around the pointer
 
 // Every entry is constructed and, unless it is the root, attached at once: both take random draws, and this
 // interleaving fixes which values each body receives.
@@ -416,8 +416,7 @@ bool is_hidden(const std::array<double, 3>& eye, const std::array<float, 3>& poi
 void add_label_requests(overlay_content& content, ship_name viewer) {
   const std::array<double, 3>& eye = content.camera.eye;
   for (int b = SUN; b < body_count; ++b) {
-    const float* centre = &planet[b]->world_pose[12];
-    const std::array<float, 3> world = {centre[0], centre[1], centre[2]};
+    const std::array<float, 3> world = planet[b]->centre();
     const bool hidden = is_hidden(eye, world, b);
     const size_t request = content.labels.size();
     content.labels.push_back({demo_body_label(body_name(b)), world, planet[b]->radius, hidden});
@@ -426,12 +425,12 @@ void add_label_requests(overlay_content& content, ship_name viewer) {
     for (const std::array<float, 4>& ball : planet[b]->ring_bounds())
       content.obstacles.push_back({{ball[0], ball[1], ball[2]}, ball[3], request});
   }
-  const camera_place other_camera = ships[(viewer + 1) % ship_count]->locate_camera();
+  const camera_place other_camera = ships[other_ship(viewer)]->locate_camera();
   if (other_camera.fault == nullptr) {
     const std::array<float, 3> world = {float(other_camera.eye[0]), float(other_camera.eye[1]),
                                         float(other_camera.eye[2])};
     content.labels.push_back(
-        {ship_titles[(viewer + 1) % ship_count], world, ship_model_radius, is_hidden(eye, world, -1)});
+        {ship_titles[other_ship(viewer)], world, ship_model_radius, is_hidden(eye, world, -1)});
   }
 }
 
@@ -441,7 +440,7 @@ void add_label_requests(overlay_content& content, ship_name viewer) {
 // farther than its far plane, or a fixed distance in RELATIVE or when that lies behind it.
 std::optional<std::array<point3, 5>> demo_view_volume(ship_name viewer) {
   constexpr double relative_depth = 30.0;
-  const int other = (viewer + 1) % ship_count;
+  const ship_name other = other_ship(viewer);
   const camera_place camera = ships[other]->locate_camera();
   if (camera.fault != nullptr) return std::nullopt;
   double depth = std::min(camera.target_depth, far_plane);
@@ -680,7 +679,7 @@ void demo_display() {
   if (wireframe) light_wireframe(true);
   planet[STARFIELD]->render(viewer, pass);
   if (wireframe) light_wireframe(false);
-  ships[(viewer + 1) % ship_count]->draw_camera(pass);
+  ships[other_ship(viewer)]->draw_camera(pass);
   if (pass == SELECT) return;
   if (shown.volume)
     if (const auto volume = demo_view_volume(viewer)) draw_view_volume(*volume);

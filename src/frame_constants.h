@@ -16,5 +16,8 @@ constexpr double field_of_view_deg = 70.0;
 constexpr double near_plane = 0.1f;
 constexpr double far_plane = 2000.0;
 
+// The region a pick looks in: this many pixels wide and high, centred on the pointer.
+constexpr int pick_region_px = 10;
+
 // The value of POSIX M_PI (Windows hides it under -std=c++17).
 constexpr double pi = 3.14159265358979323846;

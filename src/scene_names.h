@@ -28,6 +28,8 @@ enum ship_name {
   SCOUT_SHIP = 1,
 };
 constexpr int ship_count = 2;
+// The ship whose model a window shows: the other one.
+constexpr ship_name other_ship(ship_name viewer) { return ship_name((viewer + 1) % ship_count); }
 // Each ship's name, which is also the title of its window.
 constexpr const char* ship_titles[ship_count] = {"Mother Ship", "Scout Ship"};
 

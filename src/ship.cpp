@@ -320,7 +320,7 @@ camera_place ship::locate_camera() const {
   if (place.fault != nullptr) return place;
   if (mode == LOOKAT) place.target_depth = compute_eye_depth(view, {origin[0], origin[1], origin[2]});
   if (mode == GEOSYNCH && geosynch_body != nullptr) {
-    const float* centre = &geosynch_body->world_pose[12];
+    const std::array<float, 3> centre = geosynch_body->centre();
     place.target_depth = compute_eye_depth(view, {centre[0], centre[1], centre[2]});
   }
   return place;

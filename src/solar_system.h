@@ -56,6 +56,8 @@ class body {
   // and the point, both in world coordinates. Seen from inside, the sphere's faces are culled and it hides
   // nothing; nor does it hide a point inside itself. Reads world_pose.
   bool hides(const std::array<double, 3>& eye, const std::array<float, 3>& point) const;
+  // The body's centre in world coordinates, where its world_pose takes its origin.
+  std::array<float, 3> centre() const { return {world_pose[12], world_pose[13], world_pose[14]}; }
   // Whether a world point lies inside this body's sphere as drawn. Reads world_pose.
   bool holds(const std::array<double, 3>& point) const;
   // Balls of the world that together hold what this body draws around its sphere (Saturn's rings), for a

@@ -3,6 +3,8 @@
 // frames) and the scene's time rate: each must show what the frame really does, and with every view off
 // nothing may change.
 #include "camera_views.h"
+#include "pick_report.h"
+#include "transform_chain.h"
 
 #include <GL/glu.h>
 #include <gmock/gmock.h>

@@ -93,9 +93,7 @@ void find_body(body_name b, int& x, int& y) {
   GLdouble projection[16];
   glGetDoublev(GL_PROJECTION_MATRIX, projection);
   const int viewport[4] = {0, 0, window_size_px, window_size_px};
-  const float* centre = &planet[b]->world_pose[12];
-  const auto at =
-      compute_window_point({centre[0], centre[1], centre[2]}, ships[MOTHER_SHIP]->pose, projection, viewport);
+  const auto at = compute_window_point(planet[b]->centre(), ships[MOTHER_SHIP]->pose, projection, viewport);
   x = at ? static_cast<int>((*at)[0]) : 0;
   y = at ? window_size_px - static_cast<int>((*at)[1]) : 0;
 }
