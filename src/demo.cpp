@@ -20,9 +20,6 @@ body* planet[body_count] = {};
 bool demo_initialized = false;
 bool frozen = false;
 int active_ship = MOTHER_SHIP;
-bool is_picking = false;
-int pick_x = 0;
-int pick_y = 0;
 unsigned int glut_mother_ship_window = 0;
 unsigned int glut_scout_ship_window = 0;
 int text_scale = 1;
@@ -156,26 +153,31 @@ void keep_frame_state(window_state& window, const granted_viewport& granted, flo
 
 void apply_perspective(float aspect) { gluPerspective(field_of_view_deg, aspect, near_plane, far_plane); }
 
+// Where a selection pass looks: the pointer, in GLUT's window pixels from the top left.
+struct pick_point {
+  int x, y;
+};
+
 // GLUT counts the pointer's y from the top, OpenGL from the bottom: the flip is height - y, no further -1.
-void apply_pick_region(int height) {
+void apply_pick_region(int height, const pick_point& pick) {
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);
-  gluPickMatrix(pick_x, height - pick_y, pick_region_px, pick_region_px, viewport);
+  gluPickMatrix(pick.x, height - pick.y, pick_region_px, pick_region_px, viewport);
 }
 
 // The viewport and projection of a frame of the current window, from its size asked anew, narrowed to the
 // pick region in a selection pass. A normal frame's are kept for the views, the names, picking and the other
 // window's view volume, which must read what the window shows, its first frame included.
-void load_projection(ship_name viewer, bool picking) {
+void load_projection(ship_name viewer, const pick_point* pick) {
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   const int height = glutGet(GLUT_WINDOW_HEIGHT);
   const granted_viewport granted = grant_viewport(glutGet(GLUT_WINDOW_WIDTH), height);
   const float aspect = compute_aspect(granted.width, granted.height);
   glViewport(0, 0, granted.width, granted.height);
-  if (picking) apply_pick_region(height);
+  if (pick != nullptr) apply_pick_region(height, *pick);
   apply_perspective(aspect);
-  if (!picking) keep_frame_state(windows[viewer], granted, aspect);
+  if (pick == nullptr) keep_frame_state(windows[viewer], granted, aspect);
   glMatrixMode(GL_MODELVIEW);
 }
 
@@ -616,7 +618,7 @@ void demo_init() {
   for (const catalogue_entry& entry : body_catalogue)
     planet[entry.name]->set_texture(window, entry.image_path);
   apply_context_state();
-  load_projection(window, false);
+  load_projection(window, nullptr);
 }
 
 void demo_reset_ships() {
@@ -645,7 +647,7 @@ void demo_resize(int width, int height) {
 void demo_place_cameras() {
   for (const ship_name each : {MOTHER_SHIP, SCOUT_SHIP}) {
     glutSetWindow(each == MOTHER_SHIP ? glut_mother_ship_window : glut_scout_ship_window);
-    load_projection(each, false);
+    load_projection(each, nullptr);
     glLoadIdentity();
     planet[STARFIELD]->update_world_pose();
     glLoadIdentity();
@@ -663,13 +665,16 @@ void demo_type_keys(const std::string& keys, int x, int y) {
   glutSetWindow(glut_mother_ship_window);
 }
 
-// The world matrices are computed under an identity model-view, before the camera: a GEOSYNCH camera is
-// placed from its body's matrix of this very frame. The other ship is drawn last, under the same camera.
-void demo_display() {
+namespace {
+
+// A frame of the current window, or with a pick point the selection pass around it. The world matrices are
+// computed under an identity model-view, before the camera: a GEOSYNCH camera is placed from its body's
+// matrix of this very frame. The other ship is drawn last, under the same camera.
+void draw_view(const pick_point* pick) {
   if (!demo_initialized) return;
   const ship_name viewer = demo_get_current_window();
-  load_projection(viewer, is_picking);
-  const render_mode pass = is_picking ? SELECT : RENDER;
+  load_projection(viewer, pick);
+  const render_mode pass = pick != nullptr ? SELECT : RENDER;
   glLoadIdentity();
   planet[STARFIELD]->update_world_pose();
   glLoadIdentity();
@@ -689,6 +694,10 @@ void demo_display() {
   draw_overlays(viewer);
 }
 
+}  // namespace
+
+void demo_display() { draw_view(nullptr); }
+
 void demo_keyboard(unsigned char key, int x, int y) {
   if (!demo_initialized) return;
   if (!run_command(key, x, y)) ships[active_ship]->handle_keyboard(key);
@@ -704,12 +713,9 @@ selection_records demo_select(int x, int y) {
   selection_records selection;
   glSelectBuffer(selection_buffer_size, selection.buffer.data());
   glRenderMode(GL_SELECT);
-  is_picking = true;
-  pick_x = x;
-  pick_y = y;
-  demo_display();
+  const pick_point pick = {x, y};
+  draw_view(&pick);
   selection.hits = glRenderMode(GL_RENDER);
-  is_picking = false;
   return selection;
 }
 

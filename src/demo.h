@@ -21,9 +21,6 @@ extern body* planet[body_count];  // indexed by body_name; planet[STARFIELD] is 
 extern bool demo_initialized;     // true once the bodies and ships exist
 extern bool frozen;               // while true the timer does not advance the bodies
 extern int active_ship;           // the ship_name that receives commands and ship keys
-extern bool is_picking;           // true only while a selection pass is drawn
-extern int pick_x;                // pick position, window pixels from the left edge
-extern int pick_y;                // pick position, window pixels from the top edge
 extern unsigned int glut_mother_ship_window;  // GLUT window id of "Mother Ship"
 extern unsigned int glut_scout_ship_window;   // GLUT window id of "Scout Ship"
 extern int text_scale;  // the overlays draw each pixel of a glyph as text_scale x text_scale, 1 to 4
@@ -91,7 +88,7 @@ void demo_place_cameras();
 // the cameras the frames before it would place, so that "r" after "g" flies on from the view "g" showed.
 // Leaves the mother window current.
 void demo_type_keys(const std::string& keys, int x, int y);
-// Draws the current window's view; in a selection pass, only the bodies under the pick region.
+// Draws the current window's view, overlays and all.
 void demo_display();
 // The command table: demo keys first, every other key to the active ship; then both windows redraw.
 void demo_keyboard(unsigned char key, int x, int y);

@@ -37,24 +37,11 @@ struct hit {
 
 // One selection pass of the current window around a point given in window pixels from the top left.
 std::vector<hit> select_at(int x, int y) {
-  GLuint buffer[1024];
-  glSelectBuffer(1024, buffer);
-  glRenderMode(GL_SELECT);
-  is_picking = true;
-  pick_x = x;
-  pick_y = y;
-  demo_display();
-  is_picking = false;
-  const GLint count = glRenderMode(GL_RENDER);
+  const gl_test::hit_list list = gl_test::select(x, y);
   std::vector<hit> hits;
-  for (GLint record = 0, i = 0; record < count; ++record) {
-    hit h;
-    const GLuint names = buffer[i];
-    h.zmin = buffer[i + 1];
-    i += 3;
-    for (GLuint k = 0; k < names; ++k) h.names.push_back(buffer[i++]);
-    hits.push_back(h);
-  }
+  for (size_t i = 1; i < list.size(); i += 3 + list[i])
+    hits.push_back(
+        {list[i + 1], std::vector<GLuint>(list.begin() + long(i) + 3, list.begin() + long(i + 3 + list[i]))});
   return hits;
 }
 
