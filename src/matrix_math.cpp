@@ -3,22 +3,6 @@
 
 #include <cmath>
 
-namespace {
-
-// The 3x3 minor of m without row r and column c, m column-major.
-double minor3(const double* m, int r, int c) {
-  double a[9];
-  int k = 0;
-  for (int column = 0; column < 4; ++column)
-    for (int row = 0; row < 4; ++row)
-      if (row != r && column != c) a[k++] = m[4 * column + row];
-  // a is column-major too: a[col * 3 + row]
-  return a[0] * (a[4] * a[8] - a[7] * a[5]) - a[3] * (a[1] * a[8] - a[7] * a[2]) +
-         a[6] * (a[1] * a[5] - a[4] * a[2]);
-}
-
-}  // namespace
-
 std::array<double, 16> compute_perspective(double fovy_deg, double aspect, double near_plane,
                                            double far_plane) {
   const double f = 1.0 / std::tan(fovy_deg * pi / 360.0);
@@ -32,17 +16,53 @@ std::array<double, 16> compute_perspective(double fovy_deg, double aspect, doubl
   return m;
 }
 
+// Each entry a signed sum of six products of three entries, evaluated from the left, in the order c[0],
+// c[4], c[8], c[12], c[1], ...: the pose's inverse depends on the order to its last bit.
+template <typename real>
+real compute_adjugate(const real* m, real* c) {
+  c[0] = m[5] * m[10] * m[15] - m[5] * m[11] * m[14] - m[9] * m[6] * m[15] + m[9] * m[7] * m[14] +
+         m[13] * m[6] * m[11] - m[13] * m[7] * m[10];
+  c[4] = -m[4] * m[10] * m[15] + m[4] * m[11] * m[14] + m[8] * m[6] * m[15] - m[8] * m[7] * m[14] -
+         m[12] * m[6] * m[11] + m[12] * m[7] * m[10];
+  c[8] = m[4] * m[9] * m[15] - m[4] * m[11] * m[13] - m[8] * m[5] * m[15] + m[8] * m[7] * m[13] +
+         m[12] * m[5] * m[11] - m[12] * m[7] * m[9];
+  c[12] = -m[4] * m[9] * m[14] + m[4] * m[10] * m[13] + m[8] * m[5] * m[14] - m[8] * m[6] * m[13] -
+          m[12] * m[5] * m[10] + m[12] * m[6] * m[9];
+  c[1] = -m[1] * m[10] * m[15] + m[1] * m[11] * m[14] + m[9] * m[2] * m[15] - m[9] * m[3] * m[14] -
+         m[13] * m[2] * m[11] + m[13] * m[3] * m[10];
+  c[5] = m[0] * m[10] * m[15] - m[0] * m[11] * m[14] - m[8] * m[2] * m[15] + m[8] * m[3] * m[14] +
+         m[12] * m[2] * m[11] - m[12] * m[3] * m[10];
+  c[9] = -m[0] * m[9] * m[15] + m[0] * m[11] * m[13] + m[8] * m[1] * m[15] - m[8] * m[3] * m[13] -
+         m[12] * m[1] * m[11] + m[12] * m[3] * m[9];
+  c[13] = m[0] * m[9] * m[14] - m[0] * m[10] * m[13] - m[8] * m[1] * m[14] + m[8] * m[2] * m[13] +
+          m[12] * m[1] * m[10] - m[12] * m[2] * m[9];
+  c[2] = m[1] * m[6] * m[15] - m[1] * m[7] * m[14] - m[5] * m[2] * m[15] + m[5] * m[3] * m[14] +
+         m[13] * m[2] * m[7] - m[13] * m[3] * m[6];
+  c[6] = -m[0] * m[6] * m[15] + m[0] * m[7] * m[14] + m[4] * m[2] * m[15] - m[4] * m[3] * m[14] -
+         m[12] * m[2] * m[7] + m[12] * m[3] * m[6];
+  c[10] = m[0] * m[5] * m[15] - m[0] * m[7] * m[13] - m[4] * m[1] * m[15] + m[4] * m[3] * m[13] +
+          m[12] * m[1] * m[7] - m[12] * m[3] * m[5];
+  c[14] = -m[0] * m[5] * m[14] + m[0] * m[6] * m[13] + m[4] * m[1] * m[14] - m[4] * m[2] * m[13] -
+          m[12] * m[1] * m[6] + m[12] * m[2] * m[5];
+  c[3] = -m[1] * m[6] * m[11] + m[1] * m[7] * m[10] + m[5] * m[2] * m[11] - m[5] * m[3] * m[10] -
+         m[9] * m[2] * m[7] + m[9] * m[3] * m[6];
+  c[7] = m[0] * m[6] * m[11] - m[0] * m[7] * m[10] - m[4] * m[2] * m[11] + m[4] * m[3] * m[10] +
+         m[8] * m[2] * m[7] - m[8] * m[3] * m[6];
+  c[11] = -m[0] * m[5] * m[11] + m[0] * m[7] * m[9] + m[4] * m[1] * m[11] - m[4] * m[3] * m[9] -
+          m[8] * m[1] * m[7] + m[8] * m[3] * m[5];
+  c[15] = m[0] * m[5] * m[10] - m[0] * m[6] * m[9] - m[4] * m[1] * m[10] + m[4] * m[2] * m[9] +
+          m[8] * m[1] * m[6] - m[8] * m[2] * m[5];
+
+  return m[0] * c[0] + m[1] * c[4] + m[2] * c[8] + m[3] * c[12];
+}
+template float compute_adjugate(const float*, float*);
+template double compute_adjugate(const double*, double*);
+
 bool compute_inverse(const double* m, double* out) {
-  double cofactor[16];
-  for (int row = 0; row < 4; ++row)
-    for (int column = 0; column < 4; ++column)
-      cofactor[4 * column + row] = ((row + column) % 2 == 0 ? 1 : -1) * minor3(m, row, column);
-  double det = 0;
-  for (int column = 0; column < 4; ++column) det += m[4 * column] * cofactor[4 * column];
+  double c[16];
+  const double det = compute_adjugate(m, c);
   if (det == 0 || !std::isfinite(det)) return false;
-  // The inverse is the transposed cofactor matrix over the determinant.
-  for (int row = 0; row < 4; ++row)
-    for (int column = 0; column < 4; ++column) out[4 * column + row] = cofactor[4 * row + column] / det;
+  for (int k = 0; k < 16; ++k) out[k] = c[k] / det;
   return true;
 }
 

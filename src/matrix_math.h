@@ -15,7 +15,13 @@ using point3 = std::array<double, 3>;
 std::array<double, 16> compute_perspective(double fovy_deg, double aspect, double near_plane,
                                            double far_plane);
 
-// The inverse by cofactors, in double; false, with out untouched, when the determinant is zero or not finite.
+// The adjugate of m (the transposed matrix of its cofactors) into c, which must not be m, and the
+// determinant, for float and double: the one 4x4 inverse of the program, ship::invert_pose's in float and
+// compute_inverse's in double, is the adjugate over the determinant.
+template <typename real>
+real compute_adjugate(const real* m, real* c);
+
+// The inverse in double; false, with out untouched, when the determinant is zero or not finite.
 bool compute_inverse(const double* m, double* out);
 
 // m applied to (x, y, z, w), divided by the result's w.

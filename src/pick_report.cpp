@@ -47,6 +47,11 @@ std::optional<chosen_record> compute_chosen_record(const unsigned int* records, 
   return chosen;
 }
 
+int compute_nearest_hit(const unsigned int* records, int hit_count, int buffer_size) {
+  const std::optional<chosen_record> chosen = compute_chosen_record(records, hit_count, buffer_size);
+  return chosen ? static_cast<int>(chosen->name) : -1;
+}
+
 double compute_selection_depth(unsigned int z) { return z / selection_depth_max; }
 
 double compute_selection_distance(unsigned int z, double near_plane, double far_plane) {

@@ -25,6 +25,14 @@ struct selection_record {
 void walk_selection_records(const unsigned int* records, int hit_count, int buffer_size,
                             const std::function<void(const selection_record&)>& visit);
 
+// What a selection pass left: the count glRenderMode returned (negative when the buffer overflowed) and the
+// buffer of hit records.
+constexpr int selection_buffer_size = 1024;
+struct selection_records {
+  int hits = 0;
+  std::array<unsigned int, selection_buffer_size> buffer = {};
+};
+
 // The record a pick's walk chooses: the first with the smallest minimum depth (z1, compared unsigned) of
 // those that hold a name; nothing for no hit, or for a negative count (the buffer overflowed).
 struct chosen_record {
@@ -34,6 +42,9 @@ struct chosen_record {
 };
 std::optional<chosen_record> compute_chosen_record(const unsigned int* records, int hit_count,
                                                    int buffer_size);
+
+// The first name of the record compute_chosen_record chooses, or -1 for none.
+int compute_nearest_hit(const unsigned int* records, int hit_count, int buffer_size);
 
 // The window depth, 0 to 1, that a selection depth z stands for, and the eye-space distance that depth
 // means for a perspective projection between the planes.

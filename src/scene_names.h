@@ -43,3 +43,5 @@ enum navigation_mode {
   RELATIVE = 1,  // turns and steps in the camera's own frame
   GEOSYNCH = 2,  // holds station above a followed body
 };
+// Each mode as the views and the key band write it.
+constexpr const char* mode_names[] = {"LOOKAT", "RELATIVE", "GEOSYNCH"};

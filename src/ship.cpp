@@ -326,43 +326,11 @@ camera_place ship::locate_camera() const {
   return place;
 }
 
-// Cofactors first, all of them, so that writing the result over m is safe; no pivoting and no tolerance.
+// The adjugate of m, the pose's own floats throughout, then one reciprocal of the determinant: a NaN
+// determinant is not zero and spreads through the result.
 bool ship::invert_pose(float* m) const {
   float c[16];
-  c[0] = m[5] * m[10] * m[15] - m[5] * m[11] * m[14] - m[9] * m[6] * m[15] + m[9] * m[7] * m[14] +
-         m[13] * m[6] * m[11] - m[13] * m[7] * m[10];
-  c[4] = -m[4] * m[10] * m[15] + m[4] * m[11] * m[14] + m[8] * m[6] * m[15] - m[8] * m[7] * m[14] -
-         m[12] * m[6] * m[11] + m[12] * m[7] * m[10];
-  c[8] = m[4] * m[9] * m[15] - m[4] * m[11] * m[13] - m[8] * m[5] * m[15] + m[8] * m[7] * m[13] +
-         m[12] * m[5] * m[11] - m[12] * m[7] * m[9];
-  c[12] = -m[4] * m[9] * m[14] + m[4] * m[10] * m[13] + m[8] * m[5] * m[14] - m[8] * m[6] * m[13] -
-          m[12] * m[5] * m[10] + m[12] * m[6] * m[9];
-  c[1] = -m[1] * m[10] * m[15] + m[1] * m[11] * m[14] + m[9] * m[2] * m[15] - m[9] * m[3] * m[14] -
-         m[13] * m[2] * m[11] + m[13] * m[3] * m[10];
-  c[5] = m[0] * m[10] * m[15] - m[0] * m[11] * m[14] - m[8] * m[2] * m[15] + m[8] * m[3] * m[14] +
-         m[12] * m[2] * m[11] - m[12] * m[3] * m[10];
-  c[9] = -m[0] * m[9] * m[15] + m[0] * m[11] * m[13] + m[8] * m[1] * m[15] - m[8] * m[3] * m[13] -
-         m[12] * m[1] * m[11] + m[12] * m[3] * m[9];
-  c[13] = m[0] * m[9] * m[14] - m[0] * m[10] * m[13] - m[8] * m[1] * m[14] + m[8] * m[2] * m[13] +
-          m[12] * m[1] * m[10] - m[12] * m[2] * m[9];
-  c[2] = m[1] * m[6] * m[15] - m[1] * m[7] * m[14] - m[5] * m[2] * m[15] + m[5] * m[3] * m[14] +
-         m[13] * m[2] * m[7] - m[13] * m[3] * m[6];
-  c[6] = -m[0] * m[6] * m[15] + m[0] * m[7] * m[14] + m[4] * m[2] * m[15] - m[4] * m[3] * m[14] -
-         m[12] * m[2] * m[7] + m[12] * m[3] * m[6];
-  c[10] = m[0] * m[5] * m[15] - m[0] * m[7] * m[13] - m[4] * m[1] * m[15] + m[4] * m[3] * m[13] +
-          m[12] * m[1] * m[7] - m[12] * m[3] * m[5];
-  c[14] = -m[0] * m[5] * m[14] + m[0] * m[6] * m[13] + m[4] * m[1] * m[14] - m[4] * m[2] * m[13] -
-          m[12] * m[1] * m[6] + m[12] * m[2] * m[5];
-  c[3] = -m[1] * m[6] * m[11] + m[1] * m[7] * m[10] + m[5] * m[2] * m[11] - m[5] * m[3] * m[10] -
-         m[9] * m[2] * m[7] + m[9] * m[3] * m[6];
-  c[7] = m[0] * m[6] * m[11] - m[0] * m[7] * m[10] - m[4] * m[2] * m[11] + m[4] * m[3] * m[10] +
-         m[8] * m[2] * m[7] - m[8] * m[3] * m[6];
-  c[11] = -m[0] * m[5] * m[11] + m[0] * m[7] * m[9] + m[4] * m[1] * m[11] - m[4] * m[3] * m[9] -
-          m[8] * m[1] * m[7] + m[8] * m[3] * m[5];
-  c[15] = m[0] * m[5] * m[10] - m[0] * m[6] * m[9] - m[4] * m[1] * m[10] + m[4] * m[2] * m[9] +
-          m[8] * m[1] * m[6] - m[8] * m[2] * m[5];
-
-  const float det = m[0] * c[0] + m[1] * c[4] + m[2] * c[8] + m[3] * c[12];
+  const float det = compute_adjugate(m, c);
   if (det == 0.0f) return false;
   const float q = 1.0f / det;
   for (int k = 0; k < 16; ++k) m[k] = c[k] * q;

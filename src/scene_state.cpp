@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: MIT
+#include "scene_state.h"
+
+// clang-format off
+const catalogue_entry body_catalogue[body_count] = {
+  // name     label         diameter spin  parent     orbit_r orbit_v image_path
+  {STARFIELD, "Star-field", 1000,    0,    STARFIELD,  0,      0,    "source_textures/starfield.jpg"},
+  {SUN,       "Sun",        8,       60,   STARFIELD,  0,      0,    "source_textures/sun.jpg"},
+  {MERCURY,   "Mercury",    4,       120,  SUN,        8,      90,   "source_textures/mercury.jpg"},
+  {VENUS,     "Venus",      4,       60,   SUN,        12,     80,   "source_textures/venus.jpg"},
+  {EARTH,     "Earth",      4,       40,   SUN,        20,     70,   "source_textures/earth.jpg"},
+  {MOON,      "Moon",       3,       0,    EARTH,      4,      120,  "source_textures/moon.jpg"},
+  {MARS,      "Mars",       4,       50,   SUN,        28,     60,   "source_textures/mars.jpg"},
+  {JUPITER,   "Jupiter",    6,       30,   SUN,        32,     50,   "source_textures/jupiter.jpg"},
+  {SATURN,    "Saturn",     6,       30,   SUN,        38,     40,   "source_textures/saturn.jpg"},
+  {URANUS,    "Uranus",     6,       20,   SUN,        44,     30,   "source_textures/uranus.jpg"},
+  {NEPTUNE,   "Neptune",    6,       20,   SUN,        50,     20,   "source_textures/neptune.jpg"},
+  {PLUTO,     "Pluto",      4,       40,   SUN,        56,     10,   "source_textures/pluto.jpg"},
+};
+// clang-format on
+
+ship* ships[ship_count] = {};
+body* planet[body_count] = {};
+bool demo_initialized = false;
+bool frozen = false;
+int active_ship = MOTHER_SHIP;
+unsigned int glut_mother_ship_window = 0;
+unsigned int glut_scout_ship_window = 0;
+int text_scale = 1;
+shown_views shown;
+window_state window_states[ship_count];
+key_notice notice;
+
+namespace {
+
+constexpr int notice_duration_ticks = 90;  // three seconds of 33 ms ticks
+constexpr float mother_ship_eye_offset_z = 20.0f;
+
+}  // namespace
+
+const char* demo_body_label(body_name b) { return body_catalogue[b].label; }
+
+void say(const char* message) { notice = {message, notice_duration_ticks}; }
+
+const char* current_notice() { return notice.ticks > 0 ? notice.message : nullptr; }
+
+void follow(body_name target) { ships[active_ship]->set_mode(GEOSYNCH, planet[target]); }
+
+void demo_reset_ships() {
+  ships[MOTHER_SHIP]->reset();
+  ships[SCOUT_SHIP]->reset();
+  ships[MOTHER_SHIP]->move_lookat_eye(0, 0, mother_ship_eye_offset_z);
+}

@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: MIT
+// The scene's state, which the demo's rooms share: the bodies and the ships, which ship has the keys, what
+// is shown and how fast the scene runs, whether it is paused, each window's state, and the word said about
+// the last key that changed nothing. The scene's life (demo.cpp) creates and deletes the objects; the command
+// table, picking and the views' words read and change the rest. Plain data and the few changes every room
+// makes the same way.
+#pragma once
+
+#include <array>
+
+#include "matrix_math.h"
+#include "overlay.h"
+#include "scene_names.h"
+#include "ship.h"
+#include "solar_system.h"
+
+// The body catalogue, one entry per body in body_name order, every parent before its children.
+struct catalogue_entry {
+  body_name name;
+  const char* label;   // the name people know it by, which the views write
+  float diameter;      // scene units
+  float spin_speed;    // degrees per second
+  body_name parent;    // the root names itself
+  float orbit_radius;  // scene units from the parent's centre
+  float orbit_speed;   // degrees per second
+  const char* image_path;
+};
+extern const catalogue_entry body_catalogue[body_count];
+// The name a person knows the body by, from the body catalogue.
+const char* demo_body_label(body_name b);
+// The planets, from the Sun outwards: what the digit keys 1 to 9 follow, and all a pick may follow (never
+// the Sun or the Moon).
+constexpr body_name followable_planets[] = {MERCURY, VENUS,  EARTH,   MARS, JUPITER,
+                                            SATURN,  URANUS, NEPTUNE, PLUTO};
+
+extern ship* ships[ship_count];   // indexed by ship_name; owned by the scene's life
+extern body* planet[body_count];  // indexed by body_name; planet[STARFIELD] is the root; owned likewise
+extern bool demo_initialized;     // true once the bodies and ships exist
+extern bool frozen;               // while true the timer does not advance the bodies
+extern int active_ship;           // the ship_name that receives commands and ship keys
+extern unsigned int glut_mother_ship_window;  // GLUT window id of "Mother Ship"
+extern unsigned int glut_scout_ship_window;   // GLUT window id of "Scout Ship"
+extern int text_scale;  // the overlays draw each pixel of a glyph as text_scale x text_scale, 1 to 4
+
+// What is shown in both windows, and how fast the scene runs: the start-up values are these, and "m" leaves
+// them. A new view is its module, its row in the command table and its field here.
+struct shown_views {
+  bool status = false;     // "h": the status lines and the keys
+  bool names = false;      // "n": each body's name beside it, and the other ship's beside its model
+  bool camera = false;     // "i": each window's camera as numbers: its pose, projection and matrix
+  bool volume = false;     // "v": the other ship's view volume
+  bool frames = false;     // "o": each body's axes and spin axis, the spheres as wireframe
+  bool pick = false;       // "k": the last pick's region, hit records and choice
+  bool chain = false;      // "t": the chain of transforms that places one body, with its numbers
+  float time_rate = 1.0f;  // scene seconds per second of ticks, 1/16 to 8; "[" halves it, "]" doubles it
+};
+extern shown_views shown;
+
+// The part of a window the driver draws in, from its bottom-left corner: glViewport cuts a larger size down
+// to GL_MAX_VIEWPORT_DIMS.
+struct granted_viewport {
+  int width, height;
+};
+
+// What the program keeps of each window besides its ship: what its latest normal frame drew with (the
+// viewport, the aspect and the projection it loaded) and its overlays' texture and names. The window's
+// ship_name finds it, as GLUT's current window finds that.
+struct window_state {
+  int width = 0, height = 0;
+  float aspect = 1.0f;
+  std::array<double, 16> projection = compute_perspective(field_of_view_deg, 1.0, near_plane, far_plane);
+  window_overlay overlay;
+};
+extern window_state window_states[ship_count];
+
+// What the program says after a key that changed nothing anyone could see, so that no key seems dead, and
+// for how many more ticks: in the status band, or on a line of its own while that is off.
+struct key_notice {
+  const char* message = nullptr;
+  int ticks = 0;
+};
+extern key_notice notice;
+void say(const char* message);
+// The notice while it lasts, or null.
+const char* current_notice();
+
+// The active ship follows a body: it switches to GEOSYNCH (or stays in it) above that body.
+void follow(body_name target);
+// Both ships back to their defaults, the mother ship's eye 20 units behind the scout's.
+void demo_reset_ships();
