@@ -67,12 +67,34 @@ std::string compute_perspective_call(double fovy_deg, float aspect, double near_
   return text;
 }
 
+namespace {
+
+// The value as printing it with decimals decimals shows it, its sign gone when that shows only zeros.
+double round_away_negative_zero(double value, int decimals) {
+  return std::fabs(value) < 0.5 * std::pow(10.0, -decimals) ? 0.0 : value;
+}
+
+}  // namespace
+
+std::string compute_number_text(double value, int decimals) {
+  char text[400];  // a float's largest, written out in full, fits
+  std::snprintf(text, sizeof text, "%.*f", decimals, round_away_negative_zero(value, decimals));
+  std::string written = text;
+  if (written.find('.') != std::string::npos) {
+    written.erase(written.find_last_not_of('0') + 1);
+    if (written.back() == '.') written.pop_back();
+  }
+  return written;
+}
+
 std::vector<std::string> compute_matrix_rows(const float* m) {
+  constexpr int decimals = 3;
+  const auto shown = [&](float value) { return round_away_negative_zero(value, decimals); };
   std::vector<std::string> rows;
   for (int row = 0; row < 4; ++row) {
     char text[96];
-    std::snprintf(text, sizeof text, "[ %8.3f %8.3f %8.3f %8.3f ]", m[row], m[4 + row], m[8 + row],
-                  m[12 + row]);
+    std::snprintf(text, sizeof text, "[ %8.3f %8.3f %8.3f %8.3f ]", shown(m[row]), shown(m[4 + row]),
+                  shown(m[8 + row]), shown(m[12 + row]));
     rows.emplace_back(text);
   }
   return rows;

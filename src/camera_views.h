@@ -24,7 +24,13 @@ std::array<point3, 5> compute_view_volume(const float* view, const double* proje
 // The projection call as a frame makes it, with the window's aspect: "gluPerspective(70, 1.00, 0.1, 2000)".
 std::string compute_perspective_call(double fovy_deg, float aspect, double near_plane, double far_plane);
 
-// A column-major matrix as a student writes it: four rows, each "[ a  b  c  d ]" with three decimals.
+// A number as a student copies it onto the board: fixed notation, never an exponent, at most decimals
+// decimals with the trailing zeros dropped ("120", "0.5", "13480.1"), and "0" for a value that rounds to
+// zero there, whatever its sign.
+std::string compute_number_text(double value, int decimals);
+
+// A column-major matrix as a student writes it: four rows, each "[ a  b  c  d ]" with three decimals, in
+// columns; a value that rounds to zero is written 0.000, not -0.000.
 std::vector<std::string> compute_matrix_rows(const float* m);
 
 // The four edges from the eye and the far rectangle, as lines under the current camera, depth-tested, in

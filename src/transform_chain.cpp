@@ -1,19 +1,30 @@
 // SPDX-License-Identifier: MIT
 #include "transform_chain.h"
 
-#include <cstdio>
+#include <cmath>
 
 #include "camera_views.h"
 
 namespace {
 
+constexpr int angle_decimals = 1, length_decimals = 3;
+
+// Where an angle has run past a turn, the same angle within 0 to 360, to write beside the call: the angles
+// accumulate without being reduced.
+std::string compute_turn_text(float angle) {
+  if (angle >= 0 && angle < 360) return "";
+  const double tenths = std::pow(10.0, angle_decimals), shown = std::round(angle * tenths) / tenths;
+  const double within = std::fmod(std::fmod(shown, 360.0) + 360.0, 360.0);
+  return " [= " + compute_number_text(within, angle_decimals) + "]";
+}
+
 std::string compute_call_text(const transform_call& call) {
-  char text[96];
-  if (call.rotate)
-    std::snprintf(text, sizeof text, "glRotatef(%.4g, %.3g, %.3g, %.3g)", call.angle, call.x, call.y, call.z);
-  else
-    std::snprintf(text, sizeof text, "glTranslatef(%g, %g, %g)", call.x, call.y, call.z);
-  return text;
+  const std::string axis = compute_number_text(call.x, length_decimals) + ", " +
+                           compute_number_text(call.y, length_decimals) + ", " +
+                           compute_number_text(call.z, length_decimals);
+  if (!call.rotate) return "glTranslatef(" + axis + ")";
+  return "glRotatef(" + compute_number_text(call.angle, angle_decimals) + ", " + axis + ")" +
+         compute_turn_text(call.angle);
 }
 
 }  // namespace

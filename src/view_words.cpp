@@ -8,11 +8,13 @@
 
 namespace {
 
-// "(x, y, z)", four significant digits each.
+constexpr int coordinate_decimals = 3;
+
+// "(x, y, z)", each to three decimals.
 std::string compute_vector_text(const float* v) {
-  char text[96];
-  std::snprintf(text, sizeof text, "(%.4g, %.4g, %.4g)", v[0], v[1], v[2]);
-  return text;
+  return "(" + compute_number_text(v[0], coordinate_decimals) + ", " +
+         compute_number_text(v[1], coordinate_decimals) + ", " +
+         compute_number_text(v[2], coordinate_decimals) + ")";
 }
 
 // "x8" or "x1/16": the rate as a factor.
@@ -27,9 +29,8 @@ std::string compute_rate_text(float rate) {
 
 // The step of the mode the ship is in, as %g writes it, and when "=" can take it no further, that it cannot.
 std::string compute_step_text(const ship& s) {
-  char step[32];
-  std::snprintf(step, sizeof step, "%g", s.get_step());
-  return s.at_largest_step() ? std::string(step) + ", the largest" : step;
+  const std::string step = compute_number_text(s.get_step(), coordinate_decimals);
+  return s.at_largest_step() ? step + ", the largest" : step;
 }
 
 // Whether a body, as drawn, lies between the eye and the point; the point's own body never counts.
@@ -74,10 +75,8 @@ std::vector<std::string> compute_camera_lines(ship_name window, const ship& s, f
   }
   if (camera.fault != nullptr) lines.emplace_back(camera.fault);
   if (s.get_mode() == GEOSYNCH && s.geosynch_body != nullptr) {
-    char distance[32];
-    std::snprintf(distance, sizeof distance, "%g", s.geosynch_distance);
     lines.push_back(std::string("following ") + demo_body_label(s.geosynch_body->name) + " at distance " +
-                    distance);
+                    compute_number_text(s.geosynch_distance, coordinate_decimals));
   }
   lines.push_back(compute_perspective_call(field_of_view_deg, aspect, near_plane, far_plane));
   lines.push_back("scene time " + compute_rate_text(time_rate));

@@ -3,8 +3,6 @@
 // frames) and the scene's time rate: each must show what the frame really does, and with every view off
 // nothing may change.
 #include "camera_views.h"
-#include "pick_report.h"
-#include "transform_chain.h"
 
 #include <GL/glu.h>
 #include <gmock/gmock.h>
@@ -17,6 +15,8 @@
 #include <vector>
 
 #include "gl_test_support.h"
+#include "pick_report.h"
+#include "transform_chain.h"
 
 namespace {
 
@@ -245,6 +245,18 @@ TEST_F(CameraViews, TheChainIsOfTheFollowedBodyElseTheLastPicksElseTheSuns) {
   const std::vector<std::string> lines = demo_chain_lines();
   ASSERT_GE(lines.size(), 5u);
   EXPECT_EQ(lines[3].substr(0, 15), "Earth, depth 4:");
+  // After two minutes at rate 8 the angles run to tens of thousands of degrees: each is written out, never
+  // with an exponent, and beside it the same angle within a turn.
+  shown.time_rate = 8;
+  for (int tick = 0; tick < 3600; ++tick) demo_idle(tick_s);
+  frame();
+  const std::string earth = demo_chain_lines()[3];
+  EXPECT_EQ(earth.find("e+"), std::string::npos) << earth;
+  EXPECT_EQ(earth.find("e-0"), std::string::npos) << earth;
+  const size_t turn = earth.find("[= ");
+  ASSERT_NE(turn, std::string::npos) << earth;
+  const double within = std::atof(earth.c_str() + turn + 3);
+  EXPECT_TRUE(within >= 0 && within < 360) << earth;
 }
 
 // "k" reports a pick's records as the buffer holds them: z as an unsigned 32-bit number, as window depth
@@ -264,10 +276,25 @@ TEST(PickReport, EachRecordWithItsDepthsAndTheWalksChoiceMarked) {
   ASSERT_EQ(lines.size(), 6u);
   EXPECT_EQ(lines[0], "last pick: gluPickMatrix(100, 482, 10, 10, {0, 0, 512, 512})");
   EXPECT_EQ(lines[1], "glRenderMode(GL_RENDER) returned 3");
-  EXPECT_EQ(lines[2], "  Star-field: z1 2147483647 (0.5000, 0.2 units)  z2 4294967295 (1.0000, 2000 units)");
+  EXPECT_EQ(lines[2],
+            "  Star-field: z1 2147483647 (0.5000000, 0.2 units)  z2 4294967295 (1.0000000, 2000 units)");
   EXPECT_EQ(lines[3].substr(0, 7), "* Sun: ") << "the first of the two nearest";
   EXPECT_EQ(lines[4].substr(0, 8), "  Moon: ");
   EXPECT_EQ(lines[5], "the Sun is never followed");
+  // A student redoes near * far / (far - depth * (far - near)) on the depth as shown: it must give the
+  // distance shown to its third digit, near the camera and far from it.
+  for (const double depth : {0.990415, 0.99904, 0.999317, 0.99995, 0.9999917}) {
+    pick.hits = 1;
+    pick.buffer = {1, unsigned(depth * 4294967295.0), 0, SUN};
+    double shown_depth = 0, shown_distance = 0;
+    const std::string line = compute_pick_lines(
+        pick, [](unsigned int) { return "b"; }, 0.1, 2000)[2];
+    ASSERT_EQ(std::sscanf(line.c_str(), "%*c b: z1 %*u (%lf, %lf units)", &shown_depth, &shown_distance), 2)
+        << line;
+    const double redone = 0.1 * 2000 / (2000 - shown_depth * (2000 - 0.1));
+    EXPECT_NEAR(redone, shown_distance, 0.5 * std::pow(10.0, std::floor(std::log10(shown_distance)) - 2))
+        << line;
+  }
 }
 
 // In the window where it ran, the band lists the very records the selection pass returns, marks the body
