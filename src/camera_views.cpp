@@ -100,6 +100,26 @@ std::vector<std::string> compute_matrix_rows(const float* m) {
   return rows;
 }
 
+std::vector<float> compute_body_ring(const std::array<float, 3>& centre, float radius, const float* view,
+                                     const double* projection, const int* viewport) {
+  constexpr int segments = 48;
+  constexpr double clearance_px = 4;  // between the disc's edge and the ring
+  const auto at = compute_window_point(centre, view, projection, viewport);
+  const double depth = compute_eye_depth(view, {centre[0], centre[1], centre[2]});
+  if (!at || !(depth > 0)) return {};
+  // The disc's radius in pixels: the sphere's radius at its centre's depth, scaled as the projection scales
+  // y.
+  const double ring_px = radius * projection[5] * viewport[3] / 2 / depth + clearance_px;
+  std::vector<float> ring;
+  for (int k = 0; k < segments; ++k)
+    for (const int end : {k, k + 1}) {
+      const double angle = 2 * pi * end / segments;
+      ring.insert(ring.end(),
+                  {float((*at)[0] + ring_px * std::cos(angle)), float((*at)[1] + ring_px * std::sin(angle))});
+    }
+  return ring;
+}
+
 void draw_view_volume(const std::array<point3, 5>& volume, const float* rgb) {
   if (!std::isfinite(volume[1][0])) return;
   std::vector<float> vertices;

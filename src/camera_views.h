@@ -33,6 +33,12 @@ std::string compute_number_text(double value, int decimals);
 // columns; a value that rounds to zero is written 0.000, not -0.000.
 std::vector<std::string> compute_matrix_rows(const float* m);
 
+// A ring around where a body shows in a window, as line segments (x0, y0, x1, y1, ...) in window pixels from
+// the bottom left, a few pixels outside its disc: its centre and radius in the world, seen through view and
+// projection in the viewport. Nothing when its centre lies on or behind the near plane.
+std::vector<float> compute_body_ring(const std::array<float, 3>& centre, float radius, const float* view,
+                                     const double* projection, const int* viewport);
+
 // The four edges from the eye and the far rectangle, as lines under the current camera, depth-tested, in
 // the view volume's orange or the colour given.
 void draw_view_volume(const std::array<point3, 5>& volume, const float* rgb = nullptr);

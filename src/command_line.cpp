@@ -107,6 +107,21 @@ std::optional<std::array<int, 2>> compute_pick_position(const char* value) {
   return at;
 }
 
+std::optional<start_pick> compute_start_pick(const char* value, bool holds_still) {
+  start_pick pick;
+  pick.holds_still = holds_still;
+  for (const auto& [prefix, in_scout] : {std::pair{"mother:", false}, std::pair{"scout:", true}})
+    if (std::strncmp(value, prefix, std::strlen(prefix)) == 0) {
+      pick.in_scout = in_scout;
+      value += std::strlen(prefix);
+      break;
+    }
+  const std::optional<std::array<int, 2>> at = compute_pick_position(value);
+  if (!at) return std::nullopt;
+  pick.at = *at;
+  return pick;
+}
+
 std::optional<int> compute_text_scale_option(const char* value) {
   int scale = 0;
   if (!read_number(value, largest_text_scale, scale) || *value != '\0' || scale < smallest_text_scale)
@@ -167,13 +182,15 @@ own_options take_own_options(int& argc, char** argv) {
       options.keys = value;
       continue;
     }
-    if (argument == "--pick") {
-      const char* value = take_value(i, pick_given, "--pick needs a position, such as --pick 256,256",
-                                     "--pick is given twice; a lesson starts with one pick");
+    if (argument == "--pick" || argument == "--inspect") {
+      const std::string needs = argument + " needs a position, such as " + argument + " 256,256";
+      const char* value = take_value(i, pick_given, needs.c_str(),
+                                     "--pick and --inspect are given twice; a lesson starts with one pick");
       if (value == nullptr) break;
-      options.pick = compute_pick_position(value);
+      options.pick = compute_start_pick(value, argument == "--inspect");
       if (!options.pick)
-        refuse("--pick takes a position in the mother window as X,Y, such as --pick 256,256");
+        refuse(
+            "--pick and --inspect take a position as X,Y, mother:X,Y or scout:X,Y, such as --pick 256,256");
       continue;
     }
     if (argument == "--text-scale") {

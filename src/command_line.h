@@ -29,20 +29,30 @@ std::optional<window_placement> compute_geometry(const char* value, const window
 window_placement compute_scout_placement(const window_placement& mother, int gap_px, int screen_width,
                                          int screen_height);
 
-// The program's own options, read before GLUT sees the arguments. --keys, --pick, --text-scale and their
-// values are taken out of argv; -geometry stays for GLUT, which takes it out itself.
+// A pick at start-up, after the typed keys: in which window, where, and whether it holds still (--inspect:
+// kept for "k", no ship sent) or sends the active ship as space does (--pick).
+struct start_pick {
+  bool in_scout = false;     // "scout:X,Y"; "mother:X,Y" or "X,Y" is the mother window
+  std::array<int, 2> at{};   // X, Y in window pixels from the top left
+  bool holds_still = false;  // --inspect
+};
+
+// The program's own options, read before GLUT sees the arguments. --keys, --pick, --inspect, --text-scale
+// and their values are taken out of argv; -geometry stays for GLUT, which takes it out itself.
 struct own_options {
   bool help = false;
   bool version = false;
-  std::string keys;                        // typed at start-up; empty without --keys
-  std::optional<std::array<int, 2>> pick;  // --pick X,Y: a pick there after the keys, in window pixels
-  std::optional<int> text_scale;           // --text-scale N, 1 to 4
-  const char* geometry = nullptr;          // the value of the last -geometry, or null
-  std::string usage_error;  // why the arguments cannot be used, in one line; empty when they can
+  std::string keys;                // typed at start-up; empty without --keys
+  std::optional<start_pick> pick;  // --pick or --inspect
+  std::optional<int> text_scale;   // --text-scale N, 1 to 4
+  const char* geometry = nullptr;  // the value of the last -geometry, or null
+  std::string usage_error;         // why the arguments cannot be used, in one line; empty when they can
 };
 own_options take_own_options(int& argc, char** argv);
-// A --pick value, "X,Y": two whole numbers from 0 to largest_window_px; nothing for anything else.
+// A position, "X,Y": two whole numbers from 0 to largest_window_px; nothing for anything else.
 std::optional<std::array<int, 2>> compute_pick_position(const char* value);
+// A --pick or --inspect value, "X,Y", "mother:X,Y" or "scout:X,Y"; nothing for anything else.
+std::optional<start_pick> compute_start_pick(const char* value, bool holds_still);
 
 // The overlays draw every pixel of a glyph as a block of text_scale x text_scale window pixels.
 constexpr int smallest_text_scale = 1, largest_text_scale = 4;

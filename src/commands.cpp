@@ -42,6 +42,8 @@ const std::vector<command> command_table = {
     {"g", "g", "Earth", [](int) { follow(EARTH); }},
     {" ", "space", "pick", nullptr, false, key_use::pick,
      "space picks what lies under the pointer, and typed keys have none"},
+    {"\xa0", "Shift+space", "inspect", nullptr, false, key_use::inspect,
+     "Shift+space picks what lies under the pointer, and typed keys have none"},
     {"123456789", "1-9", "follow Mercury ... Pluto",
      [](int which) {
        if (ships[active_ship]->get_mode() != GEOSYNCH)

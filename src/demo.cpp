@@ -141,14 +141,15 @@ void load_projection(ship_name viewer, const pick_point* pick) {
   glMatrixMode(GL_MODELVIEW);
 }
 
-// Space: a pick at the pointer in the current window, where the window is drawn, handed to picking.
-void pick_at(int x, int y) {
+// Space or Shift+space: a pick at the pointer in the current window, where the window is drawn, handed to
+// picking, which sends a ship after it unless it holds still.
+void pick_at(int x, int y, bool holds_still) {
   const int height = glutGet(GLUT_WINDOW_HEIGHT);
   const granted_viewport granted = grant_viewport(glutGet(GLUT_WINDOW_WIDTH), height);
   const pick_place where = {x, y, height, {0, 0, granted.width, granted.height}};
   if (!admit_pick(where)) return;
   const ship_name window = demo_get_current_window();
-  take_pick(window, where, demo_select(x, y));
+  take_pick(window, where, demo_select(x, y), holds_still);
 }
 
 // The scout window is left current, as the timer leaves it too.
@@ -157,6 +158,22 @@ void post_redisplay_of_both_windows() {
   glutPostRedisplay();
   glutSetWindow(glut_scout_ship_window);
   glutPostRedisplay();
+}
+
+// The bodies whose numbers "k" and "t" show, ringed where the window shows them, so that a class sees whose
+// numbers those are: the body the last pick chose, and the body of the chain.
+void add_body_rings(std::vector<float>& marks, ship_name viewer, const window_state& window) {
+  std::vector<const body*> marked;
+  const auto chosen = last_pick_choice();
+  if (shown.pick && chosen && chosen->name >= unsigned(SUN) && chosen->name < unsigned(body_count))
+    marked.push_back(planet[chosen->name]);
+  if (shown.chain) marked.push_back(&demo_chain_body());
+  const int viewport[4] = {0, 0, window.width, window.height};
+  for (const body* each : marked) {
+    const std::vector<float> ring = compute_body_ring(each->centre(), each->radius, ships[viewer]->pose,
+                                                      window.projection.data(), viewport);
+    marks.insert(marks.end(), ring.begin(), ring.end());
+  }
 }
 
 // The overlays that are on, over the viewing window's finished frame.
@@ -179,6 +196,7 @@ void draw_overlays(ship_name viewer) {
     const std::vector<std::string> chain = demo_chain_lines();
     content.bands.camera.insert(content.bands.camera.end(), chain.begin(), chain.end());
   }
+  add_body_rings(content.marks, viewer, window);
   content.text_scale = text_scale;
   content.names_on = shown.names;
   if (shown.names) {
@@ -300,10 +318,10 @@ void demo_place_cameras() {
   }
 }
 
-void demo_type_keys(const std::string& keys, int x, int y) {
+void demo_type_keys(const std::string& keys, int x, int y, ship_name window) {
   demo_place_cameras();
   for (const char key : keys) {
-    glutSetWindow(glut_mother_ship_window);
+    glutSetWindow(window == MOTHER_SHIP ? glut_mother_ship_window : glut_scout_ship_window);
     demo_keyboard(static_cast<unsigned char>(key), x, y);
     demo_place_cameras();  // as the frame a user sees between two keys would
   }
@@ -315,7 +333,7 @@ void demo_display() { draw_view(nullptr); }
 void demo_keyboard(unsigned char key, int x, int y) {
   if (!demo_initialized) return;
   const key_use use = run_command(key);
-  if (use == key_use::pick) pick_at(x, y);
+  if (use == key_use::pick || use == key_use::inspect) pick_at(x, y, use == key_use::inspect);
   if (use == key_use::ship) ships[active_ship]->handle_keyboard(key);
   post_redisplay_of_both_windows();
 }

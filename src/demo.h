@@ -44,10 +44,10 @@ void demo_resize(int width, int height);
 // Gives each ship the pose its window's first frame would store, drawing nothing: keys typed before the first
 // frame then act on the start-up views, as keys typed later act on the views shown.
 void demo_place_cameras();
-// Types keys in the mother window with the pointer at (x, y), as a user would before the first tick: each on
-// the cameras the frames before it would place, so that "r" after "g" flies on from the view "g" showed.
-// Leaves the mother window current.
-void demo_type_keys(const std::string& keys, int x, int y);
+// Types keys in a window (the mother window unless told) with the pointer at (x, y), as a user would before
+// the first tick: each on the cameras the frames before it would place, so that "r" after "g" flies on from
+// the view "g" showed. Leaves the mother window current.
+void demo_type_keys(const std::string& keys, int x, int y, ship_name window = MOTHER_SHIP);
 // Draws the current window's view, overlays and all.
 void demo_display();
 // The command table first, then the pick's selection pass or the active ship; then both windows redraw.

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The shell: process entry, the two GLUT windows and their callbacks, and the fixed-step frame timer.
 // Everything about the scene lives in the demo module; this file only talks to GLUT and hands events on.
-// Arguments go to glutInit, except --help, --version, --keys, --pick and --text-scale, which the shell takes
-// itself; -geometry places the mother window and sizes both; any argument that GLUT does not take either is
-// named on stderr and ignored. The process ends with status 0 on Escape, 1 when the display is lost and 2 on
-// a usage error.
+// Arguments go to glutInit, except --help, --version, --keys, --pick, --inspect and --text-scale, which the
+// shell takes itself; -geometry places the mother window and sizes both; any argument that GLUT does not take
+// either is named on stderr and ignored. The process ends with status 0 on Escape, 1 when the display is lost
+// and 2 on a usage error.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -30,15 +30,16 @@ std::string describe_key(char c) {
 
 void print_usage() {
   std::printf(
-      "Usage: solar_demo [--help | -h | --version] [--keys KEYS] [--pick X,Y] [--text-scale N]\n"
-      "                  [-geometry WxH+X+Y] [GLUT options such as -display NAME]\n"
+      "Usage: solar_demo [--help | -h | --version] [--keys KEYS] [--pick | --inspect [scout:]X,Y]\n"
+      "                  [--text-scale N] [-geometry WxH+X+Y] [GLUT options such as -display NAME]\n"
       "\n"
       "A small solar system in two windows, \"%s\" and \"%s\", each showing the view\n"
       "from one of two ships that fly through the same scene. -geometry sizes and places the\n"
       "first window; the second takes the same size beside it. --keys types KEYS at start-up,\n"
       "in order, as if pressed in the first window (--keys g6n follows Saturn with names on).\n"
       "--pick X,Y then picks at (X, Y) of the first window, pixels from its top left, as space\n"
-      "with the pointer there would.\n"
+      "with the pointer there would; scout:X,Y picks in the second. --inspect picks as Shift+space\n"
+      "does: the pick is kept for k, and no ship moves.\n"
       "--text-scale N draws every pixel of the text as an NxN block, N from 1 to 4. Without it\n"
       "the scale is GDK_SCALE when that is a whole number, else the desktop's dots per inch\n"
       "(X's Xft.dpi resource; Windows' display setting) over 96, rounded.\n"
@@ -91,11 +92,13 @@ void display_callback() {
   glutSwapBuffers();
 }
 
+// Shift+space has no character of its own: it reaches the command table as inspect_key.
 void keyboard_callback(unsigned char key, int x, int y) {
   if (key == escape_key) {
     quit = true;
     return;
   }
+  if (key == pick_key && (glutGetModifiers() & GLUT_ACTIVE_SHIFT) != 0) key = inspect_key;
   demo_keyboard(key, x, y);
 }
 
@@ -181,9 +184,11 @@ int main(int argc, char** argv) {
   name_ignored_arguments(argc, argv);
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
   const window_placement mother = place_mother_window(options.geometry);
-  if (options.pick && ((*options.pick)[0] >= mother.width || (*options.pick)[1] >= mother.height)) {
-    std::fprintf(stderr, "solar_demo: --pick %d,%d lies outside the %dx%d mother window (see --help)\n",
-                 (*options.pick)[0], (*options.pick)[1], mother.width, mother.height);
+  // Both windows have the mother window's size.
+  if (options.pick && (options.pick->at[0] >= mother.width || options.pick->at[1] >= mother.height)) {
+    std::fprintf(stderr, "solar_demo: --%s %d,%d lies outside the %dx%d %s window (see --help)\n",
+                 options.pick->holds_still ? "inspect" : "pick", options.pick->at[0], options.pick->at[1],
+                 mother.width, mother.height, options.pick->in_scout ? "scout" : "mother");
     return 2;
   }
   disp_width = mother.width;
@@ -200,8 +205,11 @@ int main(int argc, char** argv) {
   init();
   // A lesson can start where it begins: the keys are pressed in the mother window before the first tick.
   if (!options.keys.empty()) demo_type_keys(options.keys, mother.width / 2, mother.height / 2);
-  // Then the pick, as space with the pointer there would make it, and the views it leaves.
-  if (options.pick) demo_type_keys(" ", (*options.pick)[0], (*options.pick)[1]);
+  // Then the pick, as space (or Shift+space) with the pointer there would make it, and the views it leaves.
+  if (options.pick)
+    demo_type_keys(std::string(1, char(options.pick->holds_still ? inspect_key : pick_key)),
+                   options.pick->at[0], options.pick->at[1],
+                   options.pick->in_scout ? SCOUT_SHIP : MOTHER_SHIP);
   glutSetWindow(mother_window);
   std::printf("solar_demo: press h in either window to show the keys\n");
   std::fflush(stdout);

@@ -42,6 +42,16 @@ void follow_picked(const selection_records& selection, std::string& outcome) {
   outcome.assign(notice.message);
 }
 
+// A pick that holds still sends no ship: what it found is only named, and while "k" is off, where to see it.
+void hold_still(const selection_records& selection, std::string& outcome) {
+  const int picked = compute_nearest_hit(selection.buffer.data(), selection.hits, selection_buffer_size);
+  if (picked >= 0 && picked < body_count)
+    outcome.assign(demo_body_label(body_name(picked))).append(": inspected, no ship sent");
+  else
+    outcome.assign(selection.hits < 0 ? "the selection buffer overflowed" : "nothing under the pointer");
+  if (!shown.pick) say("inspected: press k to see the pick");
+}
+
 }  // namespace
 
 bool admit_pick(const pick_place& where) {
@@ -54,7 +64,8 @@ bool admit_pick(const pick_place& where) {
 
 // The report is filled in place: a pick that grew the heap every time, by a buffer copied anew, grew the
 // program's memory by a megabyte over 2,000 picks.
-void take_pick(ship_name window, const pick_place& where, const selection_records& selection) {
+void take_pick(ship_name window, const pick_place& where, const selection_records& selection,
+               bool holds_still) {
   pick_report& report = kept.report;
   report.x = where.x;
   report.y = where.y;
@@ -66,7 +77,10 @@ void take_pick(ship_name window, const pick_place& where, const selection_record
   kept.projection = window_states[window].projection;
   kept.window = window;
   kept.made = true;
-  follow_picked(selection, report.outcome);
+  if (holds_still)
+    hold_still(selection, report.outcome);
+  else
+    follow_picked(selection, report.outcome);
 }
 
 const kept_pick& last_pick() { return kept; }

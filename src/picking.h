@@ -25,8 +25,9 @@ struct pick_place {
 bool admit_pick(const pick_place& where);
 
 // Keeps the pick that ran in window at where, with what the selection pass found and the window's camera and
-// projection as they are now, and sends the active ship after a planet it found.
-void take_pick(ship_name window, const pick_place& where, const selection_records& selection);
+// projection as they are now, and sends the active ship after a planet it found, unless it holds still.
+void take_pick(ship_name window, const pick_place& where, const selection_records& selection,
+               bool holds_still);
 
 // The last pick, for "k": the window it ran in and what it found.
 struct kept_pick {

@@ -79,18 +79,26 @@ TEST(OwnOptions, KeysTakeTheNextArgumentOnceAndAMissingValueIsAUsageError) {
 
 }  // namespace
 
-// --pick takes exactly two whole numbers that a window can hold, "X,Y", and is taken out of argv.
+// --pick and --inspect take exactly two whole numbers that a window can hold, "X,Y", after "scout:" for the
+// scout window, and are taken out of argv.
 TEST(PickOption, TakesTwoWholeNumbersAndNothingElse) {
   EXPECT_EQ(compute_pick_position("256,10"), (std::array<int, 2>{256, 10}));
   EXPECT_EQ(compute_pick_position("0,65535"), (std::array<int, 2>{0, 65535}));
   for (const char* wrong : {"65536,1", "1,2,3", "1,", ",1", "-1,2", "1,+2", " 1,2", "1;2", ""})
     EXPECT_FALSE(compute_pick_position(wrong)) << wrong;
+  const auto scout = compute_start_pick("scout:7,8", true);
+  ASSERT_TRUE(scout);
+  EXPECT_TRUE(scout->in_scout && scout->holds_still && scout->at == (std::array<int, 2>{7, 8}));
+  EXPECT_FALSE(compute_start_pick("mother:1,2", false)->in_scout);
+  for (const char* wrong : {"scout:", "Scout:1,2", "scout 1,2", "mother:scout:1,2"})
+    EXPECT_FALSE(compute_start_pick(wrong, false)) << wrong;
   std::string words[] = {"solar_demo", "-display", ":1", "--pick", "3,4"};
   char* argv[] = {words[0].data(), words[1].data(), words[2].data(),
                   words[3].data(), words[4].data(), nullptr};
   int argc = 5;
   const own_options options = take_own_options(argc, argv);
-  EXPECT_EQ(options.pick, (std::array<int, 2>{3, 4}));
+  EXPECT_EQ(options.pick->at, (std::array<int, 2>{3, 4}));
+  EXPECT_FALSE(options.pick->in_scout || options.pick->holds_still);
   EXPECT_EQ(argc, 3);
   EXPECT_EQ(argv[3], nullptr);
 }

@@ -38,6 +38,7 @@ std::vector<std::string> section(const std::string& text, const std::string& fir
 // A key as the documents write it.
 std::string key_name(char key) {
   if (key == ' ') return "space";
+  if (static_cast<unsigned char>(key) == inspect_key) return "Shift+space";
   if (key == 27) return "Escape";
   return std::string(1, key);
 }
@@ -65,7 +66,7 @@ std::set<std::string> readme_keys() {
     std::string previous;
     bool range = false;
     size_t at = 0;
-    for (const char* named : {"space", "Escape"})
+    for (const char* named : {"space", "Shift+space", "Escape"})
       if (line.rfind(std::string("| ") + named + " ", 0) == 0) {
         add_token(keys, previous, range, named);
         at = 3 + std::string(named).size();

@@ -165,6 +165,23 @@ class Picking : public GlTest {
 TEST_F(Picking, SpaceOverAPlanetMakesTheActiveShipFollowIt) {
   const auto at = on_screen(gl_test::body_centre(JUPITER));
   EXPECT_EQ(demo_pick(at[0], at[1]), JUPITER);
+  // Shift+space, and --inspect from either window, keep the pick for "k" and leave every camera as it was.
+  const std::vector<float> mother_pose(ships[MOTHER_SHIP]->pose, ships[MOTHER_SHIP]->pose + 16);
+  for (const ship_name window : {MOTHER_SHIP, SCOUT_SHIP}) {
+    if (window == MOTHER_SHIP)
+      demo_keyboard(inspect_key, at[0], at[1]);
+    else
+      demo_type_keys(std::string(1, char(inspect_key)), 256, 256, SCOUT_SHIP);
+    gl_test::make_current(gl_test::mother_window());
+    gl_test::draw_frame();
+    EXPECT_EQ(std::vector<float>(ships[MOTHER_SHIP]->pose, ships[MOTHER_SHIP]->pose + 16), mother_pose)
+        << "after the inspect in " << window;
+    EXPECT_EQ(ships[MOTHER_SHIP]->get_mode(), LOOKAT);
+    EXPECT_EQ(last_pick().window, window);
+    const auto chosen = last_pick_choice();
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->name, unsigned(window == MOTHER_SHIP ? JUPITER : SUN)) << "what k shows as chosen";
+  }
   press_space(at[0], at[1]);
   EXPECT_EQ(ships[MOTHER_SHIP]->get_mode(), GEOSYNCH);
   EXPECT_EQ(ships[MOTHER_SHIP]->geosynch_body, planet[JUPITER]);

@@ -267,7 +267,7 @@ TEST(TypedKeys, APickOutsideTheMotherWindowIsAUsageError) {
 TEST(CommandLine, AMissingValueOrARepeatedOptionIsAUsageError) {
   for (const char* arguments :
        {"-geometry", "--keys", "--keys g --keys n", "--pick", "--pick 3", "--pick -1,5",
-        "--pick 1,2 --pick 3,4", "--text-scale", "--text-scale 5", "--text-scale 0", "--text-scale 1.5"}) {
+        "--pick 1,2 --pick 3,4", "--pick 1,2 --inspect 3,4", "--inspect", "--inspect scout:", "--text-scale", "--text-scale 5", "--text-scale 0", "--text-scale 1.5"}) {
     int status = -1;
     const std::string message = output_without_display(arguments, status);
     EXPECT_EQ(WEXITSTATUS(status), 2) << arguments << ": " << message;
