@@ -28,10 +28,10 @@ void draw_lines(const std::vector<float>& vertices, const float* rgb) {
 
 // Line smoothing is left as Saturn's rings left it: the next frame's orbit rings are drawn with it, and a
 // view switched off again must leave that frame as it was.
-void set_line_state() {
+void set_line_state(float width_px) {
   glDisable(GL_LIGHTING);
   glDisable(GL_TEXTURE_2D);
-  glLineWidth(1.0f);
+  glLineWidth(width_px);
 }
 
 }  // namespace
@@ -120,7 +120,7 @@ std::vector<float> compute_body_ring(const std::array<float, 3>& centre, float r
   return ring;
 }
 
-void draw_view_volume(const std::array<point3, 5>& volume, const float* rgb) {
+void draw_view_volume(const std::array<point3, 5>& volume, const float* rgb, float width_px) {
   if (!std::isfinite(volume[1][0])) return;
   std::vector<float> vertices;
   const auto add = [&](const point3& p) {
@@ -132,14 +132,15 @@ void draw_view_volume(const std::array<point3, 5>& volume, const float* rgb) {
     add(volume[c]);  // a side of the far rectangle
     add(volume[c % 4 + 1]);
   }
-  set_line_state();
+  set_line_state(width_px);
   draw_lines(vertices, rgb != nullptr ? rgb : view_volume_rgb);
+  glLineWidth(1.0f);
 }
 
-void draw_body_frame(const body& b) {
+void draw_body_frame(const body& b, float width_px) {
   const float* m = b.world_pose;
   const float length = frame_axis_length * b.radius;
-  set_line_state();
+  set_line_state(width_px);
   for (int axis = 0; axis < 3; ++axis) {
     const std::vector<float> vertices = {m[12],
                                          m[13],
@@ -157,4 +158,5 @@ void draw_body_frame(const body& b) {
   for (const float sign : {-1.0f, 1.0f})
     for (int i = 0; i < 3; ++i) vertices.push_back(m[12 + i] + sign * length * spin[i]);
   draw_lines(vertices, spin_axis_rgb);
+  glLineWidth(1.0f);
 }

@@ -40,9 +40,9 @@ std::vector<float> compute_body_ring(const std::array<float, 3>& centre, float r
                                      const double* projection, const int* viewport);
 
 // The four edges from the eye and the far rectangle, as lines under the current camera, depth-tested, in
-// the view volume's orange or the colour given.
-void draw_view_volume(const std::array<point3, 5>& volume, const float* rgb = nullptr);
+// the view volume's orange or the colour given, width_px wide (the text scale, so a projector shows them).
+void draw_view_volume(const std::array<point3, 5>& volume, const float* rgb = nullptr, float width_px = 1);
 
 // The body's own x, y and z axes (red, green, blue) from its centre, turning with its spin, and its spin
-// axis (yellow) through both poles, which does not.
-void draw_body_frame(const body& b);
+// axis (yellow) through both poles, which does not; width_px wide.
+void draw_body_frame(const body& b, float width_px = 1);

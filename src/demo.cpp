@@ -227,10 +227,11 @@ void draw_view(const pick_point* pick) {
   ships[other_ship(viewer)]->draw_camera(pass);
   if (pass == SELECT) return;
   if (shown.volume)
-    if (const auto volume = demo_view_volume(viewer)) draw_view_volume(*volume);
-  if (const auto volume = demo_pick_volume(viewer)) draw_view_volume(*volume, pick_volume_rgb);
+    if (const auto volume = demo_view_volume(viewer)) draw_view_volume(*volume, nullptr, float(text_scale));
+  if (const auto volume = demo_pick_volume(viewer))
+    draw_view_volume(*volume, pick_volume_rgb, float(text_scale));
   if (shown.frames)
-    for (int b = SUN; b < body_count; ++b) draw_body_frame(*planet[b]);
+    for (int b = SUN; b < body_count; ++b) draw_body_frame(*planet[b], float(text_scale));
   draw_overlays(viewer);
 }
 

@@ -39,7 +39,5 @@ void overlay_draw(window_overlay& window, const overlay_content& content, const 
     window.names = placed;
     add_name_blocks(blocks, placed, scale);
   }
-  std::vector<GLfloat> lines = compute_leader_lines(placed);
-  lines.insert(lines.end(), content.marks.begin(), content.marks.end());
-  draw_text_blocks(window.text, blocks, scale, width, height, lines);
+  draw_text_blocks(window.text, blocks, scale, width, height, compute_leader_lines(placed), content.marks);
 }

@@ -138,23 +138,34 @@ void draw_text(window_text& window, const std::vector<text_block>& blocks, int s
   glDisable(GL_BLEND);
 }
 
-// Unsmoothed, for crisp pixels whatever Saturn's rings left on; the rings hand back a width of one pixel.
-void draw_lines(const std::vector<GLfloat>& lines) {
+// Unsmoothed, for crisp pixels whatever Saturn's rings left on, in a colour and width; the width goes back
+// to the one pixel the rings hand back.
+void draw_lines(const std::vector<GLfloat>& lines, const unsigned char* rgba, int width_px) {
   if (lines.empty()) return;
   const GLboolean smooth = glIsEnabled(GL_LINE_SMOOTH);
   glDisable(GL_LINE_SMOOTH);
-  glColor4ubv(text_rgba);
+  glLineWidth(GLfloat(width_px));
+  glColor4ubv(rgba);
   glEnableClientState(GL_VERTEX_ARRAY);
   glVertexPointer(2, GL_FLOAT, 0, lines.data());
   glDrawArrays(GL_LINES, 0, GLsizei(lines.size() / 2));
   glDisableClientState(GL_VERTEX_ARRAY);
+  glLineWidth(1.0f);
   if (smooth) glEnable(GL_LINE_SMOOTH);
+}
+
+// The marks over everything: the text colour on a black edge a pixel wide on each side, which stands out on
+// every body and on black alike.
+constexpr unsigned char mark_edge_rgba[4] = {0, 0, 0, 255};
+void draw_marks(const std::vector<GLfloat>& marks, int scale) {
+  draw_lines(marks, mark_edge_rgba, mark_width_px * scale + 2);
+  draw_lines(marks, text_rgba, mark_width_px * scale);
 }
 
 }  // namespace
 
 void draw_text_blocks(window_text& window, const std::vector<text_block>& blocks, int scale, int width,
-                      int height, const std::vector<GLfloat>& lines) {
+                      int height, const std::vector<GLfloat>& leaders, const std::vector<GLfloat>& marks) {
   glDisable(GL_LIGHTING);
   glDisable(GL_TEXTURE_2D);
   glDisable(GL_DEPTH_TEST);
@@ -167,8 +178,9 @@ void draw_text_blocks(window_text& window, const std::vector<text_block>& blocks
     glPushMatrix();
     {
       glLoadIdentity();
-      draw_lines(lines);
+      draw_lines(leaders, text_rgba, scale);
       draw_text(window, blocks, scale);
+      draw_marks(marks, scale);
     }
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);

@@ -99,12 +99,18 @@ struct window_text {
   GLint max_texture_px = 0;
 };
 
+// How wide a mark (the pick region's outline, a ring around a body) is drawn, in window pixels at text scale
+// 1: wide enough to see from the back of a room.
+constexpr int mark_width_px = 2;
+
 // Draws the blocks over the current window's frame in pixels of a width x height viewport, each text pixel
 // as a scale x scale block of window pixels, with lighting, texturing and the depth test off, and the depth
-// test on again after (nothing else in a frame switches it on); under them, in the text's colour, the lines
-// given (x0, y0, x1, y1 in window pixels, one after another). Leaves both matrix stacks as it found them.
+// test on again after (nothing else in a frame switches it on); under them, in the text's colour and scale
+// pixels wide, the leaders, and over them the marks, mark_width_px times the scale wide on a black edge (each
+// x0, y0, x1, y1 in window pixels, one after another). Leaves both matrix stacks as it found them.
 void draw_text_blocks(window_text& window, const std::vector<text_block>& blocks, int scale, int width,
-                      int height, const std::vector<GLfloat>& lines = {});
+                      int height, const std::vector<GLfloat>& leaders = {},
+                      const std::vector<GLfloat>& marks = {});
 
 // Sections of items wrapped into lines of at most columns characters: items two spaces apart, an item that
 // does not fit starting a new line, an item longer than a line broken between its words, and a word longer

@@ -326,6 +326,9 @@ TEST_F(CameraViews, TheLastPickShowsItsRecordsAndItsRegionWhereThePointerWas) {
   for (const auto& corner :
        {std::array<int, 2>{94, y - 6}, {105, y - 6}, {105, y + 5}, {94, y + 5}, {100, y - 6}})
     EXPECT_TRUE(lit(corner[0], corner[1])) << corner[0] << "," << corner[1];
+  int across = 0;  // the left edge, wide enough to see from the back of a room
+  for (int x = 88; x < 100; ++x) across += lit(x, y);
+  EXPECT_EQ(across, 2);
   EXPECT_EQ(demo_pick_lines(SCOUT_SHIP), std::vector<std::string>{"the last pick ran in the other window"});
 }
 
