@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: MIT
+// The command table's rows and what each key does to the scene's state; the help that --help and the key
+// band write from them.
 #include "commands.h"
 
 #include <algorithm>

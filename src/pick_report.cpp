@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// What a pick's selection records mean, as text and as geometry.
 #include "pick_report.h"
 
 #include <cstdio>

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The last pick kept for the views, and what a pick sends or says.
 #include "picking.h"
 
 #include <algorithm>

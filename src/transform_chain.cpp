@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// A body's chain of transforms from the root, and the t band's lines for it.
 #include "transform_chain.h"
 
 #include <cmath>

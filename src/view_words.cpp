@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The words of the views, each made from what it is handed.
 #include "view_words.h"
 
 #include <cstdio>
