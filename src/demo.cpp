@@ -185,17 +185,9 @@ void draw_overlays(ship_name viewer) {
     content.bands.keys = demo_key_sections();
   }
   if (!shown.status && current_notice() != nullptr) content.bands.status = {current_notice()};
-  if (shown.camera) content.bands.camera = demo_camera_lines(viewer);
-  if (shown.pick) {
-    const std::vector<std::string> pick = demo_pick_lines(viewer);
-    content.bands.camera.insert(content.bands.camera.end(), pick.begin(), pick.end());
-    if (last_pick().made && last_pick().window == viewer)
-      content.marks = compute_pick_outline(last_pick().report);
-  }
-  if (shown.chain) {
-    const std::vector<std::string> chain = demo_chain_lines();
-    content.bands.camera.insert(content.bands.camera.end(), chain.begin(), chain.end());
-  }
+  content.bands.camera = demo_camera_band_lines(viewer);
+  if (shown.pick && last_pick().made && last_pick().window == viewer)
+    content.marks = compute_pick_outline(last_pick().report);
   add_body_rings(content.marks, viewer, window);
   content.text_scale = text_scale;
   content.names_on = shown.names;
@@ -250,6 +242,17 @@ std::optional<std::array<point3, 5>> demo_view_volume(ship_name viewer) {
 }
 
 const window_state& demo_window(ship_name viewer) { return window_states[viewer]; }
+
+std::vector<std::string> demo_camera_band_lines(ship_name viewer) {
+  std::vector<std::string> lines;
+  const auto add = [&](const std::vector<std::string>& more) {
+    lines.insert(lines.end(), more.begin(), more.end());
+  };
+  if (shown.camera) add(demo_camera_lines(viewer));
+  if (shown.pick) add(demo_pick_lines(viewer));
+  if (shown.chain && viewer == active_ship) add(demo_chain_lines());
+  return lines;
+}
 
 std::vector<std::string> demo_status_lines(ship_name window) {
   return compute_status_lines(window, *ships[window],

@@ -29,6 +29,9 @@ const body& demo_chain_body();
 std::vector<std::string> demo_chain_lines();
 // The "k" band's lines in a window: the last pick's call, records and outcome where it ran.
 std::vector<std::string> demo_pick_lines(ship_name viewer);
+// The band under the status band, one topic a place: each window's camera ("i"), the last pick where it ran
+// ("k"; before any pick, where to press), and the chain ("t") in the window of the ship that has the keys.
+std::vector<std::string> demo_camera_band_lines(ship_name viewer);
 // What a window's latest normal frame drew with, the names it placed among it.
 const window_state& demo_window(ship_name viewer);
 

@@ -88,7 +88,7 @@ std::vector<std::string> compute_camera_lines(ship_name window, const ship& s, f
 
 std::vector<std::string> compute_kept_pick_lines(const kept_pick& pick, ship_name viewer) {
   if (!pick.made) return {"no pick yet: press space over a body"};
-  if (pick.window != viewer) return {"the last pick ran in the other window"};
+  if (pick.window != viewer) return {};  // shown where it ran
   return compute_pick_lines(pick.report, name_of_record, near_plane, far_plane);
 }
 

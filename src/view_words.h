@@ -30,7 +30,8 @@ std::vector<std::string> compute_status_lines(ship_name window, const ship& s, c
 // model-view matrix the frame loads, in rows.
 std::vector<std::string> compute_camera_lines(ship_name window, const ship& s, float aspect, float time_rate);
 
-// The "k" band in a window: the last pick's call, records and outcome where it ran, else where it did.
+// The "k" band in a window: the last pick's call, records and outcome where it ran, nothing in the other
+// window, and before any pick where to press.
 std::vector<std::string> compute_kept_pick_lines(const kept_pick& pick, ship_name viewer);
 
 // The body whose chain "t" shows: the one the active ship follows, else the nearest body the last pick hit,
