@@ -164,9 +164,7 @@ void post_redisplay_of_both_windows() {
 // numbers those are: the body the last pick chose, and the body of the chain.
 void add_body_rings(std::vector<float>& marks, ship_name viewer, const window_state& window) {
   std::vector<const body*> marked;
-  const auto chosen = last_pick_choice();
-  if (shown.pick && chosen && chosen->name >= unsigned(SUN) && chosen->name < unsigned(body_count))
-    marked.push_back(planet[chosen->name]);
+  if (shown.pick && last_picked_body() != nullptr) marked.push_back(last_picked_body());
   if (shown.chain) marked.push_back(&demo_chain_body());
   const int viewport[4] = {0, 0, window.width, window.height};
   for (const body* each : marked) {
@@ -267,7 +265,9 @@ std::vector<std::string> demo_pick_lines(ship_name viewer) {
   return compute_kept_pick_lines(last_pick(), viewer);
 }
 
-const body& demo_chain_body() { return choose_chain_body(*ships[active_ship], last_pick_choice(), planet); }
+const body& demo_chain_body() {
+  return choose_chain_body(*ships[active_ship], last_picked_body(), *planet[SUN]);
+}
 
 std::vector<std::string> demo_chain_lines() { return compute_named_chain_lines(demo_chain_body()); }
 

@@ -92,6 +92,12 @@ std::optional<chosen_record> last_pick_choice() {
   return compute_chosen_record(pick.buffer.data(), pick.hits, int(pick.buffer.size()));
 }
 
+const body* last_picked_body() {
+  const auto chosen = last_pick_choice();
+  if (!chosen || chosen->name < unsigned(SUN) || chosen->name >= unsigned(body_count)) return nullptr;
+  return planet[chosen->name];
+}
+
 void forget_pick() { kept = {}; }
 
 std::optional<std::array<point3, 5>> demo_pick_volume(ship_name viewer) {

@@ -40,6 +40,9 @@ struct kept_pick {
 const kept_pick& last_pick();
 // The record the last pick's walk chose; nothing before a pick or after one that hit nothing.
 std::optional<chosen_record> last_pick_choice();
+// The body the last pick chose, the star-field never: what the views name as the pick's; null before a pick
+// and after one that chose no body.
+const body* last_picked_body();
 // Forgets the last pick, with the scene it was made in.
 void forget_pick();
 

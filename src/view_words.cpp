@@ -92,12 +92,9 @@ std::vector<std::string> compute_kept_pick_lines(const kept_pick& pick, ship_nam
   return compute_pick_lines(pick.report, name_of_record, near_plane, far_plane);
 }
 
-const body& choose_chain_body(const ship& active, const std::optional<chosen_record>& pick_choice,
-                              body* const* bodies) {
+const body& choose_chain_body(const ship& active, const body* picked, const body& sun) {
   if (active.get_mode() == GEOSYNCH && active.geosynch_body != nullptr) return *active.geosynch_body;
-  if (pick_choice && pick_choice->name >= unsigned(SUN) && pick_choice->name < unsigned(body_count))
-    return *bodies[pick_choice->name];
-  return *bodies[SUN];
+  return picked != nullptr ? *picked : sun;
 }
 
 std::vector<std::string> compute_named_chain_lines(const body& b) {

@@ -4,7 +4,6 @@
 // state by itself or draws.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,10 +33,9 @@ std::vector<std::string> compute_camera_lines(ship_name window, const ship& s, f
 // window, and before any pick where to press.
 std::vector<std::string> compute_kept_pick_lines(const kept_pick& pick, ship_name viewer);
 
-// The body whose chain "t" shows: the one the active ship follows, else the nearest body the last pick hit,
-// else the Sun; bodies by body_name.
-const body& choose_chain_body(const ship& active, const std::optional<chosen_record>& pick_choice,
-                              body* const* bodies);
+// The body whose chain "t" shows: the one the active ship follows, else the body the last pick chose (null
+// for none), else the Sun.
+const body& choose_chain_body(const ship& active, const body* picked, const body& sun);
 // The "t" band's lines for that body, the bodies named as people know them.
 std::vector<std::string> compute_named_chain_lines(const body& b);
 
