@@ -153,7 +153,7 @@ int compute_text_scale(std::optional<int> option, const char* gdk_scale, double 
 
 own_options take_own_options(int& argc, char** argv) {
   own_options options;
-  bool keys_given = false, pick_given = false, scale_given = false;
+  bool keys_given = false, pick_given = false, scale_given = false, lesson_given = false;
   const auto refuse = [&](const char* why) {
     if (options.usage_error.empty()) options.usage_error = why;
   };
@@ -193,6 +193,24 @@ own_options take_own_options(int& argc, char** argv) {
             "--pick and --inspect take a position as X,Y, mother:X,Y or scout:X,Y, such as --pick 256,256");
       continue;
     }
+    if (argument == "--lesson" || names_a_lesson(argument)) {
+      const char* twice = "--lesson is given twice; the program plays one lesson";
+      if (argument != "--lesson") {  // the file alone: the option is implied
+        if (lesson_given) refuse(twice);
+        lesson_given = true;
+        options.lesson = argument;
+        for (int k = i + 1; k <= argc; ++k) argv[k - 1] = argv[k];
+        --argc;
+        --i;
+        continue;
+      }
+      const char* value =
+          take_value(i, lesson_given, "--lesson needs a lesson file, such as --lesson guide.lesson", twice);
+      if (value == nullptr) break;
+      options.lesson = value;
+      if (options.lesson.empty()) refuse("--lesson needs a lesson file, such as --lesson guide.lesson");
+      continue;
+    }
     if (argument == "--text-scale") {
       const char* value = take_value(i, scale_given, "--text-scale needs a whole number from 1 to 4",
                                      "--text-scale is given twice");
@@ -213,4 +231,10 @@ own_options take_own_options(int& argc, char** argv) {
     }
   }
   return options;
+}
+
+bool names_a_lesson(const std::string& argument) {
+  const std::string ending = ".lesson";
+  return argument.size() > ending.size() && argument[0] != '-' &&
+         argument.compare(argument.size() - ending.size(), ending.size(), ending) == 0;
 }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // What the shell reads from its command line besides handing it to GLUT: its own options (--help, --version,
-// --keys, --pick, --text-scale) and X's -geometry, which places the mother window, with the scout window the
-// same size beside it; and how large the text is drawn, from the option, GDK_SCALE or the display's dots per
-// inch. Parsing only; nothing here opens a window.
+// --keys, --pick, --inspect, --lesson, --text-scale) and X's -geometry, which places the mother window, with
+// the scout window the same size beside it; and how large the text is drawn, from the option, GDK_SCALE or
+// the display's dots per inch. Parsing only; nothing here opens a window.
 #pragma once
 
 #include <array>
@@ -44,11 +44,14 @@ struct own_options {
   bool version = false;
   std::string keys;                // typed at start-up; empty without --keys
   std::optional<start_pick> pick;  // --pick or --inspect
+  std::string lesson;              // --lesson FILE, or a FILE.lesson by itself; empty without
   std::optional<int> text_scale;   // --text-scale N, 1 to 4
   const char* geometry = nullptr;  // the value of the last -geometry, or null
   std::string usage_error;         // why the arguments cannot be used, in one line; empty when they can
 };
 own_options take_own_options(int& argc, char** argv);
+// Whether an argument names a lesson by itself, as a file manager hands one over: it ends in ".lesson".
+bool names_a_lesson(const std::string& argument);
 // A position, "X,Y": two whole numbers from 0 to largest_window_px; nothing for anything else.
 std::optional<std::array<int, 2>> compute_pick_position(const char* value);
 // A --pick or --inspect value, "X,Y", "mother:X,Y" or "scout:X,Y"; nothing for anything else.

@@ -64,6 +64,8 @@ const std::vector<command> command_table = {
     {"t", "t", "chain", [](int) { shown.chain = !shown.chain; }},
     {"[]", "[/]", "slower/faster", [](int which) { change_time_rate(which == 0 ? 0.5f : 2.0f); }},
     {".", ".", "tick", [](int) { step_paused_scene(); }},
+    {"\x81\x82\x83\x84\x85\x86\x87\x88\x89\x8a\x8b\x8c", "F1-F12", "lesson", nullptr, false, key_use::lesson,
+     "an F key starts a state of the lesson afresh, which a state's keys cannot"},
     {"\x1b", "Esc", "quit", nullptr, false, key_use::shell, "Escape would end the program at once"},
 };
 

@@ -8,17 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "key_codes.h"
 #include "scene_names.h"
 
-// Space picks; Shift+space, which has no character of its own, reaches the table as inspect_key (from the
-// shell, or typed for --inspect): a pick that holds still.
-constexpr unsigned char pick_key = ' ';
-constexpr unsigned char inspect_key = 0xa0;
-
 // What took a key: a command, which has run; a pick that sends the active ship or one that holds still, which
-// the frame must run; the shell (Escape), which never hands it on; or no row, so that the active ship's mode
-// takes it.
-enum class key_use { command, pick, inspect, shell, ship };
+// the frame must run; an F key, which goes to a state of the lesson; the shell (Escape), which never hands it
+// on; or no row, so that the active ship's mode takes it.
+enum class key_use { command, pick, inspect, lesson, shell, ship };
 key_use run_command(unsigned char key);
 
 // The keys as --help lists them, from the command table and a mode's key table (ship_key_table): the demo's

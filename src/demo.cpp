@@ -253,8 +253,9 @@ std::vector<std::string> demo_camera_band_lines(ship_name viewer) {
 }
 
 std::vector<std::string> demo_status_lines(ship_name window) {
-  return compute_status_lines(window, *ships[window],
-                              {active_ship == window, frozen, shown.time_rate, text_scale, current_notice()});
+  return compute_status_lines(
+      window, *ships[window],
+      {active_ship == window, frozen, shown.time_rate, text_scale, current_notice(), lesson_step});
 }
 
 std::vector<std::string> demo_camera_lines(ship_name window) {
@@ -284,6 +285,7 @@ void demo_init() {
   const ship_name window = demo_get_current_window();
   if (!demo_initialized) {
     create_bodies();
+    keep_start_angles();
     create_ships();
     demo_reset_ships();
     demo_initialized = true;
@@ -332,12 +334,35 @@ void demo_type_keys(const std::string& keys, int x, int y, ship_name window) {
   glutSetWindow(glut_mother_ship_window);
 }
 
+// The keys are typed with the pointer in the middle of the mother window, as start-up types --keys.
+void demo_go_to_lesson_state(int index) {
+  static const std::array<std::string, lesson_state_count> no_state = [] {
+    std::array<std::string, lesson_state_count> words;
+    for (int i = 0; i < lesson_state_count; ++i)
+      words[size_t(i)] = "the lesson has no state on F" + std::to_string(i + 1);
+    return words;
+  }();
+  if (loaded_lesson.file.empty()) return say("F1 to F12 go to a lesson's states: start with --lesson FILE");
+  const std::optional<lesson_state>& state = loaded_lesson.states[size_t(index)];
+  if (!state) return say(no_state[size_t(index)].c_str());
+  restore_start_scene();
+  forget_pick();
+  glutSetWindow(glut_mother_ship_window);
+  demo_type_keys(state->keys, glutGet(GLUT_WINDOW_WIDTH) / 2, glutGet(GLUT_WINDOW_HEIGHT) / 2);
+  if (state->pick)
+    demo_type_keys(std::string(1, char(state->pick->holds_still ? inspect_key : pick_key)),
+                   state->pick->at[0], state->pick->at[1], state->pick->in_scout ? SCOUT_SHIP : MOTHER_SHIP);
+  demo_idle(compute_timer_step_s(default_timer_period_ms));
+  lesson_step = "F" + std::to_string(index + 1) + ": " + state->title;
+}
+
 void demo_display() { draw_view(nullptr); }
 
 void demo_keyboard(unsigned char key, int x, int y) {
   if (!demo_initialized) return;
   const key_use use = run_command(key);
   if (use == key_use::pick || use == key_use::inspect) pick_at(x, y, use == key_use::inspect);
+  if (use == key_use::lesson) demo_go_to_lesson_state(key - first_lesson_key);
   if (use == key_use::ship) ships[active_ship]->handle_keyboard(key);
   post_redisplay_of_both_windows();
 }

@@ -51,6 +51,9 @@ void demo_place_cameras();
 // the first tick: each on the cameras the frames before it would place, so that "r" after "g" flies on from
 // the view "g" showed. Leaves the mother window current.
 void demo_type_keys(const std::string& keys, int x, int y, ship_name window = MOTHER_SHIP);
+// Goes to a state of the loaded lesson (0 for F1): a fresh start-up scene, its keys, its pick and the first
+// tick, as the program shows it when started with those keys and that pick; or says why there is none.
+void demo_go_to_lesson_state(int index);
 // Draws the current window's view, overlays and all.
 void demo_display();
 // The command table first, then the pick's selection pass or the active ship; then both windows redraw.

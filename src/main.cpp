@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The shell: process entry, the two GLUT windows and their callbacks, and the fixed-step frame timer.
 // Everything about the scene lives in the demo module; this file only talks to GLUT and hands events on.
-// Arguments go to glutInit, except --help, --version, --keys, --pick, --inspect and --text-scale, which the
-// shell takes itself; -geometry places the mother window and sizes both; any argument that GLUT does not take
-// either is named on stderr and ignored. The process ends with status 0 on Escape, 1 when the display is lost
-// and 2 on a usage error.
+// Arguments go to glutInit, except --help, --version, --keys, --pick, --inspect, --lesson (or a FILE.lesson
+// alone) and --text-scale, which the shell takes itself; -geometry places the mother window and sizes both;
+// any argument that GLUT does not take either is named on stderr and ignored. The process ends with status 0
+// on Escape, 1 when the display is lost and 2 on a usage error.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -20,18 +20,11 @@ constexpr unsigned char escape_key = 27;
 constexpr int window_top_px = 100;
 constexpr int window_gap_px = 50;
 
-// A key as a message names it: "'Q'", "space" or "code 9".
-std::string describe_key(char c) {
-  const auto code = static_cast<unsigned char>(c);
-  if (code == ' ') return "space";
-  if (code > ' ' && code < 127) return std::string("'") + c + "'";
-  return "code " + std::to_string(code);
-}
-
 void print_usage() {
   std::printf(
       "Usage: solar_demo [--help | -h | --version] [--keys KEYS] [--pick | --inspect [scout:]X,Y]\n"
-      "                  [--text-scale N] [-geometry WxH+X+Y] [GLUT options such as -display NAME]\n"
+      "                  [--lesson FILE | FILE.lesson] [--text-scale N] [-geometry WxH+X+Y]\n"
+      "                  [GLUT options such as -display NAME]\n"
       "\n"
       "A small solar system in two windows, \"%s\" and \"%s\", each showing the view\n"
       "from one of two ships that fly through the same scene. -geometry sizes and places the\n"
@@ -40,6 +33,8 @@ void print_usage() {
       "--pick X,Y then picks at (X, Y) of the first window, pixels from its top left, as space\n"
       "with the pointer there would; scout:X,Y picks in the second. --inspect picks as Shift+space\n"
       "does: the pick is kept for k, and no ship moves.\n"
+      "--lesson FILE (or FILE.lesson alone) loads a lesson: up to twelve prepared states, each a\n"
+      "title, keys and a pick, which F1 to F12 go to from a fresh start-up scene.\n"
       "--text-scale N draws every pixel of the text as an NxN block, N from 1 to 4. Without it\n"
       "the scale is GDK_SCALE when that is a whole number, else the desktop's dots per inch\n"
       "(X's Xft.dpi resource; Windows' display setting) over 96, rounded.\n"
@@ -53,9 +48,41 @@ void print_usage() {
 void refuse_untypable_keys(const std::string& keys) {
   for (const char c : keys)
     if (const char* why = demo_refuse_typed_key(static_cast<unsigned char>(c))) {
-      std::fprintf(stderr, "solar_demo: --keys cannot type %s: %s\n", describe_key(c).c_str(), why);
+      std::fprintf(stderr, "solar_demo: --keys cannot type %s: %s\n",
+                   describe_key(static_cast<unsigned char>(c)).c_str(), why);
       std::exit(2);
     }
+}
+
+// A lesson is read whole before any window opens; a file that cannot be used ends the process with status 2
+// and one line naming the file, the line and what is wrong, and nothing of it is kept.
+void load_lesson(const std::string& file) {
+  if (file.empty()) return;
+  lesson_reading reading = read_lesson_file(file, demo_refuse_typed_key);
+  if (!reading.error.empty()) {
+    std::fprintf(stderr, "solar_demo: %s\n", reading.error.c_str());
+    std::exit(2);
+  }
+  loaded_lesson = std::move(reading.read);
+}
+
+// A start-up pick, or a lesson's, must land in the window it names: elsewhere it would pick nothing,
+// silently. Both windows have the mother window's size.
+void refuse_pick_outside(const start_pick& pick, const window_placement& window, const std::string& where) {
+  if (pick.at[0] < window.width && pick.at[1] < window.height) return;
+  std::fprintf(stderr, "solar_demo: %s %d,%d lies outside the %dx%d %s window (see --help)\n", where.c_str(),
+               pick.at[0], pick.at[1], window.width, window.height, pick.in_scout ? "scout" : "mother");
+  std::exit(2);
+}
+
+void refuse_picks_outside(const own_options& options, const window_placement& window) {
+  if (options.pick)
+    refuse_pick_outside(*options.pick, window, options.pick->holds_still ? "--inspect" : "--pick");
+  for (const std::optional<lesson_state>& state : loaded_lesson.states)
+    if (state && state->pick)
+      refuse_pick_outside(*state->pick, window,
+                          loaded_lesson.file + ":" + std::to_string(state->pick_line) + ": " +
+                              (state->pick->holds_still ? "inspect" : "pick"));
 }
 
 // glutInit takes out of argv the options it knows; what is left is known to nobody, most likely mistyped.
@@ -100,6 +127,12 @@ void keyboard_callback(unsigned char key, int x, int y) {
   }
   if (key == pick_key && (glutGetModifiers() & GLUT_ACTIVE_SHIFT) != 0) key = inspect_key;
   demo_keyboard(key, x, y);
+}
+
+// F1 to F12 reach the command table as the lesson's keys; no other key without a character does anything.
+void special_callback(int key, int x, int y) {
+  if (key >= GLUT_KEY_F1 && key < GLUT_KEY_F1 + lesson_state_count)
+    demo_keyboard(lesson_key(key - GLUT_KEY_F1), x, y);
 }
 
 void resize_callback(int width, int height) { demo_resize(width, height); }
@@ -156,6 +189,7 @@ int create_window(const char* title, const window_placement& at) {
   const int window = glutCreateWindow(title);
   platform_name_window();
   glutKeyboardFunc(keyboard_callback);
+  glutSpecialFunc(special_callback);
   glutDisplayFunc(display_callback);
   glutReshapeFunc(resize_callback);
   return window;
@@ -179,18 +213,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   refuse_untypable_keys(options.keys);
+  load_lesson(options.lesson);
   platform_end_promptly_on_display_loss(argc, argv);
   glutInit(&argc, argv);
   name_ignored_arguments(argc, argv);
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
   const window_placement mother = place_mother_window(options.geometry);
-  // Both windows have the mother window's size.
-  if (options.pick && (options.pick->at[0] >= mother.width || options.pick->at[1] >= mother.height)) {
-    std::fprintf(stderr, "solar_demo: --%s %d,%d lies outside the %dx%d %s window (see --help)\n",
-                 options.pick->holds_still ? "inspect" : "pick", options.pick->at[0], options.pick->at[1],
-                 mother.width, mother.height, options.pick->in_scout ? "scout" : "mother");
-    return 2;
-  }
+  refuse_picks_outside(options, mother);
   disp_width = mother.width;
   disp_height = mother.height;
   mother_window = create_window(ship_titles[MOTHER_SHIP], mother);

@@ -32,11 +32,19 @@ int text_scale = 1;
 shown_views shown;
 window_state window_states[ship_count];
 key_notice notice;
+lesson loaded_lesson;
+std::string lesson_step;
 
 namespace {
 
 constexpr int notice_duration_ticks = 90;  // three seconds of 33 ms ticks
 constexpr float mother_ship_eye_offset_z = 20.0f;
+
+// Where every body's angles started: the scene the random draws built.
+struct start_angles {
+  float spin, orbit;
+};
+std::array<start_angles, body_count> body_start_angles;
 
 }  // namespace
 
@@ -52,4 +60,22 @@ void demo_reset_ships() {
   ships[MOTHER_SHIP]->reset();
   ships[SCOUT_SHIP]->reset();
   ships[MOTHER_SHIP]->move_lookat_eye(0, 0, mother_ship_eye_offset_z);
+}
+
+void keep_start_angles() {
+  for (const catalogue_entry& entry : body_catalogue)
+    body_start_angles[entry.name] = {planet[entry.name]->spin_angle, planet[entry.name]->orbit_angle};
+}
+
+void restore_start_scene() {
+  for (const catalogue_entry& entry : body_catalogue) {
+    planet[entry.name]->spin_angle = body_start_angles[entry.name].spin;
+    planet[entry.name]->orbit_angle = body_start_angles[entry.name].orbit;
+  }
+  demo_reset_ships();
+  active_ship = MOTHER_SHIP;
+  shown = shown_views{};
+  frozen = false;
+  notice = {};
+  for (window_state& window : window_states) window.overlay.names.clear();
 }

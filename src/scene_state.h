@@ -7,7 +7,9 @@
 #pragma once
 
 #include <array>
+#include <string>
 
+#include "lesson.h"
 #include "matrix_math.h"
 #include "overlay.h"
 #include "scene_names.h"
@@ -84,7 +86,18 @@ void say(const char* message);
 // The notice while it lasts, or null.
 const char* current_notice();
 
+// The lesson F1 to F12 go to (none without --lesson), and the state last gone to, "F3: Saturn from 15
+// units", which the status band names; empty before the first.
+extern lesson loaded_lesson;
+extern std::string lesson_step;
+
 // The active ship follows a body: it switches to GEOSYNCH (or stays in it) above that body.
 void follow(body_name target);
 // Both ships back to their defaults, the mother ship's eye 20 units behind the scout's.
 void demo_reset_ships();
+// Keeps every body's angles as they were made, once the bodies exist; a lesson's state begins from them.
+void keep_start_angles();
+// The scene as start-up leaves it before any key, but for the last pick (picking's to forget): the bodies
+// where they started, both ships at their defaults, the mother ship with the keys, every view off, the rate
+// 1, not paused, no word said and no name placed.
+void restore_start_scene();

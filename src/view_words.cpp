@@ -49,9 +49,10 @@ std::string name_of_record(unsigned int n) {
 }  // namespace
 
 std::vector<std::string> compute_status_lines(ship_name window, const ship& s, const status_facts& facts) {
-  std::vector<std::string> lines = {
-      std::string(ship_titles[window]) + (facts.has_keys ? ", has the keys" : ""),
-      std::string(mode_names[s.get_mode()]) + ", step " + compute_step_text(s)};
+  std::vector<std::string> lines;
+  if (!facts.lesson_step.empty()) lines.push_back(facts.lesson_step);
+  lines.push_back(std::string(ship_titles[window]) + (facts.has_keys ? ", has the keys" : ""));
+  lines.push_back(std::string(mode_names[s.get_mode()]) + ", step " + compute_step_text(s));
   if (s.get_mode() == GEOSYNCH && s.geosynch_body != nullptr)
     lines.push_back(std::string("following ") + demo_body_label(s.geosynch_body->name));
   if (facts.paused) lines.emplace_back("paused");

@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "commands.h"
+#include "lesson.h"
 
 namespace {
 
@@ -75,6 +79,10 @@ TEST(OwnOptions, KeysTakeTheNextArgumentOnceAndAMissingValueIsAUsageError) {
   EXPECT_NE(take({"-geometry"}).first.usage_error.find("-geometry needs a value"), std::string::npos);
   EXPECT_NE(take({"--keys"}).first.usage_error.find("--keys needs"), std::string::npos);
   EXPECT_TRUE(take({"-h"}).first.help);
+  EXPECT_EQ(take({"-geometry", "a.lesson", "b.lesson"}).second, "a.lesson -geometry a.lesson")
+      << "a lesson file alone is --lesson, but not a GLUT option's value";
+  EXPECT_EQ(take({"--lesson", "x"}).first.lesson, "x");
+  EXPECT_NE(take({"a.lesson", "--lesson", "b"}).first.usage_error.find("twice"), std::string::npos);
 }
 
 }  // namespace
@@ -125,4 +133,50 @@ TEST(TextScale, TheOptionOverGdkScaleOverTheDesktopsDotsPerInch) {
   for (const char* value : {"1", "4"}) EXPECT_TRUE(compute_text_scale_option(value)) << value;
   for (const char* value : {"0", "5", "", "2.0", "+2", "-1", "44"})
     EXPECT_FALSE(compute_text_scale_option(value)) << '"' << value << '"';
+}
+
+// A lesson keeps every state's title, keys and pick; a fault is told by file and line, the first one alone,
+// and nothing of that file is kept. Every shipped lesson reads.
+TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
+  const lesson_reading good = compute_lesson(
+      "# a comment\n\n[F3]\r\n title = Saturn = far \nkeys = g6s \ninspect = "
+      "scout:1,2\n[F12]\ntitle=x\nkeys=\n",
+      "a.lesson", demo_refuse_typed_key);
+  ASSERT_EQ(good.error, "");
+  EXPECT_FALSE(good.read.states[0]);
+  const lesson_state& saturn = *good.read.states[2];
+  EXPECT_EQ(saturn.title + "|" + saturn.keys, "Saturn = far|g6s");
+  EXPECT_TRUE(saturn.pick->in_scout && saturn.pick->holds_still &&
+              saturn.pick->at == (std::array<int, 2>{1, 2}));
+  EXPECT_EQ(saturn.pick_line, 6);
+  EXPECT_EQ(good.read.states[11]->keys, "") << "no keys: the start-up scene";
+  const std::pair<const char*, const char*> faults[] = {
+      {"title = x\n", "b.lesson:1: "},
+      {"[F1]\ntitle = x\n\n", "b.lesson:1: "},
+      {"[F1]\nkeys = g\n[F2]\ntitle = y\nkeys =\n", "b.lesson:1: "},
+      {"[F13]\n", "b.lesson:1: "},
+      {"[F01]\n", "b.lesson:1: "},
+      {"[f1]\n", "b.lesson:1: "},
+      {"[F1]\ntitle = x\nkeys = gQ\n", "b.lesson:3: keys cannot type 'Q'"},
+      {"[F1]\ntitle = x\nkeys = g\x81\n", "b.lesson:3: keys cannot type F1"},
+      {"[F1]\ntitle = x\nkeys = g\npick = 1,2\ninspect = 3,4\n", "b.lesson:5: "},
+      {"[F1]\ntitle = x\nkeys = g\npick = 1;2\n", "b.lesson:4: "},
+      {"[F1]\ntitle = x\ntitle = y\nkeys = g\n", "b.lesson:3: "},
+      {"[F1]\ntitle = x\nkeys = g\n[F1]\n", "b.lesson:4: "},
+      {"[F1]\ntitle = x\nkeys = g\ncolour = red\n", "b.lesson:4: "},
+      {"[F1]\ntitle = x\nkeys = g\njust words\n", "b.lesson:4: "},
+      {"[F1]\ntitle = caf\xc3\xa9\nkeys = g\n", "b.lesson:2: "},
+      {"[F1]\ntitle =\nkeys = g\n", "b.lesson:2: "},
+      {"# nothing\n", "b.lesson: holds no state"},
+  };
+  for (const auto& [text, told] : faults) {
+    const lesson_reading bad = compute_lesson(text, "b.lesson", demo_refuse_typed_key);
+    EXPECT_EQ(bad.error.rfind(told, 0), 0u) << text << " -> " << bad.error;
+    for (const auto& state : bad.read.states) EXPECT_FALSE(state) << text;
+  }
+  EXPECT_EQ(read_lesson_file("/nonexistent.lesson", demo_refuse_typed_key)
+                .error.rfind("/nonexistent.lesson: cannot be read", 0),
+            0u);
+  for (const auto& shipped : std::filesystem::directory_iterator(SOLAR_SOURCE_DIR "/docs/lessons"))
+    EXPECT_EQ(read_lesson_file(shipped.path().string(), demo_refuse_typed_key).error, "");
 }

@@ -40,6 +40,8 @@ std::string key_name(char key) {
   if (key == ' ') return "space";
   if (static_cast<unsigned char>(key) == inspect_key) return "Shift+space";
   if (key == 27) return "Escape";
+  if (static_cast<unsigned char>(key) >= first_lesson_key)
+    return describe_key(static_cast<unsigned char>(key));
   return std::string(1, key);
 }
 
@@ -51,6 +53,8 @@ void add_token(std::set<std::string>& keys, std::string& previous, bool& range, 
   }
   if (range && previous.size() == 1 && token.size() == 1)
     for (char k = previous[0]; k < token[0]; ++k) keys.insert(std::string(1, k));
+  if (range && previous == "F1" && token == "F12")
+    for (int f = 2; f < 12; ++f) keys.insert("F" + std::to_string(f));
   keys.insert(token);
   previous = token;
   range = false;
@@ -66,6 +70,8 @@ std::set<std::string> readme_keys() {
     std::string previous;
     bool range = false;
     size_t at = 0;
+    if (line.rfind("| F1 " + ellipsis + " F12 ", 0) == 0)
+      for (int f = 1; f <= 12; ++f) keys.insert("F" + std::to_string(f));
     for (const char* named : {"space", "Shift+space", "Escape"})
       if (line.rfind(std::string("| ") + named + " ", 0) == 0) {
         add_token(keys, previous, range, named);

@@ -381,6 +381,11 @@ TEST_F(Overlays, EveryKeyThatChangesNothingSaysWhyForThreeSeconds) {
   EXPECT_NE(said().find("only the star-field is under the pointer"), std::string::npos) << said();
   press('3');
   EXPECT_NE(said().find("digits choose a planet to follow in GEOSYNCH: press g first"), std::string::npos);
+  press(lesson_key(4));
+  EXPECT_NE(said().find("start with --lesson FILE"), std::string::npos) << said();
+  loaded_lesson = compute_lesson("[F1]\ntitle = t\nkeys = n\n", "a.lesson", demo_refuse_typed_key).read;
+  press(lesson_key(4));
+  EXPECT_NE(said().find("the lesson has no state on F5"), std::string::npos) << said();
   press('.');
   EXPECT_NE(said().find("press p to pause first"), std::string::npos) << said();
   frozen = true;  // the message's time runs while the scene is paused too

@@ -4,8 +4,9 @@
 # finds nothing, information tags included, but the placeholder maintainer's address that the package's own
 # override explains; the version agrees everywhere it is written; the package, unpacked into a temporary
 # folder (nothing is installed on the machine), runs, and its windows carry the menu entry's WM_CLASS; the
-# menu entry, the AppStream metadata and the manual page validate. (Which keys the README and the manual
-# page name is the KeyTables test's to check.)
+# menu entry, the AppStream metadata and the manual page validate; the program starts with a shipped lesson
+# as a file manager hands one over, and the menu entry opens the lesson file type. (Which keys the README and
+# the manual page name is the KeyTables test's to check.)
 # Needs an X display for the windows. Usage: tools/check_package.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -50,6 +51,12 @@ zcat "$docs/changelog.gz" | head -n 1 | grep -qF "solar-demo ($version)" || fail
 echo "version $version everywhere"
 
 env -u DISPLAY "$program" --help >"$work/help.txt" || fail "--help did not exit 0"
+# A .lesson file: its type is the menu entry's to open, with the file handed over as %f.
+lessons=("$unpacked/usr/share/solar-demo/lessons/"*.lesson)
+[ -e "${lessons[0]}" ] || fail "the package ships no lesson"
+mime_type=$(sed -n 's/.*<mime-type type="\([^"]*\)".*/\1/p' "$unpacked/usr/share/mime/packages/solar-demo.xml")
+grep -q "^MimeType=$mime_type;$" "$desktop" || fail "the menu entry does not open $mime_type"
+grep -q '^Exec=solar_demo %f$' "$desktop" || fail "the menu entry does not hand the file over"
 grep -q "^Usage: solar_demo" "$work/help.txt" || fail "--help prints no usage"
 
 # desktop-file-validate's hints are advice, not faults: Education and Science are both main categories.
@@ -71,7 +78,8 @@ fi
 wm_class=$(sed -n 's/^StartupWMClass=//p' "$desktop")
 [ -n "$wm_class" ] || fail "the menu entry names no StartupWMClass"
 [ -n "${DISPLAY:-}" ] || fail "no X display to run the program on"
-"$program" &
+# Started as the menu entry starts it for a lesson opened in a file manager.
+"$program" "${lessons[0]}" &
 program_pid=$!
 for title in "Mother Ship" "Scout Ship"; do
   deadline=$((SECONDS + 60))

@@ -7,10 +7,14 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "commands.h"
+#include "lesson.h"
 #include "running_demo.h"
 #include "scene_names.h"
 #include "x_session.h"
@@ -203,33 +207,39 @@ e2e::image read_ppm(const std::string& path) {
   return picture;
 }
 
+// Both windows of a program started with these arguments, paused from the start: once every context has
+// drawn its first frames (the first has no line smoothing yet), the pictures that stand still.
+std::array<e2e::image, ship_count> still_pictures(const std::vector<std::string>& arguments) {
+  std::array<e2e::image, ship_count> shown;
+  e2e::virtual_display display;
+  const e2e::swap_count swap_file;
+  e2e::program app(SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload, swap_file.environment()}, "",
+                   arguments);
+  std::array<Window, ship_count> windows{};
+  for (int s = 0; s < ship_count; ++s) {
+    windows[s] = e2e::find_window(display.x(), ship_titles[s], window_deadline);
+    EXPECT_NE(windows[s], 0u) << ship_titles[s];
+    if (windows[s] == 0) return {};
+  }
+  EXPECT_TRUE(e2e::wait_until(milliseconds(10000), [&] { return swap_file.swaps() >= 6; }));
+  EXPECT_TRUE(e2e::wait_until(milliseconds(10000), [&] {
+    bool still = true;
+    for (int s = 0; s < ship_count; ++s) {
+      const e2e::image now = e2e::capture(display.x(), windows[s]);
+      still = still && now == shown[s];
+      shown[s] = now;
+    }
+    return still;
+  }));
+  end_with_escape(display, app);
+  return shown;
+}
+
 // The README's pictures come from the tour, which builds every pair in one process, scene after scene; the
 // pick pair, made last, must still be what a user gets from the command line the README gives beside it.
 TEST(PictureTour, ThePickPairIsWhatTheProgramShowsWithTheKeysAndPickTheReadmeGives) {
-  std::array<e2e::image, ship_count> shown;
-  {
-    e2e::virtual_display display;
-    const e2e::swap_count swap_file;
-    e2e::program app(SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload, swap_file.environment()}, "",
-                     {"--keys", "p<g5ssssssssssssssskv", "--pick", "220,298"});
-    std::array<Window, ship_count> windows{};
-    for (int s = 0; s < ship_count; ++s) {
-      windows[s] = e2e::find_window(display.x(), ship_titles[s], window_deadline);
-      ASSERT_NE(windows[s], 0u) << ship_titles[s];
-    }
-    // Paused from the start: once every context has drawn its first frames, both pictures stand still.
-    ASSERT_TRUE(e2e::wait_until(milliseconds(10000), [&] { return swap_file.swaps() >= 6; }));
-    ASSERT_TRUE(e2e::wait_until(milliseconds(10000), [&] {
-      bool still = true;
-      for (int s = 0; s < ship_count; ++s) {
-        const e2e::image now = e2e::capture(display.x(), windows[s]);
-        still = still && now == shown[s];
-        shown[s] = now;
-      }
-      return still;
-    }));
-    end_with_escape(display, app);
-  }
+  const std::array<e2e::image, ship_count> shown =
+      still_pictures({"--keys", "p<g5ssssssssssssssskv", "--pick", "220,298"});
   e2e::virtual_display display;
   const std::string folder = testing::TempDir();
   e2e::program tour(SCREENSHOT_TOUR_PATH, display.name(), {e2e::probe_preload}, "", {folder});
@@ -238,6 +248,62 @@ TEST(PictureTour, ThePickPairIsWhatTheProgramShowsWithTheKeysAndPickTheReadmeGiv
   ASSERT_EQ(*status, 0) << tour.how_it_ended();
   EXPECT_TRUE(read_ppm(folder + "/pick_mother.ppm") == shown[MOTHER_SHIP]) << "the mother window";
   EXPECT_TRUE(read_ppm(folder + "/pick_scout.ppm") == shown[SCOUT_SHIP]) << "the scout window";
+}
+
+// A state's keys and pick as the command line gives them, paused first so that the pictures stand still,
+// and the same state as a lesson's block.
+std::vector<std::string> start_up_arguments(const lesson_state& state) {
+  std::vector<std::string> arguments = {"--keys", "p" + state.keys};
+  if (!state.pick) return arguments;
+  const start_pick& pick = *state.pick;
+  arguments.push_back(pick.holds_still ? "--inspect" : "--pick");
+  arguments.push_back((pick.in_scout ? "scout:" : "") + std::to_string(pick.at[0]) + "," +
+                      std::to_string(pick.at[1]));
+  return arguments;
+}
+std::string paused_block(int index, const lesson_state& state) {
+  const std::vector<std::string> start_up = start_up_arguments(state);
+  std::string block =
+      "[F" + std::to_string(index + 1) + "]\ntitle = " + state.title + "\nkeys = " + start_up[1];
+  if (state.pick) block += "\n" + start_up[2].substr(2) + " = " + start_up[3];
+  return block + "\n";
+}
+
+// F1 to F12 go to a lesson's states: each shows what starting the program with the state's keys and pick
+// shows, pixel for pixel (the status band off), whatever state came before. Every state of every shipped
+// lesson, each paused first.
+TEST(Lesson, EachFKeyShowsWhatStartingWithTheStatesKeysAndPickShows) {
+  for (const auto& shipped : std::filesystem::directory_iterator(SOLAR_SOURCE_DIR "/docs/lessons")) {
+    const lesson_reading lesson = read_lesson_file(shipped.path().string(), demo_refuse_typed_key);
+    ASSERT_EQ(lesson.error, "");
+    const std::string paused = e2e::make_own_file(testing::TempDir() + "paused_lesson_");
+    std::string text;
+    for (int i = 0; i < lesson_state_count; ++i)
+      if (const auto& state = lesson.read.states[size_t(i)]) text += paused_block(i, *state);
+    std::ofstream(paused) << text;
+    e2e::virtual_display display;
+    e2e::program app(SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload}, "", {"--lesson", paused});
+    std::array<Window, ship_count> windows{};
+    for (int s = 0; s < ship_count; ++s)
+      windows[s] = e2e::find_window(display.x(), ship_titles[s], window_deadline);
+    ASSERT_NE(windows[SCOUT_SHIP], 0u);
+    for (int i = 0; i < lesson_state_count; ++i) {
+      const auto& state = lesson.read.states[size_t(i)];
+      if (!state) continue;
+      const std::array<e2e::image, ship_count> expected = still_pictures(start_up_arguments(*state));
+      e2e::move_pointer(display.x(), windows[i % ship_count], 100, 100);
+      e2e::press_keysym(display.x(), XK_F1 + unsigned(i));
+      EXPECT_TRUE(
+          e2e::wait_until(milliseconds(10000),
+                          [&] {
+                            return e2e::capture(display.x(), windows[MOTHER_SHIP]) == expected[MOTHER_SHIP] &&
+                                   e2e::capture(display.x(), windows[SCOUT_SHIP]) == expected[SCOUT_SHIP];
+                          }))
+          << shipped.path() << " F" << i + 1 << ": " << state->title;
+    }
+    end_with_escape(display, app);
+    std::remove(paused.c_str());
+  }
 }
 
 // What the program says on a display of its own when it refuses a command line, and how it ends.
@@ -267,7 +333,8 @@ TEST(TypedKeys, APickOutsideTheMotherWindowIsAUsageError) {
 TEST(CommandLine, AMissingValueOrARepeatedOptionIsAUsageError) {
   for (const char* arguments :
        {"-geometry", "--keys", "--keys g --keys n", "--pick", "--pick 3", "--pick -1,5",
-        "--pick 1,2 --pick 3,4", "--pick 1,2 --inspect 3,4", "--inspect", "--inspect scout:", "--text-scale", "--text-scale 5", "--text-scale 0", "--text-scale 1.5"}) {
+        "--pick 1,2 --pick 3,4", "--pick 1,2 --inspect 3,4", "--inspect", "--inspect scout:", "--text-scale",
+        "--text-scale 5", "--text-scale 0", "--text-scale 1.5"}) {
     int status = -1;
     const std::string message = output_without_display(arguments, status);
     EXPECT_EQ(WEXITSTATUS(status), 2) << arguments << ": " << message;

@@ -1,0 +1,166 @@
+// SPDX-License-Identifier: MIT
+// Reading a lesson file: line by line, each state a block under its [Fn] header, every setting checked as
+// the command line checks its options, so that a lesson that loads can be played through without a surprise.
+#include "lesson.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+// A lesson is a page of text; anything much larger is not one, and is not read into memory whole.
+constexpr std::streamsize largest_lesson_bytes = 1 << 20;
+
+std::string trim(const std::string& text) {
+  const size_t first = text.find_first_not_of(" \t\r");
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+// "[F1]" to "[F12]": the state's index, else -1.
+int compute_header_index(const std::string& line) {
+  if (line.size() < 4 || line.front() != '[' || line.back() != ']' || line[1] != 'F') return -1;
+  const std::string digits = line.substr(2, line.size() - 3);
+  if (digits.empty() || digits.size() > 2 || digits.find_first_not_of("0123456789") != std::string::npos ||
+      digits[0] == '0')
+    return -1;
+  const int number = std::stoi(digits);
+  return number <= lesson_state_count ? number - 1 : -1;
+}
+
+// The overlays' font holds printable ASCII; a title is written in the status band.
+bool writable(const std::string& text) {
+  for (const char c : text)
+    if (c < ' ' || c > '~') return false;
+  return true;
+}
+
+// The reader's state between lines: the block being read, where it began and what it has set.
+class lesson_reader {
+ public:
+  lesson_reader(const std::string& file, key_refusal refuse_key) : refuse_key_(refuse_key) {
+    reading_.read.file = file;
+  }
+
+  void take_line(const std::string& raw, int number) {
+    line_ = number;
+    const std::string line = trim(raw);
+    if (line.empty() || line[0] == '#') return;
+    if (line[0] == '[') return begin_state(line);
+    const size_t equals = line.find('=');
+    if (equals == std::string::npos)
+      return refuse("\"" + line + "\" is not a [F1] to [F12] header, a NAME = VALUE setting or a # comment");
+    set(trim(line.substr(0, equals)), trim(line.substr(equals + 1)));
+  }
+
+  lesson_reading finish() {
+    end_state();
+    if (reading_.error.empty() && !any_state_)
+      refuse_without_line("holds no state: a lesson has at least one of [F1] to [F12]");
+    if (!reading_.error.empty()) reading_.read.states = {};
+    return reading_;
+  }
+
+ private:
+  void begin_state(const std::string& line) {
+    end_state();
+    const int index = compute_header_index(line);
+    if (index < 0) return refuse("\"" + line + "\" is not a header: a state is one of [F1] to [F12]");
+    if (reading_.read.states[size_t(index)]) return refuse(line + " is given twice");
+    state_ = index;
+    header_line_ = line_;
+    given_ = {};
+    reading_.read.states[size_t(index)] = lesson_state{};
+    any_state_ = true;
+  }
+
+  // A state needs its title and its keys; an empty keys line is a fresh start-up scene.
+  void end_state() {
+    if (state_ < 0 || !reading_.error.empty()) return;
+    const std::string header = "[F" + std::to_string(state_ + 1) + "]";
+    const int line = line_;
+    line_ = header_line_;  // told where the state begins
+    if (!given_.title) refuse(header + " has no title = ...");
+    if (!given_.keys) refuse(header + " has no keys = ... (keys = with nothing after it for none)");
+    line_ = line;
+    state_ = -1;
+  }
+
+  void set(const std::string& name, const std::string& value) {
+    if (state_ < 0) return refuse("\"" + name + "\" comes before the first [F1] to [F12] header");
+    lesson_state& state = *reading_.read.states[size_t(state_)];
+    if (name == "title") {
+      if (value.empty()) return refuse("the title is empty");
+      if (!writable(value)) return refuse("the title has a character other than printable ASCII");
+      return take(given_.title, name, [&] { state.title = value; });
+    }
+    if (name == "keys") {
+      for (const char c : value)
+        if (const char* why = refuse_key_(static_cast<unsigned char>(c)))
+          return refuse("keys cannot type " + describe_key(static_cast<unsigned char>(c)) + ": " + why);
+      return take(given_.keys, name, [&] { state.keys = value; });
+    }
+    if (name == "pick" || name == "inspect") {
+      if (given_.pick) return refuse("a state has one pick, and this one has two");
+      const std::optional<start_pick> pick = compute_start_pick(value.c_str(), name == "inspect");
+      if (!pick) return refuse(name + " takes a position as X,Y, mother:X,Y or scout:X,Y, such as 256,256");
+      state.pick_line = line_;
+      return take(given_.pick, name, [&] { state.pick = pick; });
+    }
+    refuse("\"" + name + "\" is no setting of a state: a state has title, keys, and pick or inspect");
+  }
+
+  template <typename Store>
+  void take(bool& given, const std::string& name, Store store) {
+    if (given) return refuse(name + " is given twice in this state");
+    given = true;
+    store();
+  }
+
+  // Only the first fault is told: the ones after it may be its consequences.
+  void refuse(const std::string& why) {
+    if (reading_.error.empty())
+      reading_.error = reading_.read.file + ":" + std::to_string(line_) + ": " + why;
+  }
+  void refuse_without_line(const std::string& why) {
+    if (reading_.error.empty()) reading_.error = reading_.read.file + ": " + why;
+  }
+
+  key_refusal refuse_key_;
+  lesson_reading reading_;
+  int line_ = 0;
+  int state_ = -1;  // the block being read, or -1 before the first header
+  int header_line_ = 0;
+  bool any_state_ = false;
+  struct {
+    bool title = false, keys = false, pick = false;
+  } given_;
+};
+
+}  // namespace
+
+lesson_reading compute_lesson(const std::string& text, const std::string& file, key_refusal refuse_key) {
+  lesson_reader reader(file, refuse_key);
+  std::istringstream lines(text);
+  std::string line;
+  for (int number = 1; std::getline(lines, line); ++number) reader.take_line(line, number);
+  return reader.finish();
+}
+
+lesson_reading read_lesson_file(const std::string& file, key_refusal refuse_key) {
+  std::error_code ignored;
+  if (std::filesystem::is_directory(file, ignored)) return {{file, {}}, file + ": is a folder, not a lesson"};
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return {{file, {}}, file + ": cannot be read: " + std::strerror(errno)};
+  std::string text(size_t(largest_lesson_bytes) + 1, '\0');
+  in.read(text.data(), largest_lesson_bytes + 1);
+  if (in.bad()) return {{file, {}}, file + ": cannot be read: " + std::strerror(errno)};
+  if (in.gcount() > largest_lesson_bytes)
+    return {{file, {}}, file + ": is larger than a lesson can be (1 MB)"};
+  text.resize(size_t(in.gcount()));
+  if (text.find('\0') != std::string::npos) return {{file, {}}, file + ": is not text"};
+  return compute_lesson(text, file, refuse_key);
+}
