@@ -178,12 +178,7 @@ void add_body_rings(std::vector<float>& marks, ship_name viewer, const window_st
 void draw_overlays(ship_name viewer) {
   window_state& window = window_states[viewer];
   overlay_content content;
-  if (shown.status) {
-    content.bands.status = demo_status_lines(viewer);
-    content.bands.keys = demo_key_sections();
-  }
-  if (!shown.status && current_notice() != nullptr) content.bands.status = {current_notice()};
-  content.bands.camera = demo_camera_band_lines(viewer);
+  content.bands = demo_band_text(viewer);
   if (shown.pick && last_pick().made && last_pick().window == viewer)
     content.marks = compute_pick_outline(last_pick().report);
   add_body_rings(content.marks, viewer, window);
@@ -240,6 +235,15 @@ std::optional<std::array<point3, 5>> demo_view_volume(ship_name viewer) {
 }
 
 const window_state& demo_window(ship_name viewer) { return window_states[viewer]; }
+
+band_text demo_band_text(ship_name viewer) {
+  band_text bands;
+  if (shown.status) bands.status = demo_status_lines(viewer);
+  if (!shown.status && current_notice() != nullptr) bands.status = {current_notice()};
+  if (shown.status && !(shown.chain && viewer == active_ship)) bands.keys = demo_key_sections();
+  bands.camera = demo_camera_band_lines(viewer);
+  return bands;
+}
 
 std::vector<std::string> demo_camera_band_lines(ship_name viewer) {
   std::vector<std::string> lines;

@@ -32,6 +32,10 @@ std::vector<std::string> demo_pick_lines(ship_name viewer);
 // The band under the status band, one topic a place: each window's camera ("i"), the last pick where it ran
 // ("k"; before any pick, where to press), and the chain ("t") in the window of the ship that has the keys.
 std::vector<std::string> demo_camera_band_lines(ship_name viewer);
+// What a window's bands write: the status band ("h", or the word on the last key alone), the keys ("h"; in
+// the active ship's window they yield their place to the chain while "t" is on) and the band under the
+// status.
+band_text demo_band_text(ship_name viewer);
 // What a window's latest normal frame drew with, the names it placed among it.
 const window_state& demo_window(ship_name viewer);
 

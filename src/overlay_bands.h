@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The overlays' bands, laid out one way for all of them: the status (a window's ship and its state) at the
 // top left, the active ship's keys along the bottom and the camera's numbers at the left below the status,
-// each on a dark translucent background, wrapped to the window's width and cut to the lines that fit.
+// each on a dark translucent background, the keys wrapped to the window's width and the other lines cut to
+// it, and each band cut to the lines that fit; the camera's band also to the lines that leave half of the
+// window to the scene, each of its lines on a backing as wide as itself.
 #pragma once
 
 #include <string>
@@ -19,10 +21,13 @@ struct band_text {
 
 // Adds the bands' text blocks for a width x height window whose text may be text_width text pixels wide,
 // each drawn as scale x scale window pixels, from row first_row of the window's texture on, and returns the
-// bands in window pixels, which names keep clear of.
+// window pixels the bands' backings cover, line by line, which names keep clear of.
 std::vector<window_rect> add_bands(std::vector<text_block>& blocks, const band_text& text, int width,
                                    int height, int text_width, int first_row, int scale);
 
+// A line as long as the columns allow: whole, or cut at its last space that leaves room for "..." and ended
+// with it, so that no word or number is split (a word longer than the line is cut where it must be).
+std::string compute_cut_line(const std::string& line, int columns);
 // The lines of a band at most max_height text pixels high with the given margin: all of them, or those that
 // fit with the last ending in "..." (within the columns) to say that more was left out.
 std::vector<std::string> compute_band_lines(std::vector<std::string> lines, int columns, int max_height,

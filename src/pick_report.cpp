@@ -75,11 +75,14 @@ std::vector<std::string> compute_pick_lines(const pick_report& pick,
     std::string names;
     for (unsigned int n = 0; n < record.name_count; ++n)
       names += (n == 0 ? "" : ", ") + name(record.names[n]);
-    lines.push_back("  " + names + ": " + compute_depth_text("z1", record.z1, near_plane, far_plane) + "  " +
+    // z2 on a line of its own under z1, so that a record keeps its columns in a narrow band.
+    const std::string head = "  " + names + ": ";
+    lines.push_back(head + compute_depth_text("z1", record.z1, near_plane, far_plane));
+    lines.push_back(std::string(head.size(), ' ') +
                     compute_depth_text("z2", record.z2, near_plane, far_plane));
   });
   if (const auto chosen = compute_chosen_record(pick.buffer.data(), pick.hits, size))
-    lines[first_record_line + chosen->index][0] = '*';
+    lines[first_record_line + 2 * chosen->index][0] = '*';
   lines.push_back(pick.outcome);
   return lines;
 }

@@ -43,10 +43,10 @@ std::vector<std::string> compute_chain_lines(const body& b,
   std::vector<std::string> lines = {"transform chain of " + name(b) + ", from the root:"};
   int depth = 1;  // the identity, loaded before the walk
   for (const chain_level& level : compute_transform_chain(b)) {
-    std::string line = name(*level.of) + ", depth " + std::to_string(++depth) + ": glPushMatrix()";
-    for (const transform_call& call : level.calls) line += "  " + compute_call_text(call);
-    if (level.of == &b) line += "  glPopMatrix()";
-    lines.push_back(line);
+    // A call a line, indented under its level, so that no line outgrows a narrow band.
+    lines.push_back(name(*level.of) + ", depth " + std::to_string(++depth) + ": glPushMatrix()");
+    for (const transform_call& call : level.calls) lines.push_back("  " + compute_call_text(call));
+    if (level.of == &b) lines.emplace_back("  glPopMatrix()");
   }
   lines.push_back("world_pose of " + name(b) + ":");
   for (const std::string& row : compute_matrix_rows(b.world_pose)) lines.push_back(row);

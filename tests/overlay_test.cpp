@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "demo.h"
 #include "gl_test_support.h"
+#include "overlay_bands.h"
 #include "text_font.h"
 
 namespace {
@@ -548,11 +550,11 @@ TEST_F(SmallWindows, EveryGlyphRowOfTheStatusBandIsDrawn) {
     const std::vector<unsigned char> with = window_frame(size, size);
     press('h');
     const std::vector<unsigned char> without = window_frame(size, size);
-    std::vector<std::vector<std::string>> sections;
-    for (const std::string& line : demo_status_lines(MOTHER_SHIP)) sections.push_back({line});
+    std::vector<std::string> cut;
     const int columns = (200 - 2 * 2) / font_glyph_width_px;  // a 2-pixel margin below 256 text pixels
-    EXPECT_EQ(text_drawn(with, without, size, size / 2, size),
-              scale * scale * glyph_pixels(compute_wrapped_lines(sections, columns)))
+    for (const std::string& line : demo_status_lines(MOTHER_SHIP))
+      cut.push_back(compute_cut_line(line, columns));
+    EXPECT_EQ(text_drawn(with, without, size, size / 2, size), scale * scale * glyph_pixels(cut))
         << "at scale " << scale;
     EXPECT_EQ(demo_status_lines(MOTHER_SHIP).back() == "text scale 2", scale == 2) << "the band says it";
   }
@@ -591,7 +593,8 @@ TEST_F(Overlays, ABandMadeLineByLineDrawsAsItsLinesMadeAtOnceAndAChangedLineAlon
   window_rect band{};
   const auto draw_by_line = [&] {
     std::vector<text_block> blocks;
-    band = add_bands(blocks, text, size, size, size, 0, 1).at(0);
+    const std::vector<window_rect> lines = add_bands(blocks, text, size, size, size, 0, 1);
+    band = {0, lines.back().bottom, lines.front().right, lines.front().top};
     for (text_block& block : blocks) block.make = [&made, make = block.make] { return ++made, make(); };
     glClear(GL_COLOR_BUFFER_BIT);
     draw_text_blocks(by_line, blocks, 1, size, size);
@@ -633,6 +636,29 @@ TEST_F(Overlays, ABandMadeLineByLineDrawsAsItsLinesMadeAtOnceAndAChangedLineAlon
   for (window_text* each : {&by_line, &at_once, &fresh}) glDeleteTextures(1, &each->sheet.name);
 }
 
+// With every band on after a pick, the bands leave at least half of each window to the scene, in a window of
+// 512 text pixels or more: the chain takes the keys' place in its window, and the camera's band keeps the
+// lines that fit.
+TEST_F(Overlays, WithEveryBandOnAfterAPickHalfOfEachWindowShowsTheScene) {
+  for (const unsigned char key : {'h', 'n', 'i', 'k', 't'}) press(key);
+  frame();
+  demo_keyboard(' ', 256, 256);  // the Sun, kept in the mother window; no ship sent
+  EXPECT_TRUE(demo_band_text(MOTHER_SHIP).keys.empty()) << "the chain's window";
+  for (const auto& [width, height, scale] :
+       {std::array<int, 3>{512, 512, 1}, {1024, 1024, 2}, {400, 300, 1}, {800, 600, 1}})
+    for (const ship_name viewer : {MOTHER_SHIP, SCOUT_SHIP}) {
+      std::vector<text_block> blocks;
+      std::vector<bool> under(size_t(width) * height);
+      for (const window_rect& r :
+           add_bands(blocks, demo_band_text(viewer), width, height, width / scale, 0, scale))
+        for (int y = std::max(r.bottom, 0); y < std::min(r.top, height); ++y)
+          for (int x = std::max(r.left, 0); x < std::min(r.right, width); ++x)
+            under[size_t(y) * width + x] = true;
+      EXPECT_LE(std::count(under.begin(), under.end(), true), long(width) * height / 2)
+          << ship_titles[viewer] << " at " << width << "x" << height << ", scale " << scale;
+    }
+}
+
 // Lines left out for want of room must not go silently (at 100x80 the camera's numbers would stop at
 // "eye (0, 50,"): the last line kept says that more follows.
 TEST(BandLines, LinesLeftOutAreMarkedWithAnEllipsis) {
@@ -642,6 +668,12 @@ TEST(BandLines, LinesLeftOutAreMarkedWithAnEllipsis) {
             (std::vector<std::string>{"first", "second line..."}));
   EXPECT_EQ(compute_band_lines(lines, 8, 2 * 6 + 13 + 15, 6), (std::vector<std::string>{"first", "secon..."}))
       << "within the columns";
+  EXPECT_EQ(compute_band_lines(lines, 12, 2 * 6 + 13 + 15, 6),
+            (std::vector<std::string>{"first", "second..."}))
+      << "at a space";
+  // A line too long for the band is cut at a space, never inside a number.
+  EXPECT_EQ(compute_cut_line("z2 4294439936 (0.9998772, 578.8 units)", 30), "z2 4294439936 (0.9998772,...");
+  EXPECT_EQ(compute_cut_line("z2 4294439936", 13), "z2 4294439936");
   EXPECT_TRUE(compute_band_lines(lines, 40, 2 * 6 + 12, 6).empty());
 }
 
