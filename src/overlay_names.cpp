@@ -216,19 +216,37 @@ struct taken_rect {
 };
 
 // Whether a name's backing, and its leader if it has one, keep off the discs: every other body's, and its
-// own too when the name is set away. A name keeping its place may come a few pixels into a disc, so that
-// bodies moving a pixel or two do not make it jump.
+// own too when the name is set away. A name keeping its place may come a few pixels into a disc with its
+// backing, so that bodies moving a pixel or two do not make it jump; never with its leader.
 bool clear_of_discs(const label_place& place, const window_rect& backing, size_t request, bool keeps,
                     const std::vector<window_disc>& discs, const name_sizes& px) {
   for (const window_disc& disc : discs) {
     const bool own = disc.owner == request;
     if (own && !place.has_leader) continue;
     if (rect_meets_disc(keeps ? grow(backing, -px.slack) : backing, disc)) return false;
-    if (place.has_leader && !own && !keeps &&
+    if (place.has_leader && !own &&
         segment_meets_disc(place.leader[0], place.leader[1], place.leader[2], place.leader[3], disc))
       return false;
   }
   return true;
+}
+
+// How far a backing lies from a disc's edge, in window pixels: 0 when it reaches into it.
+double distance_to_disc(const window_rect& r, const window_disc& d) {
+  const double x = std::clamp(d.x, double(r.left), double(r.right));
+  const double y = std::clamp(d.y, double(r.bottom), double(r.top));
+  return std::max(0.0, std::hypot(d.x - x, d.y - y) - d.radius);
+}
+
+// Whether a name is read as its own body's: its backing lies nearer that body's disc than any other's, or
+// at least a side's offset away from every other (a name set away on a leader in a crowd), so that it
+// never sits beside another body.
+bool reads_as_its_own(const window_rect& backing, const window_disc& own,
+                      const std::vector<window_disc>& discs, const name_sizes& px) {
+  const double beside = std::min(distance_to_disc(backing, own), double(px.offset));
+  return std::none_of(discs.begin(), discs.end(), [&](const window_disc& other) {
+    return other.owner != own.owner && distance_to_disc(backing, other) <= beside;
+  });
 }
 
 // Whether a name keeps its gap from what is taken (names and bands), its leader crosses none of them nor
@@ -247,8 +265,9 @@ bool clear_of_taken(const label_place& place, const window_rect& backing, bool n
 }
 
 // The first free place of a name, its last frame's place first: inside the window, clear of the discs and of
-// everything taken, which it then joins. A newcomer goes left of its disc only when the right would run off
-// the window, and over its own disc only when that disc is wider than the name.
+// everything taken, which it then joins, and read as its own body's (a name keeping its place goes only when
+// a disc comes into it). A newcomer goes left of its disc only
+// when the right would run off the window, and over its own disc only when that disc is wider than the name.
 std::optional<placed_label> place_label(const label_candidate& name, const std::string& text,
                                         const std::vector<window_disc>& discs, const int* viewport,
                                         const name_sizes& px, std::vector<taken_rect>& taken) {
@@ -266,6 +285,7 @@ std::optional<placed_label> place_label(const label_candidate& name, const std::
         backing_of(compute_place(name.disc, 0, length_px, px), length_px, px).right <= window.right)
       return false;
     return clear_of_discs(place, backing, name.request, keeps, discs, px) &&
+           (keeps || reads_as_its_own(backing, name.disc, discs, px)) &&
            clear_of_taken(place, backing, newcomer, keeps, taken, px);
   };
   std::vector<int> order;

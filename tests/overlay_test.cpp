@@ -136,6 +136,14 @@ bool meets(const window_rect& r, const std::array<double, 3>& disc) {
   return std::hypot(disc[0] - x, disc[1] - y) < disc[2];
 }
 
+// How far a backing lies from a disc's edge; a name must lie nearer its own disc than any other, or at
+// least offset pixels from every other.
+double apart(const window_rect& r, const std::array<double, 3>& disc) {
+  const double x = std::clamp(disc[0], double(r.left), double(r.right));
+  const double y = std::clamp(disc[1], double(r.bottom), double(r.top));
+  return std::max(0.0, std::hypot(disc[0] - x, disc[1] - y) - disc[2]);
+}
+
 std::vector<std::string> texts(const std::vector<placed_label>& placed) {
   std::vector<std::string> names;
   for (const placed_label& each : placed) names.push_back(each.text);
@@ -166,7 +174,10 @@ TEST(LabelLayout, OfTwoCrowdedNamesTheFartherMovesAwayOnALeaderAndNoneTouchesABa
 TEST(LabelLayout, NoNameCoversAnotherBodysDisc) {
   const test_camera camera;
   const std::vector<label_request> requests = {
-      {"Venus", {-1.6f, 0, -20}, 0.4f}, {"Sun", {0, 0, -20}, 1}, {"Behind", {0, 0, -40}, 1, true}};
+      {"Venus", {-1.6f, 0, -20}, 0.4f},
+      {"Sun", {0, 0, -20}, 1},
+      {"Behind", {0, 0, -40}, 1, true},
+      {"Hidden", {4, -4, -20}, 0.4f, true}};  // in the open, where only its hiding keeps its name out
   std::vector<label_obstacle> obstacles;
   for (size_t r = 0; r < requests.size(); ++r)
     obstacles.push_back({requests[r].world, requests[r].radius, r});
@@ -198,18 +209,41 @@ TEST(LabelLayout, AtTextScaleThreeNamesAsDrawnKeepClearOfEachOtherTheBandAndOthe
   std::vector<text_block> blocks;
   add_name_blocks(blocks, placed, 3);
   std::vector<window_rect> drawn = {band};
+  constexpr int gap = 3 * 2, offset = 3 * 8, leader_step = 3 * 16;  // two, eight and sixteen text pixels
   for (size_t i = 0; i < blocks.size(); ++i) {
     const text_block& b = blocks[i];
     const window_rect at = {b.left, b.bottom, b.left + 3 * b.width, b.bottom + 3 * b.height};
+    EXPECT_EQ(at.left, placed[i].x - 3) << "the image on its backing, a text pixel beyond the text";
+    EXPECT_EQ(at.bottom, placed[i].y - 3 * font_descent_px - 3);
     for (const window_rect& other : drawn)
-      EXPECT_FALSE(at.left < other.right && other.left < at.right && at.bottom < other.top &&
-                   other.bottom < at.top)
-          << placed[i].text;
+      EXPECT_FALSE(at.left - gap < other.right && other.left < at.right + gap &&
+                   at.bottom - gap < other.top && other.bottom < at.top + gap)
+          << placed[i].text << " keeps its gap";
     drawn.push_back(at);
-    for (size_t r = 0; r < requests.size(); ++r)
-      EXPECT_TRUE(r == placed[i].request || !meets(at, camera.disc(requests[r].world, requests[r].radius)))
-          << placed[i].text << " over " << requests[r].text;
+    const std::array<double, 3> own = camera.disc(requests[placed[i].request].world, 0.3f);
+    if (placed[i].has_leader) {
+      const std::array<int, 4>& l = placed[i].leader;
+      EXPECT_GE(std::hypot(l[2] - l[0], l[3] - l[1]), offset + leader_step - 2)
+          << placed[i].text << "'s leader";
+    }
+    for (size_t r = 0; r < requests.size(); ++r) {
+      if (r == placed[i].request) continue;
+      const std::array<double, 3> disc = camera.disc(requests[r].world, requests[r].radius);
+      EXPECT_FALSE(meets(at, disc)) << placed[i].text << " over " << requests[r].text;
+      EXPECT_GT(apart(at, disc), std::min(apart(at, own), double(offset)))
+          << placed[i].text << " beside " << requests[r].text;
+    }
   }
+  // A band four pixels above a name's place is within its gap, six pixels at this scale: the name moves.
+  const std::vector<label_request> one = {requests[0]};
+  const std::vector<placed_label> alone = camera.layout(one, {}, {}, {}, 3);
+  std::vector<text_block> own;
+  add_name_blocks(own, alone, 3);
+  ASSERT_EQ(own.size(), 1u);
+  const int top = own[0].bottom + 3 * own[0].height;
+  const std::vector<placed_label> moved = camera.layout(one, {}, {{0, top + 4, 512, top + 60}}, {}, 3);
+  ASSERT_EQ(moved.size(), 1u);
+  EXPECT_NE(moved[0].slot, alone[0].slot);
 }
 
 // A planet passing beside the camera reaches behind its near plane: counted as covering the whole window, it
@@ -248,6 +282,17 @@ TEST(LabelLayout, ANameShownLastFrameKeepsItsPlaceThoughANearerNewcomerWouldTake
   const std::vector<placed_label> newcomer = camera.layout({requests[0]}, body);
   ASSERT_EQ(newcomer.size(), 1u);
   EXPECT_NE(newcomer[0].slot, alone[0].slot);
+  // A body that comes onto a kept name's leader moves it, as it would keep a newcomer away.
+  const std::vector<placed_label> crowded = camera.layout(requests);
+  ASSERT_TRUE(crowded.size() == 2 && crowded[1].has_leader);
+  const std::array<int, 4>& l = crowded[1].leader;
+  const std::array<float, 3> on_leader = {float(((l[0] + l[2]) / 2.0 - 256) * per_px),
+                                          float(((l[1] + l[3]) / 2.0 - 256) * per_px), -20};
+  const std::vector<placed_label> led =
+      camera.layout(requests, {{on_leader, float(2 * per_px), 7}}, {}, crowded);
+  const auto far =
+      std::find_if(led.begin(), led.end(), [](const placed_label& p) { return p.text == "Far"; });
+  EXPECT_TRUE(far == led.end() || far->slot != crowded[1].slot) << "Far's leader left across a body";
 }
 
 // Where a body's disc shows in a window's latest frame: its centre and radius in pixels, as the frame's own
@@ -292,9 +337,8 @@ TEST_F(Overlays, AtStartUpEveryBodyIsNamedAndNoNameLiesOnAnotherBodysDisc) {
         }
       }
     }
-    for (int b = SUN; b < body_count; ++b)
-      EXPECT_NE(std::find(named.begin(), named.end(), demo_body_label(body_name(b))), named.end())
-          << demo_body_label(body_name(b)) << " in window " << viewer;
+    // In the crowd round the Sun a name with no place read as its own body's is left out: one or two.
+    EXPECT_GE(named.size(), size_t(body_count - 1 - 2)) << "in window " << viewer;
   }
   gl_test::make_current(gl_test::mother_window());
 }
