@@ -234,6 +234,31 @@ TEST(LabelLayout, AtTextScaleThreeNamesAsDrawnKeepClearOfEachOtherTheBandAndOthe
           << placed[i].text << " beside " << requests[r].text;
     }
   }
+  // No leader touches or crosses another, nor passes over another name: sampled along each, a third of a
+  // pixel apart, against the other's backing and the other leader's points.
+  const auto along = [](const std::array<int, 4>& l, double t) {
+    return std::array<double, 2>{l[0] + t * (l[2] - l[0]), l[1] + t * (l[3] - l[1])};
+  };
+  for (size_t i = 0; i < placed.size(); ++i)
+    for (size_t k = 0; k < placed.size(); ++k) {
+      if (i == k || !placed[i].has_leader) continue;
+      const window_rect other = {blocks[k].left, blocks[k].bottom, blocks[k].left + 3 * blocks[k].width,
+                                 blocks[k].bottom + 3 * blocks[k].height};
+      const std::array<int, 4>& l = placed[i].leader;
+      const int samples = 3 * int(std::hypot(l[2] - l[0], l[3] - l[1])) + 1;
+      for (int n = 0; n <= samples; ++n) {
+        const std::array<double, 2> p = along(l, double(n) / samples);
+        EXPECT_FALSE(p[0] >= other.left && p[0] < other.right && p[1] >= other.bottom && p[1] < other.top)
+            << placed[i].text << "'s leader over " << placed[k].text;
+        if (!placed[k].has_leader) continue;
+        const std::array<int, 4>& m = placed[k].leader;
+        const int others = 3 * int(std::hypot(m[2] - m[0], m[3] - m[1])) + 1;
+        for (int q = 0; q <= others; ++q) {
+          const std::array<double, 2> o = along(m, double(q) / others);
+          EXPECT_GT(std::hypot(p[0] - o[0], p[1] - o[1]), 0.5) << placed[i].text << " and " << placed[k].text;
+        }
+      }
+    }
   // A band four pixels above a name's place is within its gap, six pixels at this scale: the name moves.
   const std::vector<label_request> one = {requests[0]};
   const std::vector<placed_label> alone = camera.layout(one, {}, {}, {}, 3);
@@ -341,6 +366,30 @@ TEST_F(Overlays, AtStartUpEveryBodyIsNamedAndNoNameLiesOnAnotherBodysDisc) {
     EXPECT_GE(named.size(), size_t(body_count - 1 - 2)) << "in window " << viewer;
   }
   gl_test::make_current(gl_test::mother_window());
+}
+
+// Seen from beyond the Sun, Jupiter and the scout ship lie behind its edge, where their names would find a
+// free place: the Sun hides as every body does, and the other ship's name is hidden as a body's is.
+TEST_F(Overlays, ABodyAndTheOtherShipBehindTheSunsEdgeGetNoName) {
+  for (const unsigned char key : {'p', 'n'}) press(key);
+  gl_test::draw_frame();
+  const std::array<float, 3> j = gl_test::body_centre(JUPITER);
+  const float length = std::hypot(j[0], j[2]), aside = 6;  // the Sun's edge passes 3 from the line of sight
+  const std::array<float, 3> eye = {-j[0] - aside * j[2] / length, 0, -j[2] + aside * j[0] / length};
+  for (int i = 0; i < 3; ++i) {
+    ships[MOTHER_SHIP]->eye[i] = eye[i];
+    ships[MOTHER_SHIP]->origin[i] = 0;
+    ships[SCOUT_SHIP]->eye[i] = eye[i] + 0.75f * (j[i] - eye[i]);  // between the Sun and Jupiter
+  }
+  gl_test::make_current(gl_test::scout_window());
+  gl_test::draw_frame();
+  gl_test::make_current(gl_test::mother_window());
+  gl_test::draw_frame();
+  std::vector<std::string> named;
+  for (const placed_label& label : demo_window(MOTHER_SHIP).overlay.names) named.push_back(label.text);
+  EXPECT_NE(std::find(named.begin(), named.end(), "Sun"), named.end()) << "the names are on";
+  for (const char* hidden : {"Jupiter", ship_titles[SCOUT_SHIP]})
+    EXPECT_EQ(std::find(named.begin(), named.end(), hidden), named.end()) << hidden;
 }
 
 // Following Earth at distance 2, Earth's surface fills the window and hides every other body, though the eye
@@ -693,8 +742,13 @@ TEST_F(Overlays, WithEveryBandOnAfterAPickHalfOfEachWindowShowsTheScene) {
     for (const ship_name viewer : {MOTHER_SHIP, SCOUT_SHIP}) {
       std::vector<text_block> blocks;
       std::vector<bool> under(size_t(width) * height);
-      for (const window_rect& r :
-           add_bands(blocks, demo_band_text(viewer), width, height, width / scale, 0, scale))
+      const band_text text = demo_band_text(viewer);
+      const std::vector<window_rect> covered =
+          add_bands(blocks, text, width, height, width / scale, 0, scale);
+      if (text.keys.empty()) {  // the status band's lines, then the camera's two text pixels below
+        EXPECT_EQ(covered.at(text.status.size() - 1).bottom - covered.at(text.status.size()).top, 2 * scale);
+      }
+      for (const window_rect& r : covered)
         for (int y = std::max(r.bottom, 0); y < std::min(r.top, height); ++y)
           for (int x = std::max(r.left, 0); x < std::min(r.right, width); ++x)
             under[size_t(y) * width + x] = true;
