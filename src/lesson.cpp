@@ -144,7 +144,9 @@ class lesson_reader {
 
 lesson_reading compute_lesson(const std::string& text, const std::string& file, key_refusal refuse_key) {
   lesson_reader reader(file, refuse_key);
-  std::istringstream lines(text);
+  // An editor may start a UTF-8 file with a byte order mark, which is no part of its first line.
+  const std::string byte_order_mark = "\xEF\xBB\xBF";
+  std::istringstream lines(text.rfind(byte_order_mark, 0) == 0 ? text.substr(byte_order_mark.size()) : text);
   std::string line;
   for (int number = 1; std::getline(lines, line); ++number) reader.take_line(line, number);
   return reader.finish();

@@ -150,6 +150,9 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
               saturn.pick->at == (std::array<int, 2>{1, 2}));
   EXPECT_EQ(saturn.pick_line, 6);
   EXPECT_EQ(good.read.states[11]->keys, "") << "no keys: the start-up scene";
+  EXPECT_EQ(
+      compute_lesson("\xEF\xBB\xBF[F1]\ntitle = t\nkeys = g\n", "c.lesson", demo_refuse_typed_key).error, "")
+      << "a byte order mark before the first header";
   const std::pair<const char*, const char*> faults[] = {
       {"title = x\n", "b.lesson:1: "},
       {"[F1]\ntitle = x\n\n", "b.lesson:1: "},
