@@ -4,7 +4,7 @@
 // inside the two functions that tools/frame_instructions.sh tells callgrind to count. Uses only the demo
 // module's entry points, so the same driver can be built against an older revision to compare. A second
 // argument, "overlays", turns both overlays on first; "views" presses h, n, i, v and o; "every" adds k and t,
-// which show the warm-up's last pick and the chain of the body it found.
+// which show the warm-up's last pick and the chain of the body it found; "depth" shows the depth buffer.
 #include <GL/freeglut.h>
 
 #include <cstdio>
@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
   // The views asked for are switched on through their keys, which any revision's command table takes (or
   // passes on harmlessly), so that this driver builds against every revision's library.
   const std::map<std::string, std::string> keys_of = {
-      {"overlays", "hn"}, {"status", "h"}, {"names", "n"}, {"views", "hnivo"}, {"every", "hnivokt"}};
+      {"overlays", "hn"}, {"status", "h"}, {"names", "n"}, {"views", "hnivo"}, {"every", "hnivokt"}, {"depth", "u"}};
   if (argc > 2 && keys_of.count(argv[2]) != 0)
     for (const char key : keys_of.at(argv[2])) demo_keyboard(static_cast<unsigned char>(key), 256, 256);
   // The driver compiles shader variants in the first frames and picks: leave them out of the counts. The

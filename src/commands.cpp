@@ -23,6 +23,38 @@ void step_paused_scene() {
   planet[STARFIELD]->update(compute_timer_step_s(default_timer_period_ms) * shown.time_rate);
 }
 
+// The projection keys act on the projection of the active ship's window. Their limits keep every number a
+// frame loads finite and the near plane nearer than the far one; a key past them changes nothing, and says
+// why.
+constexpr double narrowest_view_deg = 5, widest_view_deg = 170, view_step_deg = 5;
+constexpr double plane_steps = 1024;  // how far from its start the near or far plane may be halved or doubled
+constexpr const char* planes_crossed = "the near plane must stay nearer than the far plane";
+
+void widen_view(double by_deg) {
+  projection_lens& lens = window_states[active_ship].lens;
+  const double wanted = lens.field_of_view + by_deg;
+  if (wanted < narrowest_view_deg || wanted > widest_view_deg)
+    return say("the field of view runs from 5 to 170 degrees");
+  lens.field_of_view = wanted;
+}
+
+void move_near_plane(double factor) {
+  projection_lens& lens = window_states[active_ship].lens;
+  const double wanted = lens.near * factor;
+  if (wanted >= lens.far) return say(planes_crossed);
+  if (wanted < near_plane / plane_steps)
+    return say("the near plane comes no nearer than 1/1024 of its start");
+  lens.near = wanted;
+}
+
+void move_far_plane(double factor) {
+  projection_lens& lens = window_states[active_ship].lens;
+  const double wanted = lens.far * factor;
+  if (wanted <= lens.near) return say(planes_crossed);
+  if (wanted > far_plane * plane_steps) return say("the far plane goes no farther than 1024 times its start");
+  lens.far = wanted;
+}
+
 // One row of the demo's command table: the keys, how --help and the status overlay write them and what they
 // do, and the action, told which of the keys was pressed. The digits act only in GEOSYNCH, so their help goes
 // with that mode's keys. A row without an action is another's to carry out, the frame's or the shell's, and
@@ -62,6 +94,11 @@ const std::vector<command> command_table = {
     {"o", "o", "frames", [](int) { shown.frames = !shown.frames; }},
     {"k", "k", "last pick", [](int) { shown.pick = !shown.pick; }},
     {"t", "t", "chain", [](int) { shown.chain = !shown.chain; }},
+    {"()", "(/)", "field of view",
+     [](int which) { widen_view(which == 0 ? -view_step_deg : view_step_deg); }},
+    {"{}", "{/}", "near plane", [](int which) { move_near_plane(which == 0 ? 0.5 : 2.0); }},
+    {"_+", "_/+", "far plane", [](int which) { move_far_plane(which == 0 ? 0.5 : 2.0); }},
+    {"u", "u", "depth", [](int) { shown.depth = !shown.depth; }},
     {"[]", "[/]", "slower/faster", [](int which) { change_time_rate(which == 0 ? 0.5f : 2.0f); }},
     {".", ".", "tick", [](int) { step_paused_scene(); }},
     {"\x81\x82\x83\x84\x85\x86\x87\x88\x89\x8a\x8b\x8c", "F1-F12", "lesson", nullptr, false, key_use::lesson,

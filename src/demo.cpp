@@ -12,6 +12,7 @@
 
 #include "camera_views.h"
 #include "commands.h"
+#include "depth_view.h"
 #include "opengl.h"
 #include "overlay.h"
 #include "picking.h"
@@ -111,7 +112,9 @@ void keep_frame_state(window_state& window, const granted_viewport& granted, flo
   glGetDoublev(GL_PROJECTION_MATRIX, window.projection.data());
 }
 
-void apply_perspective(float aspect) { gluPerspective(field_of_view_deg, aspect, near_plane, far_plane); }
+void apply_perspective(const projection_lens& lens, float aspect) {
+  gluPerspective(lens.field_of_view, aspect, lens.near, lens.far);
+}
 
 // Where a selection pass looks: the pointer, in GLUT's window pixels from the top left.
 struct pick_point {
@@ -136,7 +139,7 @@ void load_projection(ship_name viewer, const pick_point* pick) {
   const float aspect = compute_aspect(granted.width, granted.height);
   glViewport(0, 0, granted.width, granted.height);
   if (pick != nullptr) apply_pick_region(height, *pick);
-  apply_perspective(aspect);
+  apply_perspective(window_states[viewer].lens, aspect);
   if (pick == nullptr) keep_frame_state(window_states[viewer], granted, aspect);
   glMatrixMode(GL_MODELVIEW);
 }
@@ -217,20 +220,24 @@ void draw_view(const pick_point* pick) {
     draw_view_volume(*volume, pick_volume_rgb, float(text_scale));
   if (shown.frames)
     for (int b = SUN; b < body_count; ++b) draw_body_frame(*planet[b], float(text_scale));
+  if (shown.depth) draw_depth_as_grey(window_states[viewer].width, window_states[viewer].height);
   draw_overlays(viewer);
 }
 
 }  // namespace
 
 // As far as what the other camera looks at (its target in LOOKAT, its body's centre in GEOSYNCH) but no
-// farther than its far plane, or a fixed distance in RELATIVE or when that lies behind it.
+// farther than its far plane, or a fixed distance in RELATIVE or when that lies behind it; never nearer than
+// its near plane.
 std::optional<std::array<point3, 5>> demo_view_volume(ship_name viewer) {
   constexpr double relative_depth = 30.0;
   const ship_name other = other_ship(viewer);
   const camera_place camera = ships[other]->locate_camera();
   if (camera.fault != nullptr) return std::nullopt;
-  double depth = std::min(camera.target_depth, far_plane);
-  if (!(depth > near_plane)) depth = relative_depth;
+  const projection_lens& lens = window_states[other].lens;
+  double depth = std::min(camera.target_depth, lens.far);
+  if (!(depth > lens.near)) depth = relative_depth;
+  depth = std::clamp(depth, lens.near, lens.far);  // what lies before the near plane is not in the volume
   return compute_view_volume(camera.view, window_states[other].projection.data(), depth);
 }
 
@@ -250,6 +257,10 @@ std::vector<std::string> demo_camera_band_lines(ship_name viewer) {
   const auto add = [&](const std::vector<std::string>& more) {
     lines.insert(lines.end(), more.begin(), more.end());
   };
+  if (shown.depth) {
+    const projection_lens& lens = window_states[viewer].lens;
+    lines.push_back(compute_depth_view_line(lens.near, lens.far));
+  }
   if (shown.camera) add(demo_camera_lines(viewer));
   if (shown.pick) add(demo_pick_lines(viewer));
   if (shown.chain && viewer == active_ship) add(demo_chain_lines());
@@ -263,7 +274,7 @@ std::vector<std::string> demo_status_lines(ship_name window) {
 }
 
 std::vector<std::string> demo_camera_lines(ship_name window) {
-  return compute_camera_lines(window, *ships[window], window_states[window].aspect, shown.time_rate);
+  return compute_camera_lines(window, *ships[window], window_states[window], shown.time_rate);
 }
 
 std::vector<std::string> demo_pick_lines(ship_name viewer) {
@@ -313,7 +324,7 @@ void demo_resize(int width, int height) {
   const float aspect = compute_aspect(granted.width, granted.height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  apply_perspective(aspect);
+  apply_perspective(window_states[demo_get_current_window()].lens, aspect);
   glMatrixMode(GL_MODELVIEW);
 }
 

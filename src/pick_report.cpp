@@ -17,8 +17,8 @@ constexpr int half_region_px = pick_region_px / 2;
 std::string compute_depth_text(const char* label, unsigned int z, double near_plane, double far_plane) {
   char text[96];
   // Seven decimals: the guide's formula on the depth as shown gives the distance shown to its third digit.
-  std::snprintf(text, sizeof text, "%s %u (%.7f, %.4g units)", label, z, compute_selection_depth(z),
-                compute_selection_distance(z, near_plane, far_plane));
+  std::snprintf(text, sizeof text, "%s %u (%.7f, %s units)", label, z, compute_selection_depth(z),
+                compute_significant_text(compute_selection_distance(z, near_plane, far_plane), 4).c_str());
   return text;
 }
 

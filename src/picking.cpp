@@ -76,6 +76,7 @@ void take_pick(ship_name window, const pick_place& where, const selection_record
   report.buffer.assign(selection.buffer.begin(), selection.buffer.end());
   std::copy(ships[window]->pose, ships[window]->pose + 16, kept.view.begin());
   kept.projection = window_states[window].projection;
+  kept.lens = window_states[window].lens;
   kept.window = window;
   kept.made = true;
   if (holds_still)
@@ -103,6 +104,7 @@ void forget_pick() { kept = {}; }
 std::optional<std::array<point3, 5>> demo_pick_volume(ship_name viewer) {
   if (!shown.pick || !shown.volume || !kept.made || kept.window == viewer) return std::nullopt;
   const auto chosen = last_pick_choice();
-  const double depth = chosen ? compute_selection_distance(chosen->z1, near_plane, far_plane) : far_plane;
+  const double depth =
+      chosen ? compute_selection_distance(chosen->z1, kept.lens.near, kept.lens.far) : kept.lens.far;
   return compute_pick_volume(kept.view.data(), kept.projection.data(), kept.report, depth);
 }

@@ -36,6 +36,7 @@ struct kept_pick {
   pick_report report;
   std::array<float, 16> view = {};         // the picking camera's, as the selection pass placed it
   std::array<double, 16> projection = {};  // its window's, as its last frame loaded it
+  projection_lens lens;                    // the near and far planes that projection has
 };
 const kept_pick& last_pick();
 // The record the last pick's walk chose; nothing before a pick or after one that hit nothing.

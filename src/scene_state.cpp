@@ -60,6 +60,7 @@ void demo_reset_ships() {
   ships[MOTHER_SHIP]->reset();
   ships[SCOUT_SHIP]->reset();
   ships[MOTHER_SHIP]->move_lookat_eye(0, 0, mother_ship_eye_offset_z);
+  for (window_state& window : window_states) window.lens = {};
 }
 
 void keep_start_angles() {

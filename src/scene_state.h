@@ -54,6 +54,7 @@ struct shown_views {
   bool frames = false;     // "o": each body's axes and spin axis, the spheres as wireframe
   bool pick = false;       // "k": the last pick's region, hit records and choice
   bool chain = false;      // "t": the chain of transforms that places one body, with its numbers
+  bool depth = false;      // "u": each window's depth buffer as grey in place of its colours
   float time_rate = 1.0f;  // scene seconds per second of ticks, 1/16 to 8; "[" halves it, "]" doubles it
 };
 extern shown_views shown;
@@ -64,10 +65,20 @@ struct granted_viewport {
   int width, height;
 };
 
-// What the program keeps of each window besides its ship: what its latest normal frame drew with (the
-// viewport, the aspect and the projection it loaded) and its overlays' texture and names. The window's
-// ship_name finds it, as GLUT's current window finds that.
+// The projection a window's frames load: gluPerspective's field of view and near and far planes. The
+// start-up values are the frame's constants; the projection keys change the active ship's window's, and "m"
+// puts both back.
+struct projection_lens {
+  double field_of_view = field_of_view_deg;
+  double near = near_plane;
+  double far = far_plane;
+};
+
+// What the program keeps of each window besides its ship: the projection it loads, what its latest normal
+// frame drew with (the viewport, the aspect and the projection it loaded) and its overlays' texture and
+// names. The window's ship_name finds it, as GLUT's current window finds that.
 struct window_state {
+  projection_lens lens;
   int width = 0, height = 0;
   float aspect = 1.0f;
   std::array<double, 16> projection = compute_perspective(field_of_view_deg, 1.0, near_plane, far_plane);
@@ -93,7 +104,8 @@ extern std::string lesson_step;
 
 // The active ship follows a body: it switches to GEOSYNCH (or stays in it) above that body.
 void follow(body_name target);
-// Both ships back to their defaults, the mother ship's eye 20 units behind the scout's.
+// Both ships back to their defaults, the mother ship's eye 20 units behind the scout's, and both windows'
+// projections as at start.
 void demo_reset_ships();
 // Keeps every body's angles as they were made, once the bodies exist; a lesson's state begins from them.
 void keep_start_angles();

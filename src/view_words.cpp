@@ -62,7 +62,7 @@ std::vector<std::string> compute_status_lines(ship_name window, const ship& s, c
   return lines;
 }
 
-std::vector<std::string> compute_camera_lines(ship_name window, const ship& s, float aspect,
+std::vector<std::string> compute_camera_lines(ship_name window, const ship& s, const window_state& frame,
                                               float time_rate) {
   std::vector<std::string> lines = {std::string(ship_titles[window]) + "'s camera, " +
                                     mode_names[s.get_mode()]};
@@ -80,7 +80,13 @@ std::vector<std::string> compute_camera_lines(ship_name window, const ship& s, f
     lines.push_back(std::string("following ") + demo_body_label(s.geosynch_body->name) + " at distance " +
                     compute_number_text(s.geosynch_distance, coordinate_decimals));
   }
-  lines.push_back(compute_perspective_call(field_of_view_deg, aspect, near_plane, far_plane));
+  const projection_lens& lens = frame.lens;
+  lines.push_back(compute_perspective_call(lens.field_of_view, frame.aspect, lens.near, lens.far));
+  // Four decimals: the near and far planes show in the third row only from the fourth on (-1.0001, -0.2).
+  constexpr int projection_decimals = 4;
+  lines.emplace_back("projection, eye to clip:");
+  for (std::string& row : compute_matrix_rows(frame.projection.data(), projection_decimals))
+    lines.push_back(std::move(row));
   lines.push_back("scene time " + compute_rate_text(time_rate));
   lines.emplace_back("model-view, world to eye:");
   for (std::string& row : compute_matrix_rows(camera.view)) lines.push_back(std::move(row));
@@ -90,7 +96,7 @@ std::vector<std::string> compute_camera_lines(ship_name window, const ship& s, f
 std::vector<std::string> compute_kept_pick_lines(const kept_pick& pick, ship_name viewer) {
   if (!pick.made) return {"no pick yet: press space over a body"};
   if (pick.window != viewer) return {};  // shown where it ran
-  return compute_pick_lines(pick.report, name_of_record, near_plane, far_plane);
+  return compute_pick_lines(pick.report, name_of_record, pick.lens.near, pick.lens.far);
 }
 
 const body& choose_chain_body(const ship& active, const body* picked, const body& sun) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "depth_view.h"
 #include "gl_test_support.h"
 #include "pick_report.h"
 #include "transform_chain.h"
@@ -511,3 +512,60 @@ TEST_F(CameraViews, TheStepStopsBeforeInfinityAndSaysSo) {
 }
 
 }  // namespace
+
+// The projection keys change what the active ship's window loads: GLU's own matrix for the new numbers; the
+// other window's volume ends at the near plane pushed past the target; a near plane doubled onto the far one
+// is refused, saying why; "m" brings back the start-up picture byte for byte.
+TEST_F(CameraViews, TheProjectionKeysChangeWhatTheFrameLoadsAndMPutsItBack) {
+  press('p');
+  frame();  // a context's first frame has no line smoothing yet
+  const std::vector<unsigned char> start = frame();
+  for (const unsigned char key : {'(', '(', '(', '('}) press(key);
+  gl_test::draw_frame();
+  GLdouble loaded[16], glu[16];
+  glGetDoublev(GL_PROJECTION_MATRIX, loaded);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  gluPerspective(50, 1.0, 0.1f, 2000);
+  glGetDoublev(GL_PROJECTION_MATRIX, glu);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(loaded[i], glu[i]) << i;
+  EXPECT_THAT(demo_camera_lines(MOTHER_SHIP), testing::Contains("gluPerspective(50, 1.00, 0.1, 2000)"));
+  for (int doubling = 0; doubling < 11; ++doubling) press('}');  // 204.8, beyond the target at 130
+  gl_test::draw_frame();
+  const auto volume = demo_view_volume(SCOUT_SHIP);
+  ASSERT_TRUE(volume.has_value());
+  EXPECT_NEAR(compute_eye_depth(ships[MOTHER_SHIP]->pose, (*volume)[1]), 0.1f * 2048, 1e-6);
+  for (int doubling = 0; doubling < 3; ++doubling) press('}');  // 1638.4, then 3276.8 would pass 2000
+  press('}');
+  EXPECT_DOUBLE_EQ(window_states[MOTHER_SHIP].lens.near, double(0.1f) * 16384);
+  EXPECT_STREQ(current_notice(), "the near plane must stay nearer than the far plane");
+  press('m');
+  for (int tick = 0; tick < 90; ++tick) demo_idle(tick_s);  // the word's three seconds, paused
+  EXPECT_EQ(frame(), start);
+}
+
+// The depth view shows, where a body is drawn, the grey of the window depth the buffer holds there, which
+// lies between the depths of the body's centre and of its nearest point.
+TEST_F(CameraViews, TheDepthViewsGreyAtABodysCentreIsItsWindowDepth) {
+  for (const unsigned char key : {'p', 'u', '}', '}', '}', '}', '}', '}', '}', '}', '}', '}'}) press(key);
+  const std::vector<unsigned char> pixels = frame();
+  const std::array<float, 3> centre = gl_test::body_centre(SUN);
+  const std::array<float, 3> at = gl_test::window_point(centre, MOTHER_SHIP);
+  const int x = int(at[0]), y = int(at[1]);
+  GLuint buffer_depth = 0;
+  glReadPixels(x, y, 1, 1, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT, &buffer_depth);
+  const unsigned char grey = pixels[3 * (size_t(y) * gl_test::window_size_px + x)];
+  EXPECT_EQ(grey, compute_depth_grey(buffer_depth));
+  const std::array<double, 3> eye = ships[MOTHER_SHIP]->locate_camera().eye;
+  std::array<float, 3> nearest = centre;
+  const double apart = std::hypot(eye[0] - centre[0], eye[1] - centre[1], eye[2] - centre[2]);
+  for (int i = 0; i < 3; ++i) nearest[i] += float((eye[i] - centre[i]) / apart * planet[SUN]->radius);
+  const double far_grey = 255 * (1 - at[2]),
+               near_grey = 255 * (1 - gl_test::window_point(nearest, MOTHER_SHIP)[2]);
+  EXPECT_GE(grey, far_grey - 1);
+  EXPECT_LE(grey, near_grey + 1);
+  EXPECT_GT(grey, 100) << "the near plane at 102.4 spreads the greys";
+}

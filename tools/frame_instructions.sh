@@ -4,7 +4,8 @@
 # thread, 512x512 windows), for the working tree and, when a git revision is given, for that revision built
 # from a temporary worktree with the same driver, side by side in one run. Instruction counts do not depend on
 # what else the machine is doing. The working tree is also counted with the names on, with both overlays on,
-# with h, n, i, v and o on, and with every view on (k and t too, after the warm-up's picks of the sun).
+# with h, n, i, v and o on, with every view on (k and t too, after the warm-up's picks of the sun), and with
+# the depth view on.
 # Usage: tools/frame_instructions.sh [REVISION] [ROUNDS, default 10]
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -58,6 +59,9 @@ awk -v a="$views_frame" -v b="$frame" 'BEGIN { printf "h n i v o on / off: frame
 read -r every_frame every_pick <<<"$(count "$build_dir/bench/frame_instructions" every)"
 printf '%-24s %16d %16d\n' "  with every view on" "$every_frame" "$every_pick"
 awk -v a="$every_frame" -v b="$frame" 'BEGIN { printf "every view on / off: frame %.4f\n", a / b }'
+read -r depth_frame depth_pick <<<"$(count "$build_dir/bench/frame_instructions" depth)"
+printf '%-24s %16d %16d\n' "  with the depth view on" "$depth_frame" "$depth_pick"
+awk -v a="$depth_frame" -v b="$frame" 'BEGIN { printf "depth view on / off: frame %.4f\n", a / b }'
 if [ -n "$revision" ]; then
   read -r base_frame base_pick <<<"$(count "$(build_driver_for "$revision")")"
   printf '%-24s %16d %16d\n' "$revision" "$base_frame" "$base_pick"

@@ -68,7 +68,7 @@ void tap(Display* x, KeyCode code, std::initializer_list<KeyCode> modifiers = {}
 
 // The keys that switch the views: the storm switches them all on first and never types them, so that every
 // view runs in the states the other keys reach.
-constexpr const char* view_keys = "hnivo";
+constexpr const char* view_keys = "hnivou";
 
 class KeyStorm : public testing::Test {
  protected:

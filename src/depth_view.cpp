@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: MIT
+// The depth buffer read back as window depths and drawn over the frame as grey pixels.
+#include "depth_view.h"
+
+#include <vector>
+
+#include "camera_views.h"
+#include "opengl.h"
+
+unsigned char compute_depth_grey(std::uint32_t depth) {
+  constexpr std::uint64_t depth_max = 0xFFFFFFFFu;
+  return static_cast<unsigned char>((255 * (depth_max - depth) + depth_max / 2) / depth_max);
+}
+
+// The buffer is read back as whole numbers, 0 at the near plane to 2^32 - 1 at the far one, the form the
+// driver keeps it in, and the greys go back as whole pixels: the driver's quickest ways both.
+void draw_depth_as_grey(int width, int height) {
+  if (width < 1 || height < 1) return;
+  // Kept between frames: a frame would otherwise allocate two megabytes to draw.
+  static std::vector<GLuint> depths, greys;
+  const size_t pixels = size_t(width) * size_t(height);
+  depths.resize(pixels);
+  greys.resize(pixels);
+  glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glReadPixels(0, 0, width, height, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT, depths.data());
+  // Red, green, blue and alpha bytes in that order on a little-endian machine, as every platform is.
+  constexpr GLuint opaque = 0xFF000000u, every_channel = 0x010101u;
+  for (size_t i = 0; i < pixels; ++i) greys[i] = opaque | compute_depth_grey(depths[i]) * every_channel;
+  glPushAttrib(GL_ENABLE_BIT);
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_BLEND);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  gluOrtho2D(0, width, 0, height);
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  glRasterPos2i(0, 0);
+  glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, greys.data());
+  glPopMatrix();
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopAttrib();
+  glPopClientAttrib();
+}
+
+std::string compute_depth_view_line(double near, double far) {
+  return "depth as grey: white at near " + compute_significant_text(near, plane_digits) + ", black at far " +
+         compute_significant_text(far, plane_digits);
+}
