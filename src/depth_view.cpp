@@ -33,19 +33,10 @@ void draw_depth_as_grey(int width, int height) {
   glDisable(GL_LIGHTING);
   glDisable(GL_TEXTURE_2D);
   glDisable(GL_BLEND);
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  gluOrtho2D(0, width, 0, height);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
-  glRasterPos2i(0, 0);
-  glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, greys.data());
-  glPopMatrix();
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
+  draw_in_window_pixels(width, height, [&] {
+    glRasterPos2i(0, 0);
+    glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, greys.data());
+  });
   glPopAttrib();
   glPopClientAttrib();
 }

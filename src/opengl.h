@@ -10,3 +10,22 @@
 
 #undef RELATIVE
 #undef ABSOLUTE
+
+// Runs draw with both matrices set so that one unit is one pixel of a width x height viewport, from its
+// bottom-left corner: how the overlays and the depth view draw over a finished frame. Leaves both matrix
+// stacks as it found them, the model-view current.
+template <typename Draw>
+void draw_in_window_pixels(int width, int height, Draw draw) {
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  gluOrtho2D(0, width, 0, height);
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  draw();
+  glPopMatrix();
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+}

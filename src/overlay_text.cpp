@@ -169,24 +169,11 @@ void draw_text_blocks(window_text& window, const std::vector<text_block>& blocks
   glDisable(GL_LIGHTING);
   glDisable(GL_TEXTURE_2D);
   glDisable(GL_DEPTH_TEST);
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  {
-    glLoadIdentity();
-    gluOrtho2D(0, width, 0, height);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    {
-      glLoadIdentity();
-      draw_lines(leaders, text_rgba, scale);
-      draw_text(window, blocks, scale);
-      draw_marks(marks, scale);
-    }
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-  }
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
+  draw_in_window_pixels(width, height, [&] {
+    draw_lines(leaders, text_rgba, scale);
+    draw_text(window, blocks, scale);
+    draw_marks(marks, scale);
+  });
   glEnable(GL_DEPTH_TEST);
 }
 
