@@ -40,19 +40,19 @@ void widen_view(double by_deg) {
 
 void move_near_plane(double factor) {
   projection_lens& lens = window_states[active_ship].lens;
-  const double wanted = lens.near * factor;
-  if (wanted >= lens.far) return say(planes_crossed);
+  const double wanted = lens.near_distance * factor;
+  if (wanted >= lens.far_distance) return say(planes_crossed);
   if (wanted < near_plane / plane_steps)
     return say("the near plane comes no nearer than 1/1024 of its start");
-  lens.near = wanted;
+  lens.near_distance = wanted;
 }
 
 void move_far_plane(double factor) {
   projection_lens& lens = window_states[active_ship].lens;
-  const double wanted = lens.far * factor;
-  if (wanted <= lens.near) return say(planes_crossed);
+  const double wanted = lens.far_distance * factor;
+  if (wanted <= lens.near_distance) return say(planes_crossed);
   if (wanted > far_plane * plane_steps) return say("the far plane goes no farther than 1024 times its start");
-  lens.far = wanted;
+  lens.far_distance = wanted;
 }
 
 // One row of the demo's command table: the keys, how --help and the status overlay write them and what they

@@ -113,7 +113,7 @@ void keep_frame_state(window_state& window, const granted_viewport& granted, flo
 }
 
 void apply_perspective(const projection_lens& lens, float aspect) {
-  gluPerspective(lens.field_of_view, aspect, lens.near, lens.far);
+  gluPerspective(lens.field_of_view, aspect, lens.near_distance, lens.far_distance);
 }
 
 // Where a selection pass looks: the pointer, in GLUT's window pixels from the top left.
@@ -235,9 +235,10 @@ std::optional<std::array<point3, 5>> demo_view_volume(ship_name viewer) {
   const camera_place camera = ships[other]->locate_camera();
   if (camera.fault != nullptr) return std::nullopt;
   const projection_lens& lens = window_states[other].lens;
-  double depth = std::min(camera.target_depth, lens.far);
-  if (!(depth > lens.near)) depth = relative_depth;
-  depth = std::clamp(depth, lens.near, lens.far);  // what lies before the near plane is not in the volume
+  double depth = std::min(camera.target_depth, lens.far_distance);
+  if (!(depth > lens.near_distance)) depth = relative_depth;
+  depth = std::clamp(depth, lens.near_distance,
+                     lens.far_distance);  // what lies before the near plane is not in the volume
   return compute_view_volume(camera.view, window_states[other].projection.data(), depth);
 }
 
@@ -259,7 +260,7 @@ std::vector<std::string> demo_camera_band_lines(ship_name viewer) {
   };
   if (shown.depth) {
     const projection_lens& lens = window_states[viewer].lens;
-    lines.push_back(compute_depth_view_line(lens.near, lens.far));
+    lines.push_back(compute_depth_view_line(lens.near_distance, lens.far_distance));
   }
   if (shown.camera) add(demo_camera_lines(viewer));
   if (shown.pick) add(demo_pick_lines(viewer));

@@ -41,7 +41,7 @@ void draw_depth_as_grey(int width, int height) {
   glPopClientAttrib();
 }
 
-std::string compute_depth_view_line(double near, double far) {
-  return "depth as grey: white at near " + compute_significant_text(near, plane_digits) + ", black at far " +
-         compute_significant_text(far, plane_digits);
+std::string compute_depth_view_line(double near_distance, double far_distance) {
+  return "depth as grey: white at near " + compute_significant_text(near_distance, plane_digits) +
+         ", black at far " + compute_significant_text(far_distance, plane_digits);
 }

@@ -15,4 +15,4 @@ unsigned char compute_depth_grey(std::uint32_t depth);
 // found them.
 void draw_depth_as_grey(int width, int height);
 // The line that says what the view shows, with the planes in force.
-std::string compute_depth_view_line(double near, double far);
+std::string compute_depth_view_line(double near_distance, double far_distance);

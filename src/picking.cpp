@@ -105,6 +105,7 @@ std::optional<std::array<point3, 5>> demo_pick_volume(ship_name viewer) {
   if (!shown.pick || !shown.volume || !kept.made || kept.window == viewer) return std::nullopt;
   const auto chosen = last_pick_choice();
   const double depth =
-      chosen ? compute_selection_distance(chosen->z1, kept.lens.near, kept.lens.far) : kept.lens.far;
+      chosen ? compute_selection_distance(chosen->z1, kept.lens.near_distance, kept.lens.far_distance)
+             : kept.lens.far_distance;
   return compute_pick_volume(kept.view.data(), kept.projection.data(), kept.report, depth);
 }

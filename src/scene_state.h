@@ -70,8 +70,8 @@ struct granted_viewport {
 // puts both back.
 struct projection_lens {
   double field_of_view = field_of_view_deg;
-  double near = near_plane;
-  double far = far_plane;
+  double near_distance = near_plane;  // "near" and "far" are macros of Windows' headers
+  double far_distance = far_plane;
 };
 
 // What the program keeps of each window besides its ship: the projection it loads, what its latest normal

@@ -81,7 +81,8 @@ std::vector<std::string> compute_camera_lines(ship_name window, const ship& s, c
                     compute_number_text(s.geosynch_distance, coordinate_decimals));
   }
   const projection_lens& lens = frame.lens;
-  lines.push_back(compute_perspective_call(lens.field_of_view, frame.aspect, lens.near, lens.far));
+  lines.push_back(
+      compute_perspective_call(lens.field_of_view, frame.aspect, lens.near_distance, lens.far_distance));
   // Four decimals: the near and far planes show in the third row only from the fourth on (-1.0001, -0.2).
   constexpr int projection_decimals = 4;
   lines.emplace_back("projection, eye to clip:");
@@ -96,7 +97,7 @@ std::vector<std::string> compute_camera_lines(ship_name window, const ship& s, c
 std::vector<std::string> compute_kept_pick_lines(const kept_pick& pick, ship_name viewer) {
   if (!pick.made) return {"no pick yet: press space over a body"};
   if (pick.window != viewer) return {};  // shown where it ran
-  return compute_pick_lines(pick.report, name_of_record, pick.lens.near, pick.lens.far);
+  return compute_pick_lines(pick.report, name_of_record, pick.lens.near_distance, pick.lens.far_distance);
 }
 
 const body& choose_chain_body(const ship& active, const body* picked, const body& sun) {

@@ -540,7 +540,7 @@ TEST_F(CameraViews, TheProjectionKeysChangeWhatTheFrameLoadsAndMPutsItBack) {
   EXPECT_NEAR(compute_eye_depth(ships[MOTHER_SHIP]->pose, (*volume)[1]), 0.1f * 2048, 1e-6);
   for (int doubling = 0; doubling < 3; ++doubling) press('}');  // 1638.4, then 3276.8 would pass 2000
   press('}');
-  EXPECT_DOUBLE_EQ(window_states[MOTHER_SHIP].lens.near, double(0.1f) * 16384);
+  EXPECT_DOUBLE_EQ(window_states[MOTHER_SHIP].lens.near_distance, double(0.1f) * 16384);
   EXPECT_STREQ(current_notice(), "the near plane must stay nearer than the far plane");
   press('m');
   for (int tick = 0; tick < 90; ++tick) demo_idle(tick_s);  // the word's three seconds, paused
