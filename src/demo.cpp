@@ -350,7 +350,15 @@ void demo_type_keys(const std::string& keys, int x, int y, ship_name window) {
   glutSetWindow(glut_mother_ship_window);
 }
 
-// The keys are typed with the pointer in the middle of the mother window, as start-up types --keys.
+void demo_type_start(const std::string& keys, const std::optional<start_pick>& pick) {
+  glutSetWindow(glut_mother_ship_window);
+  if (!keys.empty()) demo_type_keys(keys, glutGet(GLUT_WINDOW_WIDTH) / 2, glutGet(GLUT_WINDOW_HEIGHT) / 2);
+  if (pick)
+    demo_type_keys(std::string(1, char(pick->holds_still ? inspect_key : pick_key)), pick->at[0], pick->at[1],
+                   pick->in_scout ? SCOUT_SHIP : MOTHER_SHIP);
+}
+
+// From the start-up scene, the way start-up itself goes on from it.
 void demo_go_to_lesson_state(int index) {
   static const std::array<std::string, lesson_state_count> no_state = [] {
     std::array<std::string, lesson_state_count> words;
@@ -363,11 +371,7 @@ void demo_go_to_lesson_state(int index) {
   if (!state) return say(no_state[size_t(index)].c_str());
   restore_start_scene();
   forget_pick();
-  glutSetWindow(glut_mother_ship_window);
-  demo_type_keys(state->keys, glutGet(GLUT_WINDOW_WIDTH) / 2, glutGet(GLUT_WINDOW_HEIGHT) / 2);
-  if (state->pick)
-    demo_type_keys(std::string(1, char(state->pick->holds_still ? inspect_key : pick_key)),
-                   state->pick->at[0], state->pick->at[1], state->pick->in_scout ? SCOUT_SHIP : MOTHER_SHIP);
+  demo_type_start(state->keys, state->pick);
   demo_idle(compute_timer_step_s(default_timer_period_ms));
   lesson_step = "F" + std::to_string(index + 1) + ": " + state->title;
 }

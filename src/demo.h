@@ -55,6 +55,10 @@ void demo_place_cameras();
 // the first tick: each on the cameras the frames before it would place, so that "r" after "g" flies on from
 // the view "g" showed. Leaves the mother window current.
 void demo_type_keys(const std::string& keys, int x, int y, ship_name window = MOTHER_SHIP);
+// What start-up types for --keys and --pick (or --inspect), and a lesson's state alike: the keys in the
+// mother window with the pointer in its middle, then the pick, as space or Shift+space with the pointer there
+// would make it. Leaves the mother window current.
+void demo_type_start(const std::string& keys, const std::optional<start_pick>& pick);
 // Goes to a state of the loaded lesson (0 for F1): a fresh start-up scene, its keys, its pick and the first
 // tick, as the program shows it when started with those keys and that pick; or says why there is none.
 void demo_go_to_lesson_state(int index);

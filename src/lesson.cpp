@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 namespace {
 
@@ -95,29 +96,32 @@ class lesson_reader {
     if (name == "title") {
       if (value.empty()) return refuse("the title is empty");
       if (!writable(value)) return refuse("the title has a character other than printable ASCII");
-      return take(given_.title, name, [&] { state.title = value; });
+      if (first_time(given_.title, "title")) state.title = value;
+      return;
     }
     if (name == "keys") {
       for (const char c : value)
         if (const char* why = refuse_key_(static_cast<unsigned char>(c)))
           return refuse("keys cannot type " + describe_key(static_cast<unsigned char>(c)) + ": " + why);
-      return take(given_.keys, name, [&] { state.keys = value; });
+      if (first_time(given_.keys, "keys")) state.keys = value;
+      return;
     }
     if (name == "pick" || name == "inspect") {
       if (given_.pick) return refuse("a state has one pick, and this one has two");
-      const std::optional<start_pick> pick = compute_start_pick(value.c_str(), name == "inspect");
-      if (!pick) return refuse(name + " takes a position as X,Y, mother:X,Y or scout:X,Y, such as 256,256");
+      state.pick = compute_start_pick(value.c_str(), name == "inspect");
+      if (!state.pick)
+        return refuse(name + " takes a position as X,Y, mother:X,Y or scout:X,Y, such as 256,256");
       state.pick_line = line_;
-      return take(given_.pick, name, [&] { state.pick = pick; });
+      given_.pick = true;
+      return;
     }
     refuse("\"" + name + "\" is no setting of a state: a state has title, keys, and pick or inspect");
   }
 
-  template <typename Store>
-  void take(bool& given, const std::string& name, Store store) {
-    if (given) return refuse(name + " is given twice in this state");
-    given = true;
-    store();
+  // Marks a setting given; false, having said so, when it already was.
+  bool first_time(bool& given, const char* name) {
+    if (given) refuse(std::string(name) + " is given twice in this state");
+    return !std::exchange(given, true);
   }
 
   // Only the first fault is told: the ones after it may be its consequences.

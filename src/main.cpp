@@ -232,13 +232,8 @@ int main(int argc, char** argv) {
   init();
   glutSetWindow(scout_window);
   init();
-  // A lesson can start where it begins: the keys are pressed in the mother window before the first tick.
-  if (!options.keys.empty()) demo_type_keys(options.keys, mother.width / 2, mother.height / 2);
-  // Then the pick, as space (or Shift+space) with the pointer there would make it, and the views it leaves.
-  if (options.pick)
-    demo_type_keys(std::string(1, char(options.pick->holds_still ? inspect_key : pick_key)),
-                   options.pick->at[0], options.pick->at[1],
-                   options.pick->in_scout ? SCOUT_SHIP : MOTHER_SHIP);
+  // A lesson can start where it begins: the keys, then the pick, before the first tick.
+  demo_type_start(options.keys, options.pick);
   glutSetWindow(mother_window);
   std::printf("solar_demo: press h in either window to show the keys\n");
   std::fflush(stdout);
