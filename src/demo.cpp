@@ -376,7 +376,13 @@ void demo_go_to_lesson_state(int index) {
   lesson_step = "F" + std::to_string(index + 1) + ": " + state->title;
 }
 
-void demo_display() { draw_view(nullptr); }
+// A normal frame, or the selection pass while demo_pick has is_picking set: then only the bodies under the
+// pick region around (pick_x, pick_y) are drawn, with their names.
+void demo_display() {
+  if (!is_picking) return draw_view(nullptr);
+  const pick_point pick = {pick_x, pick_y};
+  draw_view(&pick);
+}
 
 void demo_keyboard(unsigned char key, int x, int y) {
   if (!demo_initialized) return;
@@ -396,9 +402,12 @@ selection_records demo_select(int x, int y) {
   selection_records selection;
   glSelectBuffer(selection_buffer_size, selection.buffer.data());
   glRenderMode(GL_SELECT);
-  const pick_point pick = {x, y};
-  draw_view(&pick);
+  is_picking = true;
+  pick_x = x;
+  pick_y = y;
+  demo_display();
   selection.hits = glRenderMode(GL_RENDER);
+  is_picking = false;
   return selection;
 }
 

@@ -62,13 +62,15 @@ void demo_type_start(const std::string& keys, const std::optional<start_pick>& p
 // Goes to a state of the loaded lesson (0 for F1): a fresh start-up scene, its keys, its pick and the first
 // tick, as the program shows it when started with those keys and that pick; or says why there is none.
 void demo_go_to_lesson_state(int index);
-// Draws the current window's view, overlays and all.
+// Draws the current window's view, overlays and all; while is_picking is set, the selection pass around
+// (pick_x, pick_y) instead, which draws the bodies alone under their names.
 void demo_display();
 // The command table first, then the pick's selection pass or the active ship; then both windows redraw.
 void demo_keyboard(unsigned char key, int x, int y);
 // The body_name of the nearest body under the pick region around (x, y) in the current window, or -1.
 int demo_pick(int x, int y);
-// What a selection pass around (x, y) in the current window left.
+// What a selection pass around (x, y) in the current window left: it sets is_picking, pick_x and pick_y,
+// draws through demo_display and clears is_picking, as demo_pick's pass does.
 selection_records demo_select(int x, int y);
 // Deletes the ships and the bodies.
 void demo_cleanup();

@@ -34,7 +34,8 @@ void print_usage() {
       "with the pointer there would; scout:X,Y picks in the second. --inspect picks as Shift+space\n"
       "does: the pick is kept for k, and no ship moves.\n"
       "--lesson FILE (or FILE.lesson alone) loads a lesson: up to twelve prepared states, each a\n"
-      "title, keys and a pick, which F1 to F12 go to from a fresh start-up scene.\n"
+      "title, keys and a pick, which F1 to F12 go to from a fresh start-up scene. F1 to F12\n"
+      "work only with a lesson loaded; without one they do nothing.\n"
       "--text-scale N draws every pixel of the text as an NxN block, N from 1 to 4. Without it\n"
       "the scale is GDK_SCALE when that is a whole number, else the desktop's dots per inch\n"
       "(X's Xft.dpi resource; Windows' display setting) over 96, rounded.\n"
@@ -130,6 +131,7 @@ void keyboard_callback(unsigned char key, int x, int y) {
 }
 
 // F1 to F12 reach the command table as the lesson's keys; no other key without a character does anything.
+// Registered only with a lesson loaded: without one the program takes no key but those with a character.
 void special_callback(int key, int x, int y) {
   if (key >= GLUT_KEY_F1 && key < GLUT_KEY_F1 + lesson_state_count)
     demo_keyboard(lesson_key(key - GLUT_KEY_F1), x, y);
@@ -183,15 +185,17 @@ void refuse_undrawable_size(const window_placement& at) {
   std::exit(2);
 }
 
+// Each window gets the keyboard, display and reshape callbacks, and nothing else unless a lesson is loaded,
+// whose F keys need the special-key callback.
 int create_window(const char* title, const window_placement& at) {
   glutInitWindowSize(at.width, at.height);
   glutInitWindowPosition(at.x, at.y);
   const int window = glutCreateWindow(title);
   platform_name_window();
   glutKeyboardFunc(keyboard_callback);
-  glutSpecialFunc(special_callback);
   glutDisplayFunc(display_callback);
   glutReshapeFunc(resize_callback);
+  if (!loaded_lesson.file.empty()) glutSpecialFunc(special_callback);
   return window;
 }
 

@@ -40,6 +40,9 @@ extern body* planet[body_count];  // indexed by body_name; planet[STARFIELD] is 
 extern bool demo_initialized;     // true once the bodies and ships exist
 extern bool frozen;               // while true the timer does not advance the bodies
 extern int active_ship;           // the ship_name that receives commands and ship keys
+extern bool is_picking;           // true only while demo_pick's selection pass is drawn
+extern int pick_x;                // where it picks: window pixels from the left edge, kept after the pass
+extern int pick_y;                // and from the top edge, as GLUT reports the pointer
 extern unsigned int glut_mother_ship_window;  // GLUT window id of "Mother Ship"
 extern unsigned int glut_scout_ship_window;   // GLUT window id of "Scout Ship"
 extern int text_scale;  // the overlays draw each pixel of a glyph as text_scale x text_scale, 1 to 4

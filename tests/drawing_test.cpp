@@ -35,13 +35,26 @@ struct hit {
   std::vector<GLuint> names;
 };
 
-// One selection pass of the current window around a point given in window pixels from the top left.
+// One selection pass of the current window around a point given in window pixels from the top left, run as
+// code written against the demo's globals runs it: the flag and the point set, then the one drawing routine.
 std::vector<hit> select_at(int x, int y) {
-  const gl_test::hit_list list = gl_test::select(x, y);
+  GLuint buffer[1024];
+  glSelectBuffer(1024, buffer);
+  glRenderMode(GL_SELECT);
+  is_picking = true;
+  pick_x = x;
+  pick_y = y;
+  demo_display();
+  is_picking = false;
+  const GLint count = glRenderMode(GL_RENDER);
   std::vector<hit> hits;
-  for (size_t i = 1; i < list.size(); i += 3 + list[i])
-    hits.push_back(
-        {list[i + 1], std::vector<GLuint>(list.begin() + long(i) + 3, list.begin() + long(i + 3 + list[i]))});
+  for (GLint record = 0, i = 0; record < count; ++record) {
+    hit h{buffer[i + 1], {}};
+    const GLuint names = buffer[i];
+    i += 3;
+    for (GLuint k = 0; k < names; ++k) h.names.push_back(buffer[i++]);
+    hits.push_back(h);
+  }
   return hits;
 }
 

@@ -185,6 +185,9 @@ TEST_F(Picking, SpaceOverAPlanetMakesTheActiveShipFollowIt) {
   press_space(at[0], at[1]);
   EXPECT_EQ(ships[MOTHER_SHIP]->get_mode(), GEOSYNCH);
   EXPECT_EQ(ships[MOTHER_SHIP]->geosynch_body, planet[JUPITER]);
+  EXPECT_FALSE(is_picking);
+  EXPECT_EQ(pick_x, at[0]) << "the pick's point is kept after its pass";
+  EXPECT_EQ(pick_y, at[1]);
 }
 
 TEST_F(Picking, TheSunTheMoonAndTheSkyCannotBeFollowed) {

@@ -108,6 +108,33 @@ struct started_program {
   Window mother, scout;
 };
 
+// Each window gets the keyboard, display and reshape callbacks and nothing else; a lesson's F keys add the
+// special-key callback, in both windows.
+TEST(Shell, RegistersTheSpecialKeyCallbackOnlyForALesson) {
+  const std::string both =
+      "Mother Ship: keyboard\nMother Ship: display\nMother Ship: reshape\n"
+      "Scout Ship: keyboard\nScout Ship: display\nScout Ship: reshape\n";
+  const std::string with_lesson =
+      "Mother Ship: keyboard\nMother Ship: display\nMother Ship: reshape\n"
+      "Mother Ship: special\nScout Ship: keyboard\nScout Ship: display\n"
+      "Scout Ship: reshape\nScout Ship: special\n";
+  for (const auto& run :
+       {std::pair{std::vector<std::string>{}, both},
+        std::pair{std::vector<std::string>{SOLAR_SOURCE_DIR "/docs/lessons/guide.lesson"}, with_lesson}}) {
+    const std::vector<std::string>& arguments = run.first;
+    const std::string& expected = run.second;
+    const std::string log = e2e::make_own_file(testing::TempDir() + "callbacks_");
+    e2e::virtual_display display;
+    e2e::program app(SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload, "CALLBACK_PROBE_FILE=" + log}, "",
+                     arguments);
+    ASSERT_NE(e2e::find_window(display.x(), "Scout Ship", window_deadline), 0u);
+    e2e::wait_until(exit_deadline, [&] { return e2e::read_file(log) == expected; });
+    EXPECT_EQ(e2e::read_file(log), expected) << arguments.size() << " arguments";
+    end_with_escape(display, app);
+    std::remove(log.c_str());
+  }
+}
+
 // GLUT takes -geometry itself; the program's own size and place must not override it silently.
 TEST(Geometry, PlacesTheMotherWindowAndTheScoutTheSameSizeBesideIt) {
   const started_program started({"-geometry", "300x200+40+60"});
