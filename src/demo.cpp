@@ -103,13 +103,19 @@ void light_wireframe(bool on) {
   glLightModelfv(GL_LIGHT_MODEL_AMBIENT, on ? wireframe_ambient : default_ambient);
 }
 
+// The matrix a frame's gluPerspective call loads, in double as the call computes it: the driver keeps only
+// floats, which the views would show wrong in the last digits.
+std::array<double, 16> compute_lens_projection(const projection_lens& lens, float aspect) {
+  return compute_perspective(lens.field_of_view, aspect, lens.near_distance, lens.far_distance);
+}
+
 // What a normal frame keeps of itself: the viewport, the aspect and the projection it loaded, which the
 // views, the names and the other window's view volume then read.
 void keep_frame_state(window_state& window, const granted_viewport& granted, float aspect) {
   window.width = granted.width;
   window.height = granted.height;
   window.aspect = aspect;
-  glGetDoublev(GL_PROJECTION_MATRIX, window.projection.data());
+  window.projection = compute_lens_projection(window.lens, aspect);
 }
 
 void apply_perspective(const projection_lens& lens, float aspect) {
@@ -149,9 +155,15 @@ void load_projection(ship_name viewer, const pick_point* pick) {
 void pick_at(int x, int y, bool holds_still) {
   const int height = glutGet(GLUT_WINDOW_HEIGHT);
   const granted_viewport granted = grant_viewport(glutGet(GLUT_WINDOW_WIDTH), height);
-  const pick_place where = {x, y, height, {0, 0, granted.width, granted.height}};
-  if (!admit_pick(where)) return;
   const ship_name window = demo_get_current_window();
+  const projection_lens& lens = window_states[window].lens;
+  const pick_place where = {x,
+                            y,
+                            height,
+                            {0, 0, granted.width, granted.height},
+                            compute_lens_projection(lens, compute_aspect(granted.width, granted.height)),
+                            lens};
+  if (!admit_pick(where)) return;
   take_pick(window, where, demo_select(x, y), holds_still);
 }
 

@@ -5,14 +5,16 @@
 
 std::array<double, 16> compute_perspective(double fovy_deg, double aspect, double near_plane,
                                            double far_plane) {
-  const double f = 1.0 / std::tan(fovy_deg * pi / 360.0);
-  const double depth = near_plane - far_plane;
+  // GLU's own steps, so that the band shows every digit of what the frame's call loads.
+  const double radians = fovy_deg / 2 * pi / 180;
+  const double depth = far_plane - near_plane;
+  const double cotangent = std::cos(radians) / std::sin(radians);
   std::array<double, 16> m = {};
-  m[0] = f / aspect;
-  m[5] = f;
-  m[10] = (far_plane + near_plane) / depth;
+  m[0] = cotangent / aspect;
+  m[5] = cotangent;
+  m[10] = -(far_plane + near_plane) / depth;
   m[11] = -1;
-  m[14] = 2 * far_plane * near_plane / depth;
+  m[14] = -2 * near_plane * far_plane / depth;
   return m;
 }
 

@@ -11,7 +11,8 @@
 
 using point3 = std::array<double, 3>;
 
-// The matrix gluPerspective multiplies on: the same numbers for the same arguments.
+// The matrix gluPerspective multiplies on: the same numbers for the same arguments, in double, before the
+// driver keeps them as floats.
 std::array<double, 16> compute_perspective(double fovy_deg, double aspect, double near_plane,
                                            double far_plane);
 

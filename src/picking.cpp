@@ -75,8 +75,8 @@ void take_pick(ship_name window, const pick_place& where, const selection_record
   report.hits = selection.hits;
   report.buffer.assign(selection.buffer.begin(), selection.buffer.end());
   std::copy(ships[window]->pose, ships[window]->pose + 16, kept.view.begin());
-  kept.projection = window_states[window].projection;
-  kept.lens = window_states[window].lens;
+  kept.projection = where.projection;
+  kept.lens = where.lens;
   kept.window = window;
   kept.made = true;
   if (holds_still)

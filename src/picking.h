@@ -12,20 +12,24 @@
 #include "pick_report.h"
 #include "scene_state.h"
 
-// Where a pick ran in its window: the pointer in GLUT's pixels from the top left, the window's height and the
-// viewport the driver granted.
+// Where a pick ran in its window: the pointer in GLUT's pixels from the top left, the window's height, the
+// viewport the driver granted, and the projection the selection pass loaded under its pick region, with the
+// lens it was made from: a key may have changed the lens since the window's last frame.
 struct pick_place {
   int x, y;
   int window_height;
   std::array<int, 4> viewport;
+  std::array<double, 16> projection;
+  projection_lens lens;
 };
 
 // Whether a pick may run there: outside the viewport a pick region still reaches into the frustum beyond the
 // picture, where it would find what nobody sees. Says so when it may not.
 bool admit_pick(const pick_place& where);
 
-// Keeps the pick that ran in window at where, with what the selection pass found and the window's camera and
-// projection as they are now, and sends the active ship after a planet it found, unless it holds still.
+// Keeps the pick that ran in window at where, with what the selection pass found, the window's camera as the
+// pass placed it and the pass's projection, and sends the active ship after a planet it found, unless it
+// holds still.
 void take_pick(ship_name window, const pick_place& where, const selection_records& selection,
                bool holds_still);
 
@@ -35,7 +39,7 @@ struct kept_pick {
   ship_name window = MOTHER_SHIP;
   pick_report report;
   std::array<float, 16> view = {};         // the picking camera's, as the selection pass placed it
-  std::array<double, 16> projection = {};  // its window's, as its last frame loaded it
+  std::array<double, 16> projection = {};  // what the selection pass loaded, the pick region aside
   projection_lens lens;                    // the near and far planes that projection has
 };
 const kept_pick& last_pick();

@@ -95,6 +95,17 @@ TEST_F(CameraViews, TheReadoutShowsTheMatrixAndProjectionTheFrameUsed) {
   std::snprintf(call, sizeof call, "gluPerspective(70, %.2f, 0.1, 2000)", projection[5] / projection[0]);
   EXPECT_NE(std::find(lines.begin(), lines.end(), call), lines.end()) << call;
   EXPECT_NE(std::find(lines.begin(), lines.end(), "following Earth at distance 5"), lines.end());
+  // A near plane pushed far out: the entry that places the planes, to every digit the band shows, is the
+  // one the frame's call computes in double (the driver's float copy reads -18123.8945).
+  for (int doubling = 0; doubling < 14; ++doubling) press('}');
+  gl_test::draw_frame();
+  const double near_plane = double(0.1f) * 16384, far_plane = 2000;
+  char entry[32];
+  std::snprintf(entry, sizeof entry, "%.4f", -2 * near_plane * far_plane / (far_plane - near_plane));
+  const std::vector<std::string> far_lines = demo_camera_lines(MOTHER_SHIP);
+  const auto row = std::find(far_lines.begin(), far_lines.end(), "projection, eye to clip:") + 3;
+  ASSERT_LT(row, far_lines.end());
+  EXPECT_NE(row->find(entry), std::string::npos) << *row;
 }
 
 TEST_F(CameraViews, ThreeDoublingsMakeTenTicksGoAsFarAsEighty) {
@@ -345,11 +356,13 @@ TEST_F(CameraViews, ThePickVolumeReachesTheRegionsCornersAtTheChosenDepth) {
   struct pick_case {
     ship_name window;
     int width, height, x, y_from_top;
+    int narrower = 0;  // "(" pressed after the frame, in the same burst of keys as the pick
   };
-  // Over nothing but the star-field, from either window and in a wide one; then over Jupiter, which the
-  // mother ship then follows: the volume stays where the pick looked from.
-  const pick_case cases[] = {
-      {SCOUT_SHIP, 512, 512, 300, 100}, {MOTHER_SHIP, 700, 300, 80, 250}, {MOTHER_SHIP, 512, 512, 220, 300}};
+  // Over nothing but the star-field, from either window and in a wide one whose lens a key has just changed;
+  // then over Jupiter, which the mother ship then follows: the volume stays where the pick looked from.
+  const pick_case cases[] = {{SCOUT_SHIP, 512, 512, 300, 100},
+                             {MOTHER_SHIP, 700, 300, 80, 250, 4},
+                             {MOTHER_SHIP, 512, 512, 220, 300}};
   float picked_from_z = 0;  // the picking camera's translation along z, which a ship sent away changes
   for (const pick_case& pick : cases) {
     const int window = pick.window == MOTHER_SHIP ? gl_test::mother_window() : gl_test::scout_window();
@@ -358,8 +371,14 @@ TEST_F(CameraViews, ThePickVolumeReachesTheRegionsCornersAtTheChosenDepth) {
     frame();
     GLdouble projection[16], view[16];
     GLint viewport[4];
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetIntegerv(GL_VIEWPORT, viewport);
+    for (int key = 0; key < pick.narrower; ++key) demo_keyboard('(', 0, 0);
+    gl_test::make_current(window);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(70 - 5 * pick.narrower, float(pick.width) / float(pick.height), 0.1f, 2000);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glMatrixMode(GL_MODELVIEW);
     for (int i = 0; i < 16; ++i) view[i] = ships[pick.window]->pose[i];
     picked_from_z = ships[pick.window]->pose[14];
     const gl_test::hit_list hits = gl_test::select(pick.x, pick.y_from_top);
@@ -382,6 +401,7 @@ TEST_F(CameraViews, ThePickVolumeReachesTheRegionsCornersAtTheChosenDepth) {
         EXPECT_NEAR((*volume)[1 + c][i], expected[i], 1e-3 * (1 + std::fabs(expected[i])))
             << "at " << pick.x << " in a " << pick.width << "x" << pick.height << " window";
     }
+    for (int key = 0; key < pick.narrower; ++key) demo_keyboard(')', 0, 0);
   }
   EXPECT_EQ(ships[MOTHER_SHIP]->get_mode(), GEOSYNCH) << "the last pick found a planet";
   EXPECT_NE(ships[MOTHER_SHIP]->pose[14], picked_from_z) << "and the mother ship has gone after it";
