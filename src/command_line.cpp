@@ -233,6 +233,29 @@ own_options take_own_options(int& argc, char** argv) {
   return options;
 }
 
+std::string compute_printable(const std::string& text) {
+  static const char hex[] = "0123456789abcdef";
+  std::string printable;
+  printable.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= ' ' && byte <= '~') {
+      printable += c;
+      continue;
+    }
+    printable += "\\x";
+    printable += hex[byte >> 4];
+    printable += hex[byte & 15];
+  }
+  return printable;
+}
+
+std::string describe_typed_byte(unsigned char key) {
+  if (key == ' ') return "space";
+  const std::string printable = compute_printable(std::string(1, char(key)));
+  return printable.size() == 1 ? "'" + printable + "'" : "the byte " + printable;
+}
+
 bool names_a_lesson(const std::string& argument) {
   const std::string ending = ".lesson";
   return argument.size() > ending.size() && argument[0] != '-' &&

@@ -37,6 +37,17 @@ struct start_pick {
   bool holds_still = false;  // --inspect
 };
 
+// The most keys typed for the user at once (--keys, a lesson's state): what the program types well within a
+// second, a few hundred microseconds a key, so that no state freezes the windows while it is reached.
+constexpr size_t most_typed_keys = 1000;
+
+// A text as a terminal may be shown it: one line of printable ASCII, every other byte (a control code, a line
+// break, a byte of a non-ASCII character) written as \xHH. Unchanged when it is such a line already.
+std::string compute_printable(const std::string& text);
+// A byte typed for the user (--keys, a lesson's keys) as a message names it: "'Q'", "space", or the byte
+// itself, "the byte \x81", which no key types.
+std::string describe_typed_byte(unsigned char key);
+
 // The program's own options, read before GLUT sees the arguments. --keys, --pick, --inspect, --text-scale
 // and their values are taken out of argv; -geometry stays for GLUT, which takes it out itself.
 struct own_options {

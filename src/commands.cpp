@@ -170,6 +170,9 @@ std::vector<std::vector<std::string>> demo_key_sections() {
 }
 
 const char* demo_refuse_typed_key(unsigned char key) {
+  // Past ASCII lie the codes the shell gives the keys without a character, F1 to F12 and Shift+space; a byte
+  // of text there is no key at all.
+  if (key > '~') return "no key types it";
   for (const command& row : command_table)
     if (find_key(row.keys, key) >= 0) return row.untypable;
   for (const navigation_mode mode : {LOOKAT, RELATIVE, GEOSYNCH})

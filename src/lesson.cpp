@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <utility>
 
@@ -32,6 +33,14 @@ int compute_header_index(const std::string& line) {
   return number <= lesson_state_count ? number - 1 : -1;
 }
 
+// A line of the file quoted in a message: its start, enough to find it by, cut at a length a terminal line
+// holds (a bad line may run to a megabyte). The shell writes its bytes printable.
+std::string quote(const std::string& line) {
+  constexpr size_t longest_quote = 40;
+  if (line.size() <= longest_quote) return "\"" + line + "\"";
+  return "\"" + line.substr(0, longest_quote) + "...\"";
+}
+
 // The overlays' font holds printable ASCII; a title is written in the status band.
 bool writable(const std::string& text) {
   for (const char c : text)
@@ -53,7 +62,7 @@ class lesson_reader {
     if (line[0] == '[') return begin_state(line);
     const size_t equals = line.find('=');
     if (equals == std::string::npos)
-      return refuse("\"" + line + "\" is not a [F1] to [F12] header, a NAME = VALUE setting or a # comment");
+      return refuse(quote(line) + " is not a [F1] to [F12] header, a NAME = VALUE setting or a # comment");
     set(trim(line.substr(0, equals)), trim(line.substr(equals + 1)));
   }
 
@@ -69,8 +78,8 @@ class lesson_reader {
   void begin_state(const std::string& line) {
     end_state();
     const int index = compute_header_index(line);
-    if (index < 0) return refuse("\"" + line + "\" is not a header: a state is one of [F1] to [F12]");
-    if (reading_.read.states[size_t(index)]) return refuse(line + " is given twice");
+    if (index < 0) return refuse(quote(line) + " is not a header: a state is one of [F1] to [F12]");
+    if (reading_.read.states[size_t(index)]) return refuse(quote(line) + " is given twice");
     state_ = index;
     header_line_ = line_;
     given_ = {};
@@ -91,7 +100,7 @@ class lesson_reader {
   }
 
   void set(const std::string& name, const std::string& value) {
-    if (state_ < 0) return refuse("\"" + name + "\" comes before the first [F1] to [F12] header");
+    if (state_ < 0) return refuse(quote(name) + " comes before the first [F1] to [F12] header");
     lesson_state& state = *reading_.read.states[size_t(state_)];
     if (name == "title") {
       if (value.empty()) return refuse("the title is empty");
@@ -100,9 +109,13 @@ class lesson_reader {
       return;
     }
     if (name == "keys") {
+      if (value.size() > most_typed_keys)
+        return refuse("a state types at most " + std::to_string(most_typed_keys) +
+                      " keys, and this one has " + std::to_string(value.size()));
       for (const char c : value)
         if (const char* why = refuse_key_(static_cast<unsigned char>(c)))
-          return refuse("keys cannot type " + describe_key(static_cast<unsigned char>(c)) + ": " + why);
+          return refuse("keys cannot type " + describe_typed_byte(static_cast<unsigned char>(c)) + ": " +
+                        why);
       if (first_time(given_.keys, "keys")) state.keys = value;
       return;
     }
@@ -115,7 +128,7 @@ class lesson_reader {
       given_.pick = true;
       return;
     }
-    refuse("\"" + name + "\" is no setting of a state: a state has title, keys, and pick or inspect");
+    refuse(quote(name) + " is no setting of a state: a state has title, keys, and pick or inspect");
   }
 
   // Marks a setting given; false, having said so, when it already was.
@@ -156,9 +169,29 @@ lesson_reading compute_lesson(const std::string& text, const std::string& file, 
   return reader.finish();
 }
 
-lesson_reading read_lesson_file(const std::string& file, key_refusal refuse_key) {
+namespace {
+
+// Why a file cannot be a lesson before it is opened, or nothing when it is a regular file: a FIFO or a device
+// would block the reader, or never end.
+std::optional<std::string> refuse_file_type(const std::string& file) {
   std::error_code ignored;
-  if (std::filesystem::is_directory(file, ignored)) return {{file, {}}, file + ": is a folder, not a lesson"};
+  switch (std::filesystem::status(file, ignored).type()) {
+    case std::filesystem::file_type::regular:
+    case std::filesystem::file_type::not_found:  // opening it says why, as for a file that cannot be read
+    case std::filesystem::file_type::none: return std::nullopt;
+    case std::filesystem::file_type::directory: return "is a folder, not a lesson";
+    case std::filesystem::file_type::fifo: return "is a pipe (FIFO), not a lesson";
+    case std::filesystem::file_type::block:
+    case std::filesystem::file_type::character: return "is a device, not a lesson";
+    case std::filesystem::file_type::socket: return "is a socket, not a lesson";
+    default: return "is not a regular file, and a lesson is one";
+  }
+}
+
+}  // namespace
+
+lesson_reading read_lesson_file(const std::string& file, key_refusal refuse_key) {
+  if (const std::optional<std::string> why = refuse_file_type(file)) return {{file, {}}, file + ": " + *why};
   std::ifstream in(file, std::ios::binary);
   if (!in) return {{file, {}}, file + ": cannot be read: " + std::strerror(errno)};
   std::string text(size_t(largest_lesson_bytes) + 1, '\0');

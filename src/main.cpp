@@ -45,14 +45,21 @@ void print_usage() {
       demo_mode_keys_help(LOOKAT), demo_mode_keys_help(RELATIVE), demo_mode_keys_help(GEOSYNCH));
 }
 
+// Ends the process with status 2 and one line that says why. What the user gave (a file's name, its lines,
+// an argument) is written printable: their bytes must not reach the terminal as its own control codes.
+[[noreturn]] void refuse(const std::string& why) {
+  std::fprintf(stderr, "solar_demo: %s\n", compute_printable(why).c_str());
+  std::exit(2);
+}
+
 // Ends the process with status 2 and one line when a key cannot be typed for the user.
 void refuse_untypable_keys(const std::string& keys) {
+  if (keys.size() > most_typed_keys)
+    refuse("--keys types at most " + std::to_string(most_typed_keys) + " keys, and it was given " +
+           std::to_string(keys.size()));
   for (const char c : keys)
-    if (const char* why = demo_refuse_typed_key(static_cast<unsigned char>(c))) {
-      std::fprintf(stderr, "solar_demo: --keys cannot type %s: %s\n",
-                   describe_key(static_cast<unsigned char>(c)).c_str(), why);
-      std::exit(2);
-    }
+    if (const char* why = demo_refuse_typed_key(static_cast<unsigned char>(c)))
+      refuse("--keys cannot type " + describe_typed_byte(static_cast<unsigned char>(c)) + ": " + why);
 }
 
 // A lesson is read whole before any window opens; a file that cannot be used ends the process with status 2
@@ -60,10 +67,7 @@ void refuse_untypable_keys(const std::string& keys) {
 void load_lesson(const std::string& file) {
   if (file.empty()) return;
   lesson_reading reading = read_lesson_file(file, demo_refuse_typed_key);
-  if (!reading.error.empty()) {
-    std::fprintf(stderr, "solar_demo: %s\n", reading.error.c_str());
-    std::exit(2);
-  }
+  if (!reading.error.empty()) refuse(reading.error);
   loaded_lesson = std::move(reading.read);
 }
 
@@ -71,9 +75,9 @@ void load_lesson(const std::string& file) {
 // silently. Both windows have the mother window's size.
 void refuse_pick_outside(const start_pick& pick, const window_placement& window, const std::string& where) {
   if (pick.at[0] < window.width && pick.at[1] < window.height) return;
-  std::fprintf(stderr, "solar_demo: %s %d,%d lies outside the %dx%d %s window (see --help)\n", where.c_str(),
-               pick.at[0], pick.at[1], window.width, window.height, pick.in_scout ? "scout" : "mother");
-  std::exit(2);
+  refuse(where + " " + std::to_string(pick.at[0]) + "," + std::to_string(pick.at[1]) + " lies outside the " +
+         std::to_string(window.width) + "x" + std::to_string(window.height) +
+         (pick.in_scout ? " scout" : " mother") + " window (see --help)");
 }
 
 void refuse_picks_outside(const own_options& options, const window_placement& window) {
@@ -90,7 +94,7 @@ void refuse_picks_outside(const own_options& options, const window_placement& wi
 void name_ignored_arguments(int argc, char** argv) {
   for (int i = 1; i < argc; ++i)
     std::fprintf(stderr, "solar_demo: ignoring \"%s\": neither the program nor GLUT knows it (see --help)\n",
-                 argv[i]);
+                 compute_printable(argv[i]).c_str());
 }
 
 }  // namespace
@@ -169,7 +173,8 @@ window_placement place_mother_window(const char* geometry) {
   std::fprintf(stderr,
                "solar_demo: -geometry \"%s\" is not WIDTHxHEIGHT+X+Y with sizes 1 to %d and a place X can "
                "hold (%d to %d)\n",
-               geometry, largest_window_px, smallest_position_px, largest_position_px);
+               compute_printable(geometry).c_str(), largest_window_px, smallest_position_px,
+               largest_position_px);
   std::exit(2);
 }
 

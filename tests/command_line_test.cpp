@@ -153,7 +153,16 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
   EXPECT_EQ(
       compute_lesson("\xEF\xBB\xBF[F1]\ntitle = t\nkeys = g\n", "c.lesson", demo_refuse_typed_key).error, "")
       << "a byte order mark before the first header";
-  const std::pair<const char*, const char*> faults[] = {
+  const std::string most_keys(most_typed_keys, 'w');
+  EXPECT_EQ(
+      compute_lesson("[F1]\ntitle = t\nkeys = " + most_keys + "\n", "c.lesson", demo_refuse_typed_key).error,
+      "")
+      << "as many keys as can be typed within a second";
+  const std::string long_line = "\x1b]0;PWNED\x07\x1b[2J\r" + std::string(500000, 'x');
+  const std::pair<std::string, std::string> faults[] = {
+      {"[F1]\ntitle = x\nkeys = w" + most_keys + "\n", "b.lesson:3: a state types at most 1000 keys"},
+      {long_line + "\n", "b.lesson:1: \"\x1b]0;PWNED\x07\x1b[2J\r" + std::string(25, 'x') + "...\" is not"},
+      {"[F1]\ntitle = x\nkeys = g\n" + long_line + " = 1\n", "b.lesson:4: \"\x1b]0;PWNED\x07\x1b[2J\rxxxx"},
       {"title = x\n", "b.lesson:1: "},
       {"[F1]\ntitle = x\n\n", "b.lesson:1: "},
       {"[F1]\nkeys = g\n[F2]\ntitle = y\nkeys =\n", "b.lesson:1: "},
@@ -161,7 +170,9 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
       {"[F01]\n", "b.lesson:1: "},
       {"[f1]\n", "b.lesson:1: "},
       {"[F1]\ntitle = x\nkeys = gQ\n", "b.lesson:3: keys cannot type 'Q'"},
-      {"[F1]\ntitle = x\nkeys = g\x81\n", "b.lesson:3: keys cannot type F1"},
+      {"[F1]\ntitle = x\nkeys = g\x81\n", "b.lesson:3: keys cannot type the byte \\x81: no key types it"},
+      {"[F1]\ntitle = x\nkeys = \x1b\n", "b.lesson:3: keys cannot type the byte \\x1b: Escape would"},
+      {"[F1]\ntitle = x\nkeys = \xa0\n", "b.lesson:3: keys cannot type the byte \\xa0: no key types it"},
       {"[F1]\ntitle = x\nkeys = g\npick = 1,2\ninspect = 3,4\n", "b.lesson:5: "},
       {"[F1]\ntitle = x\nkeys = g\npick = 1;2\n", "b.lesson:4: "},
       {"[F1]\ntitle = x\ntitle = y\nkeys = g\n", "b.lesson:3: "},
@@ -174,9 +185,13 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
   };
   for (const auto& [text, told] : faults) {
     const lesson_reading bad = compute_lesson(text, "b.lesson", demo_refuse_typed_key);
-    EXPECT_EQ(bad.error.rfind(told, 0), 0u) << text << " -> " << bad.error;
-    for (const auto& state : bad.read.states) EXPECT_FALSE(state) << text;
+    EXPECT_EQ(bad.error.rfind(told, 0), 0u) << text.substr(0, 80) << " -> " << bad.error;
+    EXPECT_LT(bad.error.size(), 200u) << "a quoted line is cut";
+    for (const auto& state : bad.read.states) EXPECT_FALSE(state) << text.substr(0, 80);
   }
+  // What the terminal is shown of a message: printable, one line, and unchanged when it is so already.
+  EXPECT_EQ(compute_printable("a\x1b]0;P\x07\r\n\xc3\xa9\x7f~ \\x1b"),
+            "a\\x1b]0;P\\x07\\x0d\\x0a\\xc3\\xa9\\x7f~ \\x1b");
   EXPECT_EQ(read_lesson_file("/nonexistent.lesson", demo_refuse_typed_key)
                 .error.rfind("/nonexistent.lesson: cannot be read", 0),
             0u);

@@ -3,6 +3,7 @@
 #include <X11/Xatom.h>
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
@@ -449,6 +450,28 @@ TEST(TypedKeys, AKeyThatNeedsThePointerOrThatNothingTakesIsRefused) {
     EXPECT_EQ(WEXITSTATUS(status), 2) << keys;
     EXPECT_EQ(message.rfind("solar_demo: --keys cannot type ", 0), 0u) << message;
     EXPECT_EQ(message.find('\n'), message.size() - 1) << message;
+  }
+}
+
+// A lesson that cannot be used is told in one printable line with status 2, whatever bytes its name and its
+// lines hold; a pipe is refused unopened, where reading would wait for a writer for ever.
+TEST(Lesson, AFileThatCannotBeUsedIsToldInOnePrintableLine) {
+  const std::string pipe = e2e::make_own_file(testing::TempDir() + "pipe_");
+  std::remove(pipe.c_str());
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const std::string hostile = e2e::make_own_file(testing::TempDir() + "bad\n\x1b]0;PWNED\x07");
+  std::ofstream(hostile) << "\x1b]0;PWNED\x07\x1b[2J\r" << std::string(500000, 'x') << '\n';
+  for (const auto& [file, said] : {std::pair{pipe, "is a pipe"}, std::pair{hostile, ":1: \"\\x1b]0;PWNED"}}) {
+    setenv("LESSON_UNDER_TEST", file.c_str(), 1);
+    int status = -1;
+    const std::string message = output_without_display("--lesson \"$LESSON_UNDER_TEST\"", status);
+    EXPECT_EQ(WEXITSTATUS(status), 2) << message;
+    EXPECT_NE(message.find(said), std::string::npos) << message;
+    EXPECT_EQ(message.find('\n'), message.size() - 1) << message;
+    EXPECT_LT(message.size(), 400u);
+    EXPECT_TRUE(std::all_of(message.begin(), message.end() - 1, [](char c) { return c >= ' ' && c <= '~'; }))
+        << message;
+    std::remove(file.c_str());
   }
 }
 
