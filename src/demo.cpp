@@ -232,7 +232,10 @@ void draw_view(const pick_point* pick) {
     draw_view_volume(*volume, pick_volume_rgb, float(text_scale));
   if (shown.frames)
     for (int b = SUN; b < body_count; ++b) draw_body_frame(*planet[b], float(text_scale));
-  if (shown.depth) draw_depth_as_grey(window_states[viewer].width, window_states[viewer].height);
+  if (shown.depth)
+    draw_depth_as_grey(window_states[viewer].width, window_states[viewer].height);
+  else
+    release_depth_view();
   draw_overlays(viewer);
 }
 

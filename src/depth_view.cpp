@@ -2,6 +2,7 @@
 // The depth buffer read back as window depths and drawn over the frame as grey pixels.
 #include "depth_view.h"
 
+#include <cstddef>
 #include <vector>
 
 #include "camera_views.h"
@@ -12,22 +13,29 @@ unsigned char compute_depth_grey(std::uint32_t depth) {
   return static_cast<unsigned char>((255 * (depth_max - depth) + depth_max / 2) / depth_max);
 }
 
+namespace {
+
+// One read-back for both windows, turned into greys in place. Kept between frames up to this many pixels (a
+// 1024 x 1024 window), so that a frame of an ordinary window allocates nothing; a larger one is given back
+// after its frame, as the whole is when the view goes off.
+constexpr size_t largest_kept_pixels = size_t(1) << 20;
+std::vector<GLuint> read_back;
+
+}  // namespace
+
 // The buffer is read back as whole numbers, 0 at the near plane to 2^32 - 1 at the far one, the form the
 // driver keeps it in, and the greys go back as whole pixels: the driver's quickest ways both.
 void draw_depth_as_grey(int width, int height) {
   if (width < 1 || height < 1) return;
-  // Kept between frames: a frame would otherwise allocate two megabytes to draw.
-  static std::vector<GLuint> depths, greys;
   const size_t pixels = size_t(width) * size_t(height);
-  depths.resize(pixels);
-  greys.resize(pixels);
+  read_back.resize(pixels);
   glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-  glReadPixels(0, 0, width, height, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT, depths.data());
+  glReadPixels(0, 0, width, height, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT, read_back.data());
   // Red, green, blue and alpha bytes in that order on a little-endian machine, as every platform is.
   constexpr GLuint opaque = 0xFF000000u, every_channel = 0x010101u;
-  for (size_t i = 0; i < pixels; ++i) greys[i] = opaque | compute_depth_grey(depths[i]) * every_channel;
+  for (GLuint& pixel : read_back) pixel = opaque | compute_depth_grey(pixel) * every_channel;
   glPushAttrib(GL_ENABLE_BIT);
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_LIGHTING);
@@ -35,11 +43,16 @@ void draw_depth_as_grey(int width, int height) {
   glDisable(GL_BLEND);
   draw_in_window_pixels(width, height, [&] {
     glRasterPos2i(0, 0);
-    glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, greys.data());
+    glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, read_back.data());
   });
   glPopAttrib();
   glPopClientAttrib();
+  if (read_back.capacity() > largest_kept_pixels) release_depth_view();
 }
+
+void release_depth_view() { std::vector<GLuint>().swap(read_back); }
+
+size_t depth_view_held_bytes() { return read_back.capacity() * sizeof(GLuint); }
 
 std::string compute_depth_view_line(double near_distance, double far_distance) {
   return "depth as grey: white at near " + compute_significant_text(near_distance, plane_digits) +

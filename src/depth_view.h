@@ -4,6 +4,7 @@
 // precision: with the start-up planes nearly all of the scene lies in the last greys.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -14,5 +15,9 @@ unsigned char compute_depth_grey(std::uint32_t depth);
 // depth buffer as grey. Leaves the depth buffer, both matrix stacks, the pixel storage and every enable as it
 // found them.
 void draw_depth_as_grey(int width, int height);
+// Gives back the memory of the read-back, as the frame does while the view is off.
+void release_depth_view();
+// How much memory the read-back holds between frames: at most a 1024 x 1024 window's, nothing while off.
+size_t depth_view_held_bytes();
 // The line that says what the view shows, with the planes in force.
 std::string compute_depth_view_line(double near_distance, double far_distance);

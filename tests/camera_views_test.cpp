@@ -588,4 +588,15 @@ TEST_F(CameraViews, TheDepthViewsGreyAtABodysCentreIsItsWindowDepth) {
   EXPECT_GE(grey, far_grey - 1);
   EXPECT_LE(grey, near_grey + 1);
   EXPECT_GT(grey, 100) << "the near plane at 102.4 spreads the greys";
+  // Memory: one window's read-back at most, kept for an ordinary window, given back after a larger one's
+  // frame and while the view is off.
+  EXPECT_EQ(depth_view_held_bytes(), size_t(4) * gl_test::window_size_px * gl_test::window_size_px);
+  ASSERT_TRUE(gl_test::resize_window(gl_test::mother_window(), 1100, 1000));
+  gl_test::draw_frame();
+  EXPECT_EQ(depth_view_held_bytes(), 0u) << "after a frame of 1100 x 1000 pixels";
+  ASSERT_TRUE(gl_test::resize_window(gl_test::mother_window(), 512, 512));
+  gl_test::draw_frame();
+  press('u');
+  gl_test::draw_frame();
+  EXPECT_EQ(depth_view_held_bytes(), 0u) << "with the view off";
 }
