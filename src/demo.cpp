@@ -207,6 +207,11 @@ void draw_overlays(ship_name viewer) {
   overlay_draw(window.overlay, content, window.projection.data(), window.width, window.height);
 }
 
+// Which windows still owe the first frame of a lesson's state just reached. A tick that comes before them (the
+// F key and a due timer handled in one turn of GLUT's loop) must not move the scene on, or the state's first
+// frame would never be seen; only that one tick waits, so a window that is never drawn cannot stop the scene.
+std::array<bool, ship_count> state_frame_owed = {};
+
 // A frame of the current window, or with a pick point the selection pass around it. The world matrices are
 // computed under an identity model-view, before the camera: a GEOSYNCH camera is placed from its body's
 // matrix of this very frame. The other ship is drawn last, under the same camera.
@@ -232,6 +237,7 @@ void draw_view(const pick_point* pick) {
     draw_view_volume(*volume, pick_volume_rgb, float(text_scale));
   if (shown.frames)
     for (int b = SUN; b < body_count; ++b) draw_body_frame(*planet[b], float(text_scale));
+  state_frame_owed[viewer] = false;
   if (shown.depth)
     draw_depth_as_grey(window_states[viewer].width, window_states[viewer].height);
   else
@@ -330,7 +336,9 @@ void demo_init() {
 void demo_idle(float step) {
   if (!demo_initialized) return;
   if (notice.ticks > 0) --notice.ticks;  // the message's time runs while paused too
-  if (frozen) return;
+  const bool frame_owed = state_frame_owed[MOTHER_SHIP] || state_frame_owed[SCOUT_SHIP];
+  state_frame_owed = {};
+  if (frozen || frame_owed) return;
   planet[STARFIELD]->update(step * shown.time_rate);  // exact at rate 1
 }
 
@@ -389,6 +397,7 @@ void demo_go_to_lesson_state(int index) {
   demo_type_start(state->keys, state->pick);
   demo_idle(compute_timer_step_s(default_timer_period_ms));
   lesson_step = "F" + std::to_string(index + 1) + ": " + state->title;
+  state_frame_owed = {true, true};
 }
 
 // A normal frame, or the selection pass while demo_pick has is_picking set: then only the bodies under the

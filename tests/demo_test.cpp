@@ -55,6 +55,27 @@ TEST_F(SceneSetUp, SecondWindowInitCreatesNothingAndKeepsTheShips) {
   EXPECT_EQ(scout->eye[0], 1.0f) << "the second init does not reset the ships";
 }
 
+// GLUT may run a due tick between an F key and the frames it asks for: the frame after the key is the state's
+// first all the same. Only that one tick waits, so a window never drawn cannot stop the scene.
+TEST_F(SceneSetUp, TheFrameAfterAnFKeyIsTheStatesFirstWhateverTickCameBetween) {
+  loaded_lesson = compute_lesson("[F1]\ntitle = t\nkeys = g\n", "a.lesson", demo_refuse_typed_key).read;
+  const float tick = compute_timer_step_s(default_timer_period_ms);
+  demo_keyboard(lesson_key(0), 256, 256);
+  const float first = planet[EARTH]->orbit_angle;
+  demo_idle(tick);
+  EXPECT_EQ(planet[EARTH]->orbit_angle, first) << "a tick before the state's first frames";
+  for (const int window : {gl_test::mother_window(), gl_test::scout_window()}) {
+    gl_test::make_current(window);
+    gl_test::draw_frame();
+  }
+  demo_idle(tick);
+  EXPECT_GT(planet[EARTH]->orbit_angle, first) << "the state drawn, the scene runs on";
+  demo_keyboard(lesson_key(0), 256, 256);
+  demo_idle(tick);
+  demo_idle(tick);
+  EXPECT_GT(planet[EARTH]->orbit_angle, first) << "no frame drawn, one tick held back";
+}
+
 TEST_F(SceneSetUp, EveryWindowContextGetsDepthCullingLightsAndColourMaterial) {
   for (int window : {gl_test::mother_window(), gl_test::scout_window()}) {
     glutSetWindow(window);
