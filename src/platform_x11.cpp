@@ -7,6 +7,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
 #include <X11/Xutil.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -52,14 +53,29 @@ Display* watch_display = nullptr;
 int watch_socket = -1;
 std::string loss_line;  // made beforehand: a fault handler may only write
 
+// A server that is going may not have closed the program's connections yet when the GL driver trips over its
+// replies, so the end is waited for a while: only poll and recv, which a signal handler may call. A live
+// server never closes the connection, so a fault of another kind costs this wait before it is reported.
+constexpr int server_end_wait_ms = 1000;
 bool server_has_gone() {
   if (watch_socket < 0) return false;
   const int saved_errno = errno;
-  char byte = 0;
-  const ssize_t got = recv(watch_socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
-  const bool gone = got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+  pollfd watched = {watch_socket, POLLIN, 0};
+  bool gone = false;
+  if (poll(&watched, 1, server_end_wait_ms) > 0) {
+    char byte = 0;
+    const ssize_t got = recv(watch_socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    gone = got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+  }
   errno = saved_errno;
   return gone;
+}
+
+// The watch connection is closed on the way out, so that no memory of it is left to a leak check.
+void close_watch() {
+  watch_socket = -1;
+  if (watch_display != nullptr) XCloseDisplay(watch_display);
+  watch_display = nullptr;
 }
 
 void watch_server(const char* display_name) {
@@ -68,6 +84,7 @@ void watch_server(const char* display_name) {
   watch_socket = ConnectionNumber(watch_display);
   loss_line = std::string("solar_demo: lost the connection to the X server on display ") +
               DisplayString(watch_display) + "; exiting\n";
+  std::atexit(close_watch);
 }
 
 struct sigaction earlier_segv_action, earlier_bus_action;
@@ -100,7 +117,7 @@ int on_x_error(Display* display, XErrorEvent* error) {
   XGetErrorText(display, error->error_code, text, sizeof text);
   char what[256];
   std::snprintf(what, sizeof what, "X error \"%s\"", text);
-  end_without_display(what, display);
+  end_without_display(server_has_gone() ? "lost the connection to the X server" : what, display);
 }
 
 // freeglut gives no way to its connection; once a window's context is current, GLX gives the display in use.
