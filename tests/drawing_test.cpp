@@ -46,15 +46,9 @@ std::vector<hit> select_at(int x, int y) {
   pick_y = y;
   demo_display();
   is_picking = false;
-  const GLint count = glRenderMode(GL_RENDER);
   std::vector<hit> hits;
-  for (GLint record = 0, i = 0; record < count; ++record) {
-    hit h{buffer[i + 1], {}};
-    const GLuint names = buffer[i];
-    i += 3;
-    for (GLuint k = 0; k < names; ++k) h.names.push_back(buffer[i++]);
-    hits.push_back(h);
-  }
+  for (GLint record = 0, count = glRenderMode(GL_RENDER), i = 0; record < count; ++record, i += 3 + buffer[i])
+    hits.push_back({buffer[i + 1], std::vector<GLuint>(buffer + i + 3, buffer + i + 3 + buffer[i])});
   return hits;
 }
 

@@ -443,36 +443,35 @@ TEST(Geometry, ASizeXCannotHoldOrTheDriverCannotDrawIsRefusedNamingTheOption) {
   }
 }
 
+// A key that needs the pointer or that nothing takes, and a lesson that cannot be used, are told in one
+// printable line with status 2, whatever bytes the file's name and lines hold; a pipe is refused unopened,
+// where reading would wait for a writer for ever.
 TEST(TypedKeys, AKeyThatNeedsThePointerOrThatNothingTakesIsRefused) {
-  for (const char* keys : {"g' '", "gQ", "0"}) {
-    int status = -1;
-    const std::string message = output_without_display(std::string("--keys ") + keys, status);
-    EXPECT_EQ(WEXITSTATUS(status), 2) << keys;
-    EXPECT_EQ(message.rfind("solar_demo: --keys cannot type ", 0), 0u) << message;
-    EXPECT_EQ(message.find('\n'), message.size() - 1) << message;
-  }
-}
-
-// A lesson that cannot be used is told in one printable line with status 2, whatever bytes its name and its
-// lines hold; a pipe is refused unopened, where reading would wait for a writer for ever.
-TEST(Lesson, AFileThatCannotBeUsedIsToldInOnePrintableLine) {
   const std::string pipe = e2e::make_own_file(testing::TempDir() + "pipe_");
   std::remove(pipe.c_str());
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
   const std::string hostile = e2e::make_own_file(testing::TempDir() + "bad\n\x1b]0;PWNED\x07");
   std::ofstream(hostile) << "\x1b]0;PWNED\x07\x1b[2J\r" << std::string(500000, 'x') << '\n';
-  for (const auto& [file, said] : {std::pair{pipe, "is a pipe"}, std::pair{hostile, ":1: \"\\x1b]0;PWNED"}}) {
-    setenv("LESSON_UNDER_TEST", file.c_str(), 1);
+  setenv("PIPE_LESSON", pipe.c_str(), 1);
+  setenv("HOSTILE_LESSON", hostile.c_str(), 1);
+  for (const auto& [arguments, said] :
+       {std::pair{"--keys g' '", "--keys cannot type space"},
+        {"--keys gQ", "--keys cannot type 'Q'"},
+        {"--keys 0", "--keys cannot type '0'"},
+        {"--lesson \"$PIPE_LESSON\"", "is a pipe"},
+        {"--lesson \"$HOSTILE_LESSON\"", ":1: \"\\x1b]0;PWNED\\x07\\x1b[2J\\x0dxxx"}}) {
     int status = -1;
-    const std::string message = output_without_display("--lesson \"$LESSON_UNDER_TEST\"", status);
+    const std::string message = output_without_display(arguments, status);
     EXPECT_EQ(WEXITSTATUS(status), 2) << message;
+    EXPECT_EQ(message.rfind("solar_demo: ", 0), 0u) << message;
     EXPECT_NE(message.find(said), std::string::npos) << message;
-    EXPECT_EQ(message.find('\n'), message.size() - 1) << message;
     EXPECT_LT(message.size(), 400u);
+    EXPECT_EQ(message.find('\n'), message.size() - 1) << message;
     EXPECT_TRUE(std::all_of(message.begin(), message.end() - 1, [](char c) { return c >= ' ' && c <= '~'; }))
-        << message;
-    std::remove(file.c_str());
+        << "one line of printable text: " << message;
   }
+  std::remove(pipe.c_str());
+  std::remove(hostile.c_str());
 }
 
 // Without any display freeglut would say "failed to open display '' on no display".
