@@ -23,13 +23,14 @@ many_picks=500
 allowed_growth_bytes=65536
 
 # One run under valgrind; prints the bytes lost in all (definite, indirect, possible and suppressed).
+# The program's own words go to stderr: stdout carries the bytes lost.
 run_once() { # picks log
   local picks=$1 log=$2 probe pid status=0
   probe=$(mktemp)
   LP_NUM_THREADS=0 SWAP_PROBE_FILE="$probe" LD_PRELOAD="$build_dir/tests/libswap_probe.so" \
     valgrind --leak-check=full --show-leak-kinds=definite,indirect,possible \
     --errors-for-leak-kinds=definite,indirect --error-exitcode=42 --num-callers=40 \
-    --suppressions="$project_root/tools/valgrind-driver.supp" --log-file="$log" "$build_dir/solar_demo" &
+    --suppressions="$project_root/tools/valgrind-driver.supp" --log-file="$log" "$build_dir/solar_demo" >&2 &
   pid=$!
   swaps() { awk '{ print $3 }' "$probe" 2>/dev/null | grep . || echo 0; }
   # Polls the probe (a measurement script, not a test) until the program has swapped this often.
