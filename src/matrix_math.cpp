@@ -78,6 +78,8 @@ double compute_eye_depth(const float* view, const point3& world) {
   return -(view[2] * world[0] + view[6] * world[1] + view[10] * world[2] + view[14]);
 }
 
+double compute_near_distance(const double* projection) { return projection[14] / (projection[10] - 1); }
+
 std::optional<std::array<double, 3>> compute_window_point(const std::array<float, 3>& world,
                                                           const float* view, const double* projection,
                                                           const int* viewport) {
@@ -85,12 +87,12 @@ std::optional<std::array<double, 3>> compute_window_point(const std::array<float
   for (int row = 0; row < 4; ++row)
     eye[row] = double(view[row]) * world[0] + double(view[4 + row]) * world[1] +
                double(view[8 + row]) * world[2] + double(view[12 + row]);
-  if (eye[2] >= -near_plane) return std::nullopt;
   double clip[4];
   for (int row = 0; row < 4; ++row)
     clip[row] = projection[row] * eye[0] + projection[4 + row] * eye[1] + projection[8 + row] * eye[2] +
                 projection[12 + row] * eye[3];
-  if (clip[3] == 0.0) return std::nullopt;
+  // Between the planes of the projection in force, as the frame clips: nearer or farther, nothing is drawn.
+  if (!(clip[3] > 0) || clip[2] < -clip[3] || clip[2] > clip[3]) return std::nullopt;
   const std::array<double, 3> at = {viewport[0] + (1 + clip[0] / clip[3]) * viewport[2] / 2,
                                     viewport[1] + (1 + clip[1] / clip[3]) * viewport[3] / 2,
                                     (1 + clip[2] / clip[3]) / 2};

@@ -31,9 +31,13 @@ point3 apply_projective(const double* m, double x, double y, double z, double w)
 // How far in front of a camera (view, world to eye) a world point lies, along its viewing axis.
 double compute_eye_depth(const float* view, const point3& world);
 
+// The near plane's distance of a perspective projection (compute_perspective's form), as it loads it.
+double compute_near_distance(const double* projection);
+
 // Where a world point shows in a window seen through view (a ship's pose) and projection: x and y in pixels
 // from the bottom left, and depth from 0 at the near plane to 1 at the far one; nothing when the point lies
-// on or behind the near plane or any of the three is not finite.
+// before the projection's near plane or beyond its far one, where the frame draws nothing, or any of the
+// three is not finite.
 std::optional<std::array<double, 3>> compute_window_point(const std::array<float, 3>& world,
                                                           const float* view, const double* projection,
                                                           const int* viewport);

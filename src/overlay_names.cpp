@@ -116,12 +116,13 @@ std::optional<window_disc> project_ball(const std::array<float, 3>& centre, doub
                                         const int* viewport) {
   const double whole_window = std::hypot(viewport[2], viewport[3]);
   const double depth = compute_eye_depth(camera.view, {centre[0], centre[1], centre[2]});
-  if (!std::isfinite(depth) || depth + radius <= near_plane) return std::nullopt;
+  const double near_distance = compute_near_distance(projection);  // the window's own, which keys move
+  if (!std::isfinite(depth) || depth + radius <= near_distance) return std::nullopt;
   const auto capped = [&](window_disc disc) {
     disc.radius = std::min(disc.radius, whole_window);
     return disc;
   };
-  if (depth - radius > near_plane) {
+  if (depth - radius > near_distance) {
     const std::optional<std::array<double, 3>> at =
         compute_window_point(centre, camera.view, projection, viewport);
     if (!at) return std::nullopt;
@@ -140,7 +141,7 @@ std::optional<window_disc> project_ball(const std::array<float, 3>& centre, doub
                        viewport[1] + viewport[3] / 2.0 + lateral[1] / z * scale_y, radius / z * scale_x,
                        owner};
   };
-  return capped(enclose(slice(near_plane), slice(depth + radius)));
+  return capped(enclose(slice(near_distance), slice(depth + radius)));
 }
 
 // A name that could be shown: its body lies in the window and nothing drawn hides it.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "camera_views.h"
 #include "demo.h"
 #include "gl_test_support.h"
 #include "overlay_bands.h"
@@ -390,6 +391,25 @@ TEST_F(Overlays, ABodyAndTheOtherShipBehindTheSunsEdgeGetNoName) {
   EXPECT_NE(std::find(named.begin(), named.end(), "Sun"), named.end()) << "the names are on";
   for (const char* hidden : {"Jupiter", ship_titles[SCOUT_SHIP]})
     EXPECT_EQ(std::find(named.begin(), named.end(), hidden), named.end()) << hidden;
+}
+
+// The near plane pushed past every body, or the far plane pulled in before them, leaves nothing of them
+// drawn: no name may be written, no body ringed, though the other ship near the eye still shows.
+TEST_F(Overlays, NoBodyThePlanesCutAwayIsNamedOrRinged) {
+  for (const auto& [keys, names] : {std::pair{"mpnt}}}}}}}}}}}", ""}, {"mpnt_____", "Scout Ship;"}}) {
+    gl_test::rebuild_scene();
+    for (const char* key = keys; *key != '\0'; ++key) press(static_cast<unsigned char>(*key));
+    gl_test::draw_frame();
+    std::string named;
+    for (const placed_label& label : demo_window(MOTHER_SHIP).overlay.names) named += label.text + ";";
+    EXPECT_EQ(named, names) << keys;
+    const window_state& window = demo_window(MOTHER_SHIP);
+    const int viewport[4] = {0, 0, window.width, window.height};
+    EXPECT_EQ(compute_body_ring(gl_test::body_centre(SUN), 4, ships[MOTHER_SHIP]->pose,
+                                window.projection.data(), viewport),
+              std::vector<float>{})
+        << "the Sun, the chain's body, ringed after " << keys;
+  }
 }
 
 // Following Earth at distance 2, Earth's surface fills the window and hides every other body, though the eye
