@@ -18,16 +18,6 @@
 #include "picking.h"
 #include "view_words.h"
 
-granted_viewport demo_largest_viewport() {
-  GLint largest[2];
-  glGetIntegerv(GL_MAX_VIEWPORT_DIMS, largest);
-  return {int(largest[0]), int(largest[1])};
-}
-
-bool compute_drawable(int width, int height, const granted_viewport& largest) {
-  return double(width) * height <= double(largest.width) * largest.height;
-}
-
 namespace {
 
 // clang-format off
@@ -79,20 +69,6 @@ void apply_context_state() {
   glEnable(GL_COLOR_MATERIAL);
 }
 
-// Width over height in single precision. A window can be shrunk to height 0; it is then treated as one
-// pixel high so that no infinity or NaN reaches the projection.
-float compute_aspect(int width, int height) {
-  const int safe_height = height > 0 ? height : 1;
-  return static_cast<float>(width) / static_cast<float>(safe_height);
-}
-
-// The part of a window the driver draws in, from its bottom-left corner: glViewport cuts a larger size down
-// to GL_MAX_VIEWPORT_DIMS, and the projection and the overlays must fit what it grants, not the window.
-granted_viewport grant_viewport(int width, int height) {
-  const granted_viewport largest = demo_largest_viewport();
-  return {std::min(width, largest.width), std::min(height, largest.height)};
-}
-
 // Spheres as wireframe for "o", lit by a strong ambient light: a line has no face to catch the lamps, and a
 // dark body's lines would vanish on black. Off again, the polygons are filled and the ambient light is GL's
 // default.
@@ -103,66 +79,41 @@ void light_wireframe(bool on) {
   glLightModelfv(GL_LIGHT_MODEL_AMBIENT, on ? wireframe_ambient : default_ambient);
 }
 
-// The matrix a frame's gluPerspective call loads, in double as the call computes it: the driver keeps only
-// floats, which the views would show wrong in the last digits.
-std::array<double, 16> compute_lens_projection(const projection_lens& lens, float aspect) {
-  return compute_perspective(lens.field_of_view, aspect, lens.near_distance, lens.far_distance);
-}
-
 // What a normal frame keeps of itself: the viewport, the aspect and the projection it loaded, which the
 // views, the names and the other window's view volume then read.
-void keep_frame_state(window_state& window, const granted_viewport& granted, float aspect) {
-  window.width = granted.width;
-  window.height = granted.height;
-  window.aspect = aspect;
-  window.projection = compute_lens_projection(window.lens, aspect);
+void keep_frame_state(window_state& window, const window_frame& frame) {
+  window.width = frame.granted.width;
+  window.height = frame.granted.height;
+  window.aspect = frame.aspect;
+  window.projection = frame.projection;
 }
 
-void apply_perspective(const projection_lens& lens, float aspect) {
-  gluPerspective(lens.field_of_view, aspect, lens.near_distance, lens.far_distance);
+// The frame of the current window at its size asked anew.
+window_frame compute_current_frame(ship_name viewer) {
+  return compute_window_frame(window_states[viewer].lens, glutGet(GLUT_WINDOW_WIDTH),
+                              glutGet(GLUT_WINDOW_HEIGHT));
 }
 
-// Where a selection pass looks: the pointer, in GLUT's window pixels from the top left.
-struct pick_point {
-  int x, y;
-};
-
-// GLUT counts the pointer's y from the top, OpenGL from the bottom: the flip is height - y, no further -1.
-void apply_pick_region(int height, const pick_point& pick) {
-  GLint viewport[4];
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  gluPickMatrix(pick.x, height - pick.y, pick_region_px, pick_region_px, viewport);
-}
-
-// The viewport and projection of a frame of the current window, from its size asked anew, narrowed to the
-// pick region in a selection pass. A normal frame's are kept for the views, the names, picking and the other
-// window's view volume, which must read what the window shows, its first frame included.
+// The viewport and projection of a frame of the current window, narrowed to the pick region in a selection
+// pass. A normal frame's are kept for the views, the names, picking and the other window's view volume, which
+// must read what the window shows, its first frame included.
 void load_projection(ship_name viewer, const pick_point* pick) {
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  const int height = glutGet(GLUT_WINDOW_HEIGHT);
-  const granted_viewport granted = grant_viewport(glutGet(GLUT_WINDOW_WIDTH), height);
-  const float aspect = compute_aspect(granted.width, granted.height);
-  glViewport(0, 0, granted.width, granted.height);
-  if (pick != nullptr) apply_pick_region(height, *pick);
-  apply_perspective(window_states[viewer].lens, aspect);
-  if (pick == nullptr) keep_frame_state(window_states[viewer], granted, aspect);
-  glMatrixMode(GL_MODELVIEW);
+  const window_frame frame = compute_current_frame(viewer);
+  load_window_frame(frame, glutGet(GLUT_WINDOW_HEIGHT), pick);
+  if (pick == nullptr) keep_frame_state(window_states[viewer], frame);
 }
 
 // Space or Shift+space: a pick at the pointer in the current window, where the window is drawn, handed to
 // picking, which sends a ship after it unless it holds still.
 void pick_at(int x, int y, bool holds_still) {
-  const int height = glutGet(GLUT_WINDOW_HEIGHT);
-  const granted_viewport granted = grant_viewport(glutGet(GLUT_WINDOW_WIDTH), height);
   const ship_name window = demo_get_current_window();
-  const projection_lens& lens = window_states[window].lens;
+  const window_frame frame = compute_current_frame(window);
   const pick_place where = {x,
                             y,
-                            height,
-                            {0, 0, granted.width, granted.height},
-                            compute_lens_projection(lens, compute_aspect(granted.width, granted.height)),
-                            lens};
+                            glutGet(GLUT_WINDOW_HEIGHT),
+                            {0, 0, frame.granted.width, frame.granted.height},
+                            frame.projection,
+                            frame.lens};
   if (!admit_pick(where)) return;
   take_pick(window, where, demo_select(x, y), holds_still);
 }
@@ -207,9 +158,10 @@ void draw_overlays(ship_name viewer) {
   overlay_draw(window.overlay, content, window.projection.data(), window.width, window.height);
 }
 
-// Which windows still owe the first frame of a lesson's state just reached. A tick that comes before them (the
-// F key and a due timer handled in one turn of GLUT's loop) must not move the scene on, or the state's first
-// frame would never be seen; only that one tick waits, so a window that is never drawn cannot stop the scene.
+// Which windows still owe the first frame of a lesson's state just reached. A tick that comes before them
+// (the F key and a due timer handled in one turn of GLUT's loop) must not move the scene on, or the state's
+// first frame would never be seen; only that one tick waits, so a window that is never drawn cannot stop the
+// scene.
 std::array<bool, ship_count> state_frame_owed = {};
 
 // A frame of the current window, or with a pick point the selection pass around it. The world matrices are
@@ -265,50 +217,6 @@ std::optional<std::array<point3, 5>> demo_view_volume(ship_name viewer) {
 
 const window_state& demo_window(ship_name viewer) { return window_states[viewer]; }
 
-band_text demo_band_text(ship_name viewer) {
-  band_text bands;
-  if (shown.status) bands.status = demo_status_lines(viewer);
-  if (!shown.status && current_notice() != nullptr) bands.status = {current_notice()};
-  if (shown.status && !(shown.chain && viewer == active_ship)) bands.keys = demo_key_sections();
-  bands.camera = demo_camera_band_lines(viewer);
-  return bands;
-}
-
-std::vector<std::string> demo_camera_band_lines(ship_name viewer) {
-  std::vector<std::string> lines;
-  const auto add = [&](const std::vector<std::string>& more) {
-    lines.insert(lines.end(), more.begin(), more.end());
-  };
-  if (shown.depth) {
-    const projection_lens& lens = window_states[viewer].lens;
-    lines.push_back(compute_depth_view_line(lens.near_distance, lens.far_distance));
-  }
-  if (shown.camera) add(demo_camera_lines(viewer));
-  if (shown.pick) add(demo_pick_lines(viewer));
-  if (shown.chain && viewer == active_ship) add(demo_chain_lines());
-  return lines;
-}
-
-std::vector<std::string> demo_status_lines(ship_name window) {
-  return compute_status_lines(
-      window, *ships[window],
-      {active_ship == window, frozen, shown.time_rate, text_scale, current_notice(), lesson_step});
-}
-
-std::vector<std::string> demo_camera_lines(ship_name window) {
-  return compute_camera_lines(window, *ships[window], window_states[window], shown.time_rate);
-}
-
-std::vector<std::string> demo_pick_lines(ship_name viewer) {
-  return compute_kept_pick_lines(last_pick(), viewer);
-}
-
-const body& demo_chain_body() {
-  return choose_chain_body(*ships[active_ship], last_picked_body(), *planet[SUN]);
-}
-
-std::vector<std::string> demo_chain_lines() { return compute_named_chain_lines(demo_chain_body()); }
-
 void demo_set_window_ids(unsigned int mother, unsigned int scout) {
   glut_mother_ship_window = mother;
   glut_scout_ship_window = scout;
@@ -343,13 +251,8 @@ void demo_idle(float step) {
 }
 
 void demo_resize(int width, int height) {
-  const granted_viewport granted = grant_viewport(width, height);
-  glViewport(0, 0, granted.width, granted.height);
-  const float aspect = compute_aspect(granted.width, granted.height);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  apply_perspective(window_states[demo_get_current_window()].lens, aspect);
-  glMatrixMode(GL_MODELVIEW);
+  load_window_frame(compute_window_frame(window_states[demo_get_current_window()].lens, width, height),
+                    height, nullptr);
 }
 
 void demo_place_cameras() {

@@ -11,31 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "band_words.h"
 #include "commands.h"
 #include "pick_report.h"
 #include "picking.h"
 #include "scene_state.h"
+#include "window_frame.h"
 
-// The largest viewport the current window's driver grants (GL_MAX_VIEWPORT_DIMS).
-granted_viewport demo_largest_viewport();
-// Whether a window of this size has no more pixels than the largest viewport: the most the driver promises
-// to draw. A window past that is drawn in part at best, and Mesa's software renderer crashes on one whose
-// frame buffer reaches 4 GB.
-bool compute_drawable(int width, int height, const granted_viewport& largest);
-
-// The body whose chain of transforms "t" shows: the one the active ship follows, else the nearest body the
-// last pick hit, else the Sun; and the band's lines for it.
-const body& demo_chain_body();
-std::vector<std::string> demo_chain_lines();
-// The "k" band's lines in a window: the last pick's call, records and outcome where it ran.
-std::vector<std::string> demo_pick_lines(ship_name viewer);
-// The band under the status band, one topic a place: each window's camera ("i"), the last pick where it ran
-// ("k"; before any pick, where to press), and the chain ("t") in the window of the ship that has the keys.
-std::vector<std::string> demo_camera_band_lines(ship_name viewer);
-// What a window's bands write: the status band ("h", or the word on the last key alone), the keys ("h"; in
-// the active ship's window they yield their place to the chain while "t" is on) and the band under the
-// status.
-band_text demo_band_text(ship_name viewer);
 // What a window's latest normal frame drew with, the names it placed among it.
 const window_state& demo_window(ship_name viewer);
 
@@ -75,12 +57,6 @@ selection_records demo_select(int x, int y);
 // Deletes the ships and the bodies.
 void demo_cleanup();
 
-// What the status overlay says in a window: its ship, whether it has the keys, its mode and step, the body
-// it follows, "paused", the rate, the text scale and the word on the last key that changed nothing.
-std::vector<std::string> demo_status_lines(ship_name window);
-// What the camera readout says of a window's camera: its mode, where it is, the projection call of its latest
-// frame and the model-view matrix the frame loads, in rows.
-std::vector<std::string> demo_camera_lines(ship_name window);
 // The view volume the window of viewer draws for the other ship ("v"), from that ship's camera as it stands
 // now: its eye, then the corners of the rectangle where it ends. Nothing when that camera has no place.
 std::optional<std::array<point3, 5>> demo_view_volume(ship_name viewer);

@@ -18,6 +18,9 @@ constexpr double far_plane = 2000.0;
 
 // The region a pick looks in: this many pixels wide and high, centred on the pointer.
 constexpr int pick_region_px = 10;
+// GLUT counts the pointer's y from the window's top, OpenGL its rows from the bottom: the flip is
+// height - y, with no further -1.
+constexpr int compute_gl_row(int window_height, int glut_y) { return window_height - glut_y; }
 
 // The value of POSIX M_PI (Windows hides it under -std=c++17).
 constexpr double pi = 3.14159265358979323846;

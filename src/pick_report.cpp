@@ -65,7 +65,7 @@ std::vector<std::string> compute_pick_lines(const pick_report& pick,
                                             double near_plane, double far_plane) {
   char call[128];
   std::snprintf(call, sizeof call, "gluPickMatrix(%d, %d, %d, %d, {%d, %d, %d, %d})", pick.x,
-                pick.window_height - pick.y, pick_region_px, pick_region_px, pick.viewport[0],
+                compute_gl_row(pick.window_height, pick.y), pick_region_px, pick_region_px, pick.viewport[0],
                 pick.viewport[1], pick.viewport[2], pick.viewport[3]);
   std::vector<std::string> lines = {std::string("last pick: ") + call,
                                     "glRenderMode(GL_RENDER) returned " + std::to_string(pick.hits)};
@@ -90,7 +90,7 @@ std::vector<std::string> compute_pick_lines(const pick_report& pick,
 std::array<point3, 5> compute_pick_volume(const float* view, const double* projection,
                                           const pick_report& pick, double depth) {
   const std::array<int, 4>& v = pick.viewport;
-  const double x = pick.x, y = pick.window_height - pick.y;
+  const double x = pick.x, y = compute_gl_row(pick.window_height, pick.y);
   const auto ndc_x = [&](double px) { return 2 * (px - v[0]) / v[2] - 1; };
   const auto ndc_y = [&](double px) { return 2 * (px - v[1]) / v[3] - 1; };
   return compute_view_volume(view, projection, depth,
@@ -99,7 +99,7 @@ std::array<point3, 5> compute_pick_volume(const float* view, const double* proje
 }
 
 std::vector<float> compute_pick_outline(const pick_report& pick) {
-  const float centre_y = float(pick.window_height - pick.y);
+  const float centre_y = float(compute_gl_row(pick.window_height, pick.y));
   const float left = pick.x - half_region_px - 0.5f, right = pick.x + half_region_px - 0.5f + 1;
   const float bottom = centre_y - half_region_px - 0.5f, top = centre_y + half_region_px - 0.5f + 1;
   return {left,  bottom, right, bottom, right, bottom, right, top,

@@ -57,7 +57,7 @@ void hold_still(const selection_records& selection, std::string& outcome) {
 
 bool admit_pick(const pick_place& where) {
   const std::array<int, 4>& v = where.viewport;
-  const int row = where.window_height - where.y;  // from the bottom, as the viewport counts
+  const int row = compute_gl_row(where.window_height, where.y);  // as the viewport counts
   if (where.x >= v[0] && where.x < v[0] + v[2] && row > v[1] && row <= v[1] + v[3]) return true;
   say("the pointer is outside the window");
   return false;

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: MIT
+// What each window's bands write, made from the scene's state and the views' words, with no GL: the status
+// band, the keys, and the band under the status band with the camera ("i"), the last pick ("k"), the chain
+// ("t") and the depth view's line ("u").
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "overlay.h"
+#include "scene_state.h"
+
+// The body whose chain of transforms "t" shows: the one the active ship follows, else the nearest body the
+// last pick hit, else the Sun; and the band's lines for it.
+const body& demo_chain_body();
+std::vector<std::string> demo_chain_lines();
+// The "k" band's lines in a window: the last pick's call, records and outcome where it ran.
+std::vector<std::string> demo_pick_lines(ship_name viewer);
+// The band under the status band, one topic a place: each window's camera ("i"), the last pick where it ran
+// ("k"; before any pick, where to press), and the chain ("t") in the window of the ship that has the keys.
+std::vector<std::string> demo_camera_band_lines(ship_name viewer);
+// What a window's bands write: the status band ("h", or the word on the last key alone), the keys ("h"; in
+// the active ship's window they yield their place to the chain while "t" is on) and the band under the
+// status.
+band_text demo_band_text(ship_name viewer);
+// What the status overlay says in a window: its ship, whether it has the keys, its mode and step, the body
+// it follows, "paused", the rate, the text scale and the word on the last key that changed nothing.
+std::vector<std::string> demo_status_lines(ship_name window);
+// What the camera readout says of a window's camera: its mode, where it is, the projection call of its latest
+// frame and the model-view matrix the frame loads, in rows.
+std::vector<std::string> demo_camera_lines(ship_name window);
