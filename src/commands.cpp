@@ -26,15 +26,21 @@ void step_paused_scene() {
 // The projection keys act on the projection of the active ship's window. Their limits keep every number a
 // frame loads finite and the near plane nearer than the far one; a key past them changes nothing, and says
 // why.
-constexpr double narrowest_view_deg = 5, widest_view_deg = 170, view_step_deg = 5;
-constexpr double plane_steps = 1024;  // how far from its start the near or far plane may be halved or doubled
+constexpr int narrowest_view_deg = 5, widest_view_deg = 170, view_step_deg = 5;
+constexpr int plane_steps = 1024;  // how far from its start the near or far plane may be halved or doubled
 constexpr const char* planes_crossed = "the near plane must stay nearer than the far plane";
+// The words on a limit, made from the limit itself; kept for good, as the word on a key is.
+const std::string view_limits = "the field of view runs from " + std::to_string(narrowest_view_deg) + " to " +
+                                std::to_string(widest_view_deg) + " degrees";
+const std::string nearest_plane =
+    "the near plane comes no nearer than 1/" + std::to_string(plane_steps) + " of its start";
+const std::string farthest_plane =
+    "the far plane goes no farther than " + std::to_string(plane_steps) + " times its start";
 
 void widen_view(double by_deg) {
   projection_lens& lens = window_states[active_ship].lens;
   const double wanted = lens.field_of_view + by_deg;
-  if (wanted < narrowest_view_deg || wanted > widest_view_deg)
-    return say("the field of view runs from 5 to 170 degrees");
+  if (wanted < narrowest_view_deg || wanted > widest_view_deg) return say(view_limits.c_str());
   lens.field_of_view = wanted;
 }
 
@@ -42,8 +48,7 @@ void move_near_plane(double factor) {
   projection_lens& lens = window_states[active_ship].lens;
   const double wanted = lens.near_distance * factor;
   if (wanted >= lens.far_distance) return say(planes_crossed);
-  if (wanted < near_plane / plane_steps)
-    return say("the near plane comes no nearer than 1/1024 of its start");
+  if (wanted < near_plane / plane_steps) return say(nearest_plane.c_str());
   lens.near_distance = wanted;
 }
 
@@ -51,7 +56,7 @@ void move_far_plane(double factor) {
   projection_lens& lens = window_states[active_ship].lens;
   const double wanted = lens.far_distance * factor;
   if (wanted <= lens.near_distance) return say(planes_crossed);
-  if (wanted > far_plane * plane_steps) return say("the far plane goes no farther than 1024 times its start");
+  if (wanted > far_plane * plane_steps) return say(farthest_plane.c_str());
   lens.far_distance = wanted;
 }
 
@@ -69,6 +74,11 @@ struct command {
   const char* untypable = nullptr;
 };
 
+// The rows of the keys without a character, spelt from their codes.
+const std::string inspect_keys = compute_key_row(inspect_key, 1);
+const std::string lesson_keys = compute_key_row(first_lesson_key, lesson_key_count);
+const std::string escape_keys = compute_key_row(escape_key, 1);
+
 const std::vector<command> command_table = {
     {"<>", "</>", "scout/mother", [](int which) { active_ship = which == 0 ? SCOUT_SHIP : MOTHER_SHIP; }},
     {"lr", "l/r", "LOOKAT/RELATIVE",
@@ -76,7 +86,7 @@ const std::vector<command> command_table = {
     {"g", "g", "Earth", [](int) { follow(EARTH); }},
     {" ", "space", "pick", nullptr, false, key_use::pick,
      "space picks what lies under the pointer, and typed keys have none"},
-    {"\xa0", "Shift+space", "inspect", nullptr, false, key_use::inspect,
+    {inspect_keys.c_str(), "Shift+space", "inspect", nullptr, false, key_use::inspect,
      "Shift+space picks what lies under the pointer, and typed keys have none"},
     {"123456789", "1-9", "follow Mercury ... Pluto",
      [](int which) {
@@ -101,9 +111,10 @@ const std::vector<command> command_table = {
     {"u", "u", "depth", [](int) { shown.depth = !shown.depth; }},
     {"[]", "[/]", "slower/faster", [](int which) { change_time_rate(which == 0 ? 0.5f : 2.0f); }},
     {".", ".", "tick", [](int) { step_paused_scene(); }},
-    {"\x81\x82\x83\x84\x85\x86\x87\x88\x89\x8a\x8b\x8c", "F1-F12", "lesson", nullptr, false, key_use::lesson,
+    {lesson_keys.c_str(), "F1-F12", "lesson", nullptr, false, key_use::lesson,
      "an F key starts a state of the lesson afresh, which a state's keys cannot"},
-    {"\x1b", "Esc", "quit", nullptr, false, key_use::shell, "Escape would end the program at once"},
+    {escape_keys.c_str(), "Esc", "quit", nullptr, false, key_use::shell,
+     "Escape would end the program at once"},
 };
 
 // Rows written "label: help", as --help and the key band list them.

@@ -5,6 +5,8 @@
 
 #include <string>
 
+// Escape ends the program: the shell takes it before the command table.
+constexpr unsigned char escape_key = 27;
 // Space picks; Shift+space, which has no character of its own, reaches the table as inspect_key (from the
 // shell, or typed for --inspect): a pick that holds still.
 constexpr unsigned char pick_key = ' ';
@@ -14,6 +16,12 @@ constexpr unsigned char inspect_key = 0xa0;
 constexpr int lesson_key_count = 12;
 constexpr unsigned char first_lesson_key = 0x81;
 constexpr unsigned char lesson_key(int index) { return static_cast<unsigned char>(first_lesson_key + index); }
+// The keys of a table row: these codes in order, for the rows of the keys without a character.
+inline std::string compute_key_row(unsigned char first, int count) {
+  std::string keys;
+  for (int i = 0; i < count; ++i) keys += static_cast<char>(first + i);
+  return keys;
+}
 
 // A key as a message names it: "'Q'", "space", "F3" or "code 9".
 inline std::string describe_key(unsigned char key) {

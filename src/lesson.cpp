@@ -198,7 +198,9 @@ lesson_reading read_lesson_file(const std::string& file, key_refusal refuse_key)
   in.read(text.data(), largest_lesson_bytes + 1);
   if (in.bad()) return {{file, {}}, file + ": cannot be read: " + std::strerror(errno)};
   if (in.gcount() > largest_lesson_bytes)
-    return {{file, {}}, file + ": is larger than a lesson can be (1 MB)"};
+    return {
+        {file, {}},
+        file + ": is larger than a lesson can be (" + std::to_string(largest_lesson_bytes >> 20) + " MB)"};
   text.resize(size_t(in.gcount()));
   if (text.find('\0') != std::string::npos) return {{file, {}}, file + ": is not text"};
   return compute_lesson(text, file, refuse_key);

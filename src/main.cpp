@@ -16,13 +16,12 @@
 
 namespace {
 
-constexpr unsigned char escape_key = 27;
 constexpr int window_top_px = 100;
 constexpr int window_gap_px = 50;
 
 void print_usage() {
   std::printf(
-      "Usage: solar_demo [--help | -h | --version] [--keys KEYS] [--pick | --inspect [scout:]X,Y]\n"
+      "Usage: solar_demo [--help | -h | --version] [--keys KEYS] [--pick | --inspect [mother: | scout:]X,Y]\n"
       "                  [--lesson FILE | FILE.lesson] [--text-scale N] [-geometry WxH+X+Y]\n"
       "                  [GLUT options such as -display NAME]\n"
       "\n"
@@ -31,8 +30,8 @@ void print_usage() {
       "first window; the second takes the same size beside it. --keys types KEYS at start-up,\n"
       "in order, as if pressed in the first window (--keys g6n follows Saturn with names on).\n"
       "--pick X,Y then picks at (X, Y) of the first window, pixels from its top left, as space\n"
-      "with the pointer there would; scout:X,Y picks in the second. --inspect picks as Shift+space\n"
-      "does: the pick is kept for k, and no ship moves.\n"
+      "with the pointer there would (mother:X,Y the same); scout:X,Y picks in the second window.\n"
+      "--inspect picks as Shift+space does: the pick is kept for k, and no ship moves.\n"
       "--lesson FILE (or FILE.lesson alone) loads a lesson: up to twelve prepared states, each a\n"
       "title, keys and a pick, which F1 to F12 go to from a fresh start-up scene. F1 to F12\n"
       "work only with a lesson loaded; without one they do nothing.\n"
@@ -47,7 +46,7 @@ void print_usage() {
 
 // Ends the process with status 2 and one line that says why. What the user gave (a file's name, its lines,
 // an argument) is written printable: their bytes must not reach the terminal as its own control codes.
-[[noreturn]] void refuse(const std::string& why) {
+[[noreturn]] void end_refused(const std::string& why) {
   std::fprintf(stderr, "solar_demo: %s\n", compute_printable(why).c_str());
   std::exit(2);
 }
@@ -55,11 +54,11 @@ void print_usage() {
 // Ends the process with status 2 and one line when a key cannot be typed for the user.
 void refuse_untypable_keys(const std::string& keys) {
   if (keys.size() > most_typed_keys)
-    refuse("--keys types at most " + std::to_string(most_typed_keys) + " keys, and it was given " +
-           std::to_string(keys.size()));
+    end_refused("--keys types at most " + std::to_string(most_typed_keys) + " keys, and it was given " +
+                std::to_string(keys.size()));
   for (const char c : keys)
     if (const char* why = demo_refuse_typed_key(static_cast<unsigned char>(c)))
-      refuse("--keys cannot type " + describe_typed_byte(static_cast<unsigned char>(c)) + ": " + why);
+      end_refused("--keys cannot type " + describe_typed_byte(static_cast<unsigned char>(c)) + ": " + why);
 }
 
 // A lesson is read whole before any window opens; a file that cannot be used ends the process with status 2
@@ -67,7 +66,7 @@ void refuse_untypable_keys(const std::string& keys) {
 void load_lesson(const std::string& file) {
   if (file.empty()) return;
   lesson_reading reading = read_lesson_file(file, demo_refuse_typed_key);
-  if (!reading.error.empty()) refuse(reading.error);
+  if (!reading.error.empty()) end_refused(reading.error);
   loaded_lesson = std::move(reading.read);
 }
 
@@ -75,9 +74,9 @@ void load_lesson(const std::string& file) {
 // silently. Both windows have the mother window's size.
 void refuse_pick_outside(const start_pick& pick, const window_placement& window, const std::string& where) {
   if (pick.at[0] < window.width && pick.at[1] < window.height) return;
-  refuse(where + " " + std::to_string(pick.at[0]) + "," + std::to_string(pick.at[1]) + " lies outside the " +
-         std::to_string(window.width) + "x" + std::to_string(window.height) +
-         (pick.in_scout ? " scout" : " mother") + " window (see --help)");
+  end_refused(where + " " + std::to_string(pick.at[0]) + "," + std::to_string(pick.at[1]) +
+              " lies outside the " + std::to_string(window.width) + "x" + std::to_string(window.height) +
+              (pick.in_scout ? " scout" : " mother") + " window (see --help)");
 }
 
 void refuse_picks_outside(const own_options& options, const window_placement& window) {

@@ -11,11 +11,11 @@
 #undef RELATIVE
 #undef ABSOLUTE
 
-// Runs draw with both matrices set so that one unit is one pixel of a width x height viewport, from its
-// bottom-left corner: how the overlays and the depth view draw over a finished frame. Leaves both matrix
+// Runs the drawing with both matrices set so that one unit is one pixel of a width x height viewport, from
+// its bottom-left corner: how the overlays and the depth view draw over a finished frame. Leaves both matrix
 // stacks as it found them, the model-view current.
-template <typename Draw>
-void draw_in_window_pixels(int width, int height, Draw draw) {
+template <typename Drawing>
+void draw_in_window_pixels(int width, int height, Drawing drawing) {
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
   glLoadIdentity();
@@ -23,7 +23,7 @@ void draw_in_window_pixels(int width, int height, Draw draw) {
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glLoadIdentity();
-  draw();
+  drawing();
   glPopMatrix();
   glMatrixMode(GL_PROJECTION);
   glPopMatrix();

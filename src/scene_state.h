@@ -84,7 +84,8 @@ struct window_state {
   projection_lens lens;
   int width = 0, height = 0;
   float aspect = 1.0f;
-  std::array<double, 16> projection = compute_perspective(field_of_view_deg, 1.0, near_plane, far_plane);
+  std::array<double, 16> projection =
+      compute_perspective(lens.field_of_view, 1.0, lens.near_distance, lens.far_distance);
   window_overlay overlay;
 };
 extern window_state window_states[ship_count];
