@@ -538,6 +538,9 @@ TEST_F(CameraViews, TheStepStopsBeforeInfinityAndSaysSo) {
 // is refused, saying why; "m" brings back the start-up picture byte for byte.
 TEST_F(CameraViews, TheProjectionKeysChangeWhatTheFrameLoadsAndMPutsItBack) {
   press('p');
+  gl_test::make_current(gl_test::scout_window());
+  gl_test::draw_frame();  // the scout ship's model stands where its own window places it
+  gl_test::make_current(gl_test::mother_window());
   frame();  // a context's first frame has no line smoothing yet
   const std::vector<unsigned char> start = frame();
   for (const unsigned char key : {'(', '(', '(', '('}) press(key);
@@ -562,7 +565,41 @@ TEST_F(CameraViews, TheProjectionKeysChangeWhatTheFrameLoadsAndMPutsItBack) {
   press('}');
   EXPECT_DOUBLE_EQ(window_states[MOTHER_SHIP].lens.near_distance, double(0.1f) * 16384);
   EXPECT_STREQ(current_notice(), "the near plane must stay nearer than the far plane");
+  // Each window loads its own lens: the scout's is still the start-up one, until its own keys change it.
+  gl_test::make_current(gl_test::scout_window());
+  gl_test::draw_frame();
+  EXPECT_EQ(demo_window(SCOUT_SHIP).lens.field_of_view, 70);
+  glGetDoublev(GL_PROJECTION_MATRIX, loaded);
+  EXPECT_NEAR(loaded[5], 1 / std::tan(35 * M_PI / 180), 1e-6) << "the scout window loads 70 degrees";
+  gl_test::make_current(gl_test::mother_window());
+  // Every limit, reached and then refused with its word: 170 degrees, 1/1024 and 1024 times the start.
+  press('<');
+  struct limit {
+    unsigned char key;
+    int presses;
+    double projection_lens::*field;
+    double reached;
+    const char* said;
+  };
+  for (const limit& l :
+       {limit{')', 20, &projection_lens::field_of_view, 170, "runs from 5 to 170 degrees"},
+        limit{'(', 33, &projection_lens::field_of_view, 5, "runs from 5 to 170 degrees"},
+        limit{'{', 10, &projection_lens::near_distance, double(0.1f) / 1024, "1/1024 of"},
+        limit{'+', 10, &projection_lens::far_distance, 2000.0 * 1024, "1024 times its start"}}) {
+    for (int i = 0; i < l.presses; ++i) press(l.key);
+    EXPECT_EQ(window_states[SCOUT_SHIP].lens.*l.field, l.reached) << l.key;
+    press(l.key);
+    EXPECT_EQ(window_states[SCOUT_SHIP].lens.*l.field, l.reached) << l.key << " once more";
+    ASSERT_NE(current_notice(), nullptr) << l.key;
+    EXPECT_NE(std::string(current_notice()).find(l.said), std::string::npos) << current_notice();
+  }
   press('m');
+  for (const ship_name each : {MOTHER_SHIP, SCOUT_SHIP})
+    EXPECT_TRUE(window_states[each].lens.field_of_view == 70 &&
+                window_states[each].lens.near_distance == 0.1f &&
+                window_states[each].lens.far_distance == 2000)
+        << "m puts back the lens of window " << each;
+  press('>');
   for (int tick = 0; tick < 90; ++tick) demo_idle(tick_s);  // the word's three seconds, paused
   EXPECT_EQ(frame(), start);
 }
@@ -578,7 +615,7 @@ TEST_F(CameraViews, TheDepthViewsGreyAtABodysCentreIsItsWindowDepth) {
   GLuint buffer_depth = 0;
   glReadPixels(x, y, 1, 1, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT, &buffer_depth);
   const unsigned char grey = pixels[3 * (size_t(y) * gl_test::window_size_px + x)];
-  EXPECT_EQ(grey, compute_depth_grey(buffer_depth));
+  EXPECT_EQ(grey, std::lround(255 * (1 - buffer_depth / 4294967295.0)));
   const std::array<double, 3> eye = ships[MOTHER_SHIP]->locate_camera().eye;
   std::array<float, 3> nearest = centre;
   const double apart = std::hypot(eye[0] - centre[0], eye[1] - centre[1], eye[2] - centre[2]);
@@ -588,6 +625,18 @@ TEST_F(CameraViews, TheDepthViewsGreyAtABodysCentreIsItsWindowDepth) {
   EXPECT_GE(grey, far_grey - 1);
   EXPECT_LE(grey, near_grey + 1);
   EXPECT_GT(grey, 100) << "the near plane at 102.4 spreads the greys";
+  // Across a window wider than high, every pixel's three channels are its own depth as grey, rounded.
+  ASSERT_TRUE(gl_test::resize_window(gl_test::mother_window(), 500, 300));
+  gl_test::draw_frame();
+  for (int y = 5; y < 300; y += 37)
+    for (int x = 7; x < 500; x += 53) {
+      GLuint depth = 0;
+      glReadPixels(x, y, 1, 1, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT, &depth);
+      const gl_test::rgb p = gl_test::read_pixel(x, y);
+      const long expected = std::lround(255 * (1 - depth / 4294967295.0));
+      EXPECT_TRUE(p.r == expected && p.g == expected && p.b == expected)
+          << "at " << x << "," << y << ": " << p.r << "," << p.g << "," << p.b << " for " << expected;
+    }
   // Memory: one window's read-back at most, kept for an ordinary window, given back after a larger one's
   // frame and while the view is off.
   EXPECT_EQ(depth_view_held_bytes(), size_t(4) * gl_test::window_size_px * gl_test::window_size_px);

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "gl_test_support.h"
 #include "matrix_math.h"
@@ -246,6 +247,14 @@ TEST_F(Picking, PickRegionFollowsGlutsTopLeftOrigin) {
   EXPECT_EQ(demo_pick(256, 259), SUN);
   EXPECT_NE(demo_pick(256, 296), SUN);
   EXPECT_EQ(demo_pick(earth[0], earth[1]), EARTH) << "at " << earth[0] << "," << earth[1];
+  // A pick runs on every pixel of the window and on none beside it, in a window wider than high.
+  for (const auto& [x, y, admitted] : {std::tuple{0, 0, true},
+                                       {299, 199, true},
+                                       {-1, 100, false},
+                                       {300, 100, false},
+                                       {150, -1, false},
+                                       {150, 200, false}})
+    EXPECT_EQ(admit_pick({x, y, 200, {0, 0, 300, 200}, {}, {}}), admitted) << x << "," << y;
 }
 
 // Pins the flip of GLUT's y: the region is centred on (x, height - y), with no further -1. One pixel off
