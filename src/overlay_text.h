@@ -6,6 +6,7 @@
 // is ever made larger than the driver allows.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
