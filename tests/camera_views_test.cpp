@@ -273,6 +273,15 @@ TEST_F(CameraViews, TheChainIsOfTheFollowedBodyElseTheLastPicksElseTheSuns) {
   EXPECT_TRUE(within >= 0 && within < 360) << earth;
 }
 
+// The number forms a student redoes: no "-0" where only zeros show, no exponent, no trailing zeros.
+TEST(NumberForms, NoMinusZeroNoExponentNoTrailingZeros) {
+  EXPECT_EQ(compute_number_text(-0.00004, 4), "0");
+  EXPECT_EQ(compute_number_text(-0.00006, 4), "-0.0001");
+  EXPECT_EQ(compute_number_text(2048000, 4), "2048000");
+  EXPECT_EQ(compute_significant_text(double(0.1f) / 1024, 4), "0.00009766");
+  EXPECT_EQ(compute_significant_text(-0.0, 4), "0");
+}
+
 // "k" reports a pick's records as the buffer holds them: z as an unsigned 32-bit number, as window depth
 // z / (2^32 - 1) (not 2^31 - 1, which would make the far half read as beyond the far plane) and as distance;
 // the record the walk chose, the first with the smallest z1, marked.
