@@ -2,6 +2,7 @@
 #include "matrix_math.h"
 
 #include <cmath>
+#include <cstring>
 
 std::array<double, 16> compute_perspective(double fovy_deg, double aspect, double near_plane,
                                            double far_plane) {
@@ -98,4 +99,30 @@ std::optional<std::array<double, 3>> compute_window_point(const std::array<float
                                     (1 + clip[2] / clip[3]) / 2};
   if (!std::isfinite(at[0]) || !std::isfinite(at[1]) || !std::isfinite(at[2])) return std::nullopt;
   return at;
+}
+
+bool all_finite(const float* values, int count) {
+  for (int i = 0; i < count; ++i)
+    if (!std::isfinite(values[i])) return false;
+  return true;
+}
+
+camera_place compute_camera_place(const float* view) {
+  camera_place place;
+  std::memcpy(place.view, view, sizeof place.view);
+  double view_d[16], eye_to_world[16];
+  for (int i = 0; i < 16; ++i) view_d[i] = view[i];
+  if (!all_finite(view, 16)) {
+    place.fault = "not finite: the view holds inf or NaN";
+  } else if (!compute_inverse(view_d, eye_to_world)) {
+    place.fault = "no inverse: the view matrix is singular";
+  } else {
+    // The eye-space origin and -z axis, taken into the world.
+    const double length = std::hypot(eye_to_world[8], eye_to_world[9], eye_to_world[10]);
+    for (int i = 0; i < 3; ++i) {
+      place.eye[i] = eye_to_world[12 + i];
+      place.forward[i] = -eye_to_world[8 + i] / length;
+    }
+  }
+  return place;
 }

@@ -41,3 +41,20 @@ double compute_near_distance(const double* projection);
 std::optional<std::array<double, 3>> compute_window_point(const std::array<float, 3>& world,
                                                           const float* view, const double* projection,
                                                           const int* viewport);
+
+// Whether every one of count values is a finite number.
+bool all_finite(const float* values, int count);
+
+// Where a camera is, from its ship's state as it stands now: the view its mode makes, the eye and the
+// viewing direction in the world, and how far ahead lies what it looks at. A view that has no inverse, or
+// holds a value that is not finite, places no camera: fault then says why, as the camera readout writes it.
+struct camera_place {
+  float view[16] = {};                 // world to eye, column-major, as apply_camera would load it now
+  std::array<double, 3> eye = {};      // the camera's position in the world
+  std::array<double, 3> forward = {};  // the world direction it looks along, unit length
+  double target_depth = 0;  // LOOKAT: the target's depth ahead; GEOSYNCH: the body centre's; RELATIVE: 0
+  const char* fault = nullptr;
+};
+
+// The place of a camera whose view (world to eye) is given: its eye and direction, or the fault.
+camera_place compute_camera_place(const float* view);

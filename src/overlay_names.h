@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "matrix_math.h"
 #include "overlay_text.h"
-#include "ship.h"
 
 // A name to write beside a point of the world, and where it went. A body's name goes beside its disc, the
 // radius, in world units, telling how far that reaches.

@@ -68,12 +68,6 @@ void add_scaled(float* vec, float scale, float dx, float dy, float dz) {
   vec[2] += scale * dz;
 }
 
-bool all_finite(const float* values, int count) {
-  for (int i = 0; i < count; ++i)
-    if (!std::isfinite(values[i])) return false;
-  return true;
-}
-
 void copy3(float* to, const float* from) {
   for (int i = 0; i < 3; ++i) to[i] = from[i];
 }
@@ -283,26 +277,6 @@ const char* ship::find_lookat_fault() const {
   if (across[0] == 0 && across[1] == 0 && across[2] == 0)
     return "no inverse: the up vector lies along the line of sight";
   return nullptr;
-}
-
-camera_place compute_camera_place(const float* view) {
-  camera_place place;
-  std::memcpy(place.view, view, sizeof place.view);
-  double view_d[16], eye_to_world[16];
-  for (int i = 0; i < 16; ++i) view_d[i] = view[i];
-  if (!all_finite(view, 16)) {
-    place.fault = "not finite: the view holds inf or NaN";
-  } else if (!compute_inverse(view_d, eye_to_world)) {
-    place.fault = "no inverse: the view matrix is singular";
-  } else {
-    // The eye-space origin and -z axis, taken into the world.
-    const double length = std::hypot(eye_to_world[8], eye_to_world[9], eye_to_world[10]);
-    for (int i = 0; i < 3; ++i) {
-      place.eye[i] = eye_to_world[12 + i];
-      place.forward[i] = -eye_to_world[8 + i] / length;
-    }
-  }
-  return place;
 }
 
 camera_place ship::locate_camera() const {

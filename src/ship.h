@@ -8,6 +8,7 @@
 #include <array>
 #include <vector>
 
+#include "matrix_math.h"
 #include "scene_names.h"
 
 class body;
@@ -29,20 +30,6 @@ struct key_binding {
 int find_key(const char* keys, unsigned char key);
 // A mode's key table, the one place its keys are defined; empty for a value that is no mode.
 const std::vector<key_binding>& ship_key_table(navigation_mode mode);
-
-// Where a camera is, from its ship's state as it stands now: the view its mode makes, the eye and the
-// viewing direction in the world, and how far ahead lies what it looks at. A view that has no inverse, or
-// holds a value that is not finite, places no camera: fault then says why, as the camera readout writes it.
-struct camera_place {
-  float view[16] = {};                 // world to eye, column-major, as apply_camera would load it now
-  std::array<double, 3> eye = {};      // the camera's position in the world
-  std::array<double, 3> forward = {};  // the world direction it looks along, unit length
-  double target_depth = 0;  // LOOKAT: the target's depth ahead; GEOSYNCH: the body centre's; RELATIVE: 0
-  const char* fault = nullptr;
-};
-
-// The place of a camera whose view (world to eye) is given: its eye and direction, or the fault.
-camera_place compute_camera_place(const float* view);
 
 class ship {
  public:
