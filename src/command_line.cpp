@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "key_codes.h"
+
 namespace {
 
 // Reads an unsigned decimal number of at most largest digits' worth at text, moving text past it; false
@@ -251,9 +253,8 @@ std::string compute_printable(const std::string& text) {
 }
 
 std::string describe_typed_byte(unsigned char key) {
-  if (key == ' ') return "space";
-  const std::string printable = compute_printable(std::string(1, char(key)));
-  return printable.size() == 1 ? "'" + printable + "'" : "the byte " + printable;
+  if (key >= ' ' && key <= '~') return describe_key(key);
+  return "the byte " + compute_printable(std::string(1, char(key)));
 }
 
 bool names_a_lesson(const std::string& argument) {

@@ -169,12 +169,9 @@ window_placement place_mother_window(const char* geometry) {
   const std::optional<window_placement> placed =
       compute_geometry(geometry, defaults, glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT));
   if (placed) return *placed;
-  std::fprintf(stderr,
-               "solar_demo: -geometry \"%s\" is not WIDTHxHEIGHT+X+Y with sizes 1 to %d and a place X can "
-               "hold (%d to %d)\n",
-               compute_printable(geometry).c_str(), largest_window_px, smallest_position_px,
-               largest_position_px);
-  std::exit(2);
+  end_refused("-geometry \"" + std::string(geometry) + "\" is not WIDTHxHEIGHT+X+Y with sizes 1 to " +
+              std::to_string(largest_window_px) + " and a place X can hold (" +
+              std::to_string(smallest_position_px) + " to " + std::to_string(largest_position_px) + ")");
 }
 
 // The driver is known once a window's context is current, before anything is drawn in it: a size it cannot
@@ -182,11 +179,9 @@ window_placement place_mother_window(const char* geometry) {
 void refuse_undrawable_size(const window_placement& at) {
   const granted_viewport largest = demo_largest_viewport();
   if (compute_drawable(at.width, at.height, largest)) return;
-  std::fprintf(
-      stderr,
-      "solar_demo: -geometry %dx%d has more pixels than this driver draws: %dx%d at most (see --help)\n",
-      at.width, at.height, largest.width, largest.height);
-  std::exit(2);
+  end_refused("-geometry " + std::to_string(at.width) + "x" + std::to_string(at.height) +
+              " has more pixels than this driver draws: " + std::to_string(largest.width) + "x" +
+              std::to_string(largest.height) + " at most (see --help)");
 }
 
 // Each window gets the keyboard, display and reshape callbacks, and nothing else unless a lesson is loaded,
