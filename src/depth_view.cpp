@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "camera_views.h"
+#include "number_forms.h"
 #include "opengl.h"
 
 unsigned char compute_depth_grey(std::uint32_t depth) {

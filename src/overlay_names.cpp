@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "matrix_math.h"
+#include "view_geometry.h"
 
 namespace {
 
@@ -107,10 +108,10 @@ window_disc enclose(const window_disc& a, const window_disc& b) {
   return {a.x + along * (b.x - a.x), a.y + along * (b.y - a.y), radius, a.owner};
 }
 
-// Where a ball shows: its centre's window point and its radius at that distance, through the projection's
-// horizontal scale. A ball that reaches the camera's side of the near plane is bounded by what its slices
-// from the near plane to its far side could cover: at depth z a slice lies within a disc whose centre and
-// radius both go as 1 / z, so the two end slices' discs enclose them all. One wholly behind covers nothing.
+// Where a ball shows: its centre's window point and its disc's radius at its distance from the eye. A ball that reaches the
+// camera's side of the near plane is bounded by what its slices from the near plane to its far side could
+// cover: at depth z a slice lies within a disc whose centre and radius both go as 1 / z, so the two end
+// slices' discs enclose them all. One wholly behind covers nothing.
 std::optional<window_disc> project_ball(const std::array<float, 3>& centre, double radius, size_t owner,
                                         const camera_place& camera, const double* projection,
                                         const int* viewport) {
@@ -128,8 +129,8 @@ std::optional<window_disc> project_ball(const std::array<float, 3>& centre, doub
     if (!at) return std::nullopt;
     double distance = 0;
     for (int i = 0; i < 3; ++i) distance += std::pow(centre[i] - camera.eye[i], 2);
-    return capped(
-        {(*at)[0], (*at)[1], radius * projection[0] * viewport[2] / 2 / std::sqrt(distance), owner});
+    const double radius_px = compute_disc_radius_px(radius, std::sqrt(distance), projection, viewport);
+    return capped({(*at)[0], (*at)[1], radius_px, owner});
   }
   double lateral[2] = {0, 0};  // the centre's eye-space x and y
   for (int row = 0; row < 2; ++row)
@@ -138,8 +139,8 @@ std::optional<window_disc> project_ball(const std::array<float, 3>& centre, doub
   const double scale_x = projection[0] * viewport[2] / 2, scale_y = projection[5] * viewport[3] / 2;
   const auto slice = [&](double z) {
     return window_disc{viewport[0] + viewport[2] / 2.0 + lateral[0] / z * scale_x,
-                       viewport[1] + viewport[3] / 2.0 + lateral[1] / z * scale_y, radius / z * scale_x,
-                       owner};
+                       viewport[1] + viewport[3] / 2.0 + lateral[1] / z * scale_y,
+                       compute_disc_radius_px(radius, z, projection, viewport), owner};
   };
   return capped(enclose(slice(near_distance), slice(depth + radius)));
 }

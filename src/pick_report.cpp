@@ -4,8 +4,9 @@
 
 #include <cstdio>
 
-#include "camera_views.h"
 #include "frame_constants.h"
+#include "number_forms.h"
+#include "view_geometry.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "camera_views.h"
+#include "number_forms.h"
 
 namespace {
 

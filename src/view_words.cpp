@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "camera_views.h"
+#include "number_forms.h"
 #include "transform_chain.h"
 
 namespace {

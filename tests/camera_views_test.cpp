@@ -2,8 +2,6 @@
 // The views that show the guide's ideas (the camera's numbers, the other ship's view volume, the bodies'
 // frames) and the scene's time rate: each must show what the frame really does, and with every view off
 // nothing may change.
-#include "camera_views.h"
-
 #include <GL/glu.h>
 #include <gmock/gmock.h>
 
@@ -17,8 +15,10 @@
 
 #include "depth_view.h"
 #include "gl_test_support.h"
+#include "number_forms.h"
 #include "pick_report.h"
 #include "transform_chain.h"
+#include "view_geometry.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "camera_views.h"
 #include "demo.h"
 #include "gl_test_support.h"
 #include "overlay_bands.h"
 #include "text_font.h"
+#include "view_geometry.h"
 
 namespace {
 
