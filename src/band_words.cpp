@@ -4,6 +4,7 @@
 
 #include "commands.h"
 #include "depth_view.h"
+#include "lesson_play.h"
 #include "picking.h"
 #include "transform_chain.h"
 #include "view_words.h"

@@ -13,6 +13,7 @@
 #include "camera_views.h"
 #include "commands.h"
 #include "depth_view.h"
+#include "lesson_play.h"
 #include "opengl.h"
 #include "overlay.h"
 #include "picking.h"
@@ -31,6 +32,9 @@ constexpr GLfloat light1_ambient[]  = {0.05f, 0.05f, 0.05f, 1};
 constexpr GLfloat light1_diffuse[]  = {1, 1, 1, 1};
 constexpr GLfloat light1_specular[] = {0.4f, 0.4f, 0.4f, 1};
 // clang-format on
+
+// Each window's overlays: its text texture, and the names its last frame placed, which keep their places.
+window_overlay overlays[ship_count];
 
 constexpr const char* mother_ship_model_path = "data/x_wing.obj";
 constexpr const char* scout_ship_model_path = "data/scout.obj";
@@ -155,7 +159,7 @@ void draw_overlays(ship_name viewer) {
     if (content.camera.fault == nullptr)
       add_label_requests(content, viewer, planet, *ships[other_ship(viewer)]);
   }
-  overlay_draw(window.overlay, content, window.projection.data(), window.width, window.height);
+  overlay_draw(overlays[viewer], content, window.projection.data(), window.width, window.height);
 }
 
 // Which windows still owe the first frame of a lesson's state just reached. A tick that comes before them
@@ -217,6 +221,8 @@ std::optional<std::array<point3, 5>> demo_view_volume(ship_name viewer) {
 
 const window_state& demo_window(ship_name viewer) { return window_states[viewer]; }
 
+const window_overlay& demo_overlay(ship_name viewer) { return overlays[viewer]; }
+
 void demo_set_window_ids(unsigned int mother, unsigned int scout) {
   glut_mother_ship_window = mother;
   glut_scout_ship_window = scout;
@@ -266,40 +272,22 @@ void demo_place_cameras() {
   }
 }
 
+// What types the keys of start-up and of a lesson's state: the keyboard, and the cameras placed between keys.
+constexpr key_typist demo_typist = {demo_keyboard, demo_place_cameras};
+
 void demo_type_keys(const std::string& keys, int x, int y, ship_name window) {
-  demo_place_cameras();
-  for (const char key : keys) {
-    glutSetWindow(window == MOTHER_SHIP ? glut_mother_ship_window : glut_scout_ship_window);
-    demo_keyboard(static_cast<unsigned char>(key), x, y);
-    demo_place_cameras();  // as the frame a user sees between two keys would
-  }
-  glutSetWindow(glut_mother_ship_window);
+  type_keys(demo_typist, keys, x, y, window);
 }
 
 void demo_type_start(const std::string& keys, const std::optional<start_pick>& pick) {
-  glutSetWindow(glut_mother_ship_window);
-  if (!keys.empty()) demo_type_keys(keys, glutGet(GLUT_WINDOW_WIDTH) / 2, glutGet(GLUT_WINDOW_HEIGHT) / 2);
-  if (pick)
-    demo_type_keys(std::string(1, char(pick->holds_still ? inspect_key : pick_key)), pick->at[0], pick->at[1],
-                   pick->in_scout ? SCOUT_SHIP : MOTHER_SHIP);
+  type_start(demo_typist, keys, pick);
 }
 
-// From the start-up scene, the way start-up itself goes on from it.
+// The state's first frame lays out its names afresh, and shows the scene after its first tick.
 void demo_go_to_lesson_state(int index) {
-  static const std::array<std::string, lesson_state_count> no_state = [] {
-    std::array<std::string, lesson_state_count> words;
-    for (int i = 0; i < lesson_state_count; ++i)
-      words[size_t(i)] = "the lesson has no state on F" + std::to_string(i + 1);
-    return words;
-  }();
-  if (loaded_lesson.file.empty()) return say("F1 to F12 go to a lesson's states: start with --lesson FILE");
-  const std::optional<lesson_state>& state = loaded_lesson.states[size_t(index)];
-  if (!state) return say(no_state[size_t(index)].c_str());
-  restore_start_scene();
-  forget_pick();
-  demo_type_start(state->keys, state->pick);
+  if (!reach_lesson_state(demo_typist, index)) return;
+  for (window_overlay& each : overlays) each.names.clear();
   demo_idle(compute_timer_step_s(default_timer_period_ms));
-  lesson_step = "F" + std::to_string(index + 1) + ": " + state->title;
   state_frame_owed = {true, true};
 }
 

@@ -13,13 +13,16 @@
 
 #include "band_words.h"
 #include "commands.h"
+#include "lesson_play.h"
+#include "overlay.h"
 #include "pick_report.h"
 #include "picking.h"
 #include "scene_state.h"
 #include "window_frame.h"
 
-// What a window's latest normal frame drew with, the names it placed among it.
+// What a window's latest normal frame drew with, and what its overlays keep: the names it placed.
 const window_state& demo_window(ship_name viewer);
+const window_overlay& demo_overlay(ship_name viewer);
 
 void demo_set_window_ids(unsigned int mother, unsigned int scout);
 // MOTHER_SHIP when GLUT's current window is the mother window; any other window counts as the scout's.

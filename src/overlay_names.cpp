@@ -108,10 +108,10 @@ window_disc enclose(const window_disc& a, const window_disc& b) {
   return {a.x + along * (b.x - a.x), a.y + along * (b.y - a.y), radius, a.owner};
 }
 
-// Where a ball shows: its centre's window point and its disc's radius at its distance from the eye. A ball that reaches the
-// camera's side of the near plane is bounded by what its slices from the near plane to its far side could
-// cover: at depth z a slice lies within a disc whose centre and radius both go as 1 / z, so the two end
-// slices' discs enclose them all. One wholly behind covers nothing.
+// Where a ball shows: its centre's window point and its disc's radius at its distance from the eye. A ball
+// that reaches the camera's side of the near plane is bounded by what its slices from the near plane to its
+// far side could cover: at depth z a slice lies within a disc whose centre and radius both go as 1 / z, so
+// the two end slices' discs enclose them all. One wholly behind covers nothing.
 std::optional<window_disc> project_ball(const std::array<float, 3>& centre, double radius, size_t owner,
                                         const camera_place& camera, const double* projection,
                                         const int* viewport) {

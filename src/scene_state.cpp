@@ -35,8 +35,6 @@ int text_scale = 1;
 shown_views shown;
 window_state window_states[ship_count];
 key_notice notice;
-lesson loaded_lesson;
-std::string lesson_step;
 
 namespace {
 
@@ -81,5 +79,4 @@ void restore_start_scene() {
   shown = shown_views{};
   frozen = false;
   notice = {};
-  for (window_state& window : window_states) window.overlay.names.clear();
 }

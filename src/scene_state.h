@@ -9,9 +9,7 @@
 #include <array>
 #include <string>
 
-#include "lesson.h"
 #include "matrix_math.h"
-#include "overlay.h"
 #include "scene_names.h"
 #include "ship.h"
 #include "solar_system.h"
@@ -77,16 +75,15 @@ struct projection_lens {
   double far_distance = far_plane;
 };
 
-// What the program keeps of each window besides its ship: the projection it loads, what its latest normal
-// frame drew with (the viewport, the aspect and the projection it loaded) and its overlays' texture and
-// names. The window's ship_name finds it, as GLUT's current window finds that.
+// What the program keeps of each window besides its ship and its overlays: the projection it loads, and what
+// its latest normal frame drew with (the viewport, the aspect and the projection it loaded). The window's
+// ship_name finds it, as GLUT's current window finds that.
 struct window_state {
   projection_lens lens;
   int width = 0, height = 0;
   float aspect = 1.0f;
   std::array<double, 16> projection =
       compute_perspective(lens.field_of_view, 1.0, lens.near_distance, lens.far_distance);
-  window_overlay overlay;
 };
 extern window_state window_states[ship_count];
 
@@ -101,11 +98,6 @@ void say(const char* message);
 // The notice while it lasts, or null.
 const char* current_notice();
 
-// The lesson F1 to F12 go to (none without --lesson), and the state last gone to, "F3: Saturn from 15
-// units", which the status band names; empty before the first.
-extern lesson loaded_lesson;
-extern std::string lesson_step;
-
 // The active ship follows a body: it switches to GEOSYNCH (or stays in it) above that body.
 void follow(body_name target);
 // Both ships back to their defaults, the mother ship's eye 20 units behind the scout's, and both windows'
@@ -115,5 +107,5 @@ void demo_reset_ships();
 void keep_start_angles();
 // The scene as start-up leaves it before any key, but for the last pick (picking's to forget): the bodies
 // where they started, both ships at their defaults, the mother ship with the keys, every view off, the rate
-// 1, not paused, no word said and no name placed.
+// 1, not paused and no word said.
 void restore_start_scene();

@@ -344,7 +344,7 @@ TEST_F(Overlays, AtStartUpEveryBodyIsNamedAndNoNameLiesOnAnotherBodysDisc) {
     frame();
     const std::vector<unsigned char> with = frame();
     std::vector<std::string> named;
-    for (const placed_label& label : demo_window(viewer).overlay.names) {
+    for (const placed_label& label : demo_overlay(viewer).names) {
       named.push_back(label.text);
       const window_rect at = backing(label);
       int text = 0;
@@ -388,7 +388,7 @@ TEST_F(Overlays, ABodyAndTheOtherShipBehindTheSunsEdgeGetNoName) {
   gl_test::make_current(gl_test::mother_window());
   gl_test::draw_frame();
   std::vector<std::string> named;
-  for (const placed_label& label : demo_window(MOTHER_SHIP).overlay.names) named.push_back(label.text);
+  for (const placed_label& label : demo_overlay(MOTHER_SHIP).names) named.push_back(label.text);
   EXPECT_NE(std::find(named.begin(), named.end(), "Sun"), named.end()) << "the names are on";
   for (const char* hidden : {"Jupiter", ship_titles[SCOUT_SHIP]})
     EXPECT_EQ(std::find(named.begin(), named.end(), hidden), named.end()) << hidden;
@@ -398,7 +398,7 @@ TEST_F(Overlays, ABodyAndTheOtherShipBehindTheSunsEdgeGetNoName) {
   gl_test::draw_frame();
   const window_state& window = demo_window(MOTHER_SHIP);
   const int viewport[4] = {0, 0, window.width, window.height};
-  EXPECT_EQ(window.overlay.names.size(), 0u);
+  EXPECT_EQ(demo_overlay(MOTHER_SHIP).names.size(), 0u);
   EXPECT_EQ(compute_body_ring(gl_test::body_centre(SUN), 4, ships[MOTHER_SHIP]->pose,
                               window.projection.data(), viewport),
             std::vector<float>{});
@@ -413,7 +413,7 @@ TEST_F(Overlays, FollowingEarthCloseNoOtherBodysNameIsWrittenOnIt) {
   for (int tick = 0; tick < 150; ++tick) {
     demo_idle(compute_timer_step_s(default_timer_period_ms));
     gl_test::draw_frame();
-    for (const placed_label& label : demo_window(MOTHER_SHIP).overlay.names)
+    for (const placed_label& label : demo_overlay(MOTHER_SHIP).names)
       if (label.text != "Earth") others += label.text + " at tick " + std::to_string(tick) + "; ";
   }
   EXPECT_EQ(others, "");
