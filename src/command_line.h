@@ -48,6 +48,24 @@ std::string compute_printable(const std::string& text);
 // itself, "the byte \x81", which no key types.
 std::string describe_typed_byte(unsigned char key);
 
+// The options the program reads itself, as --help, the README and the manual page name them: the option,
+// its other spelling, and the words its value is written with that each of them must show.
+struct option_row {
+  const char* name;
+  const char* alias;  // or null
+  std::array<const char*, 2> value_words;
+};
+constexpr option_row option_table[] = {
+    {"--help", "-h", {}},          {"--version", nullptr, {}},
+    {"--keys", nullptr, {}},       {"--pick", nullptr, {"mother:", "scout:"}},
+    {"--inspect", nullptr, {}},    {"--lesson", nullptr, {".lesson"}},
+    {"--text-scale", nullptr, {}}, {"-geometry", nullptr, {}},
+};
+
+// What --help says before the keys: how to call the program and what each option does, the windows named by
+// their titles.
+std::string compute_usage_text(const char* mother_title, const char* scout_title);
+
 // The program's own options, read before GLUT sees the arguments. --keys, --pick, --inspect, --text-scale
 // and their values are taken out of argv; -geometry stays for GLUT, which takes it out itself.
 struct own_options {

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
-// The keys are defined once, in the command table and the three mode tables; the README and the manual page
-// describe them. A key added to a table and not to both documents, or a key the documents still name after
-// it left the tables, fails here.
+// The keys are defined once, in the command table and the three mode tables, and the program's own options
+// in the option table; --help, the README and the manual page describe them. A key or an option added to a
+// table and not to every document, or one the documents still name after it left the tables, fails here.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -136,6 +138,81 @@ TEST(KeyTables, TheReadmeAndTheManualPageNameEveryKeyAndNoOther) {
   ASSERT_GT(tables.size(), 30u);
   EXPECT_EQ(readme_keys(), tables);
   EXPECT_EQ(manual_keys(), tables);
+}
+
+// The options a text names: every word that starts with "-" once the brackets, bars, backticks and the
+// manual page's escapes are gone, up to any value written on to it ("--keys=g" is "--keys").
+std::set<std::string> option_words(std::string text) {
+  for (size_t escaped; (escaped = text.find("\\-")) != std::string::npos;) text.erase(escaped, 1);
+  for (char& c : text)
+    if (std::string("[]|`\"(),;").find(c) != std::string::npos) c = ' ';
+  std::set<std::string> words;
+  std::istringstream in(text);
+  for (std::string word; in >> word;)
+    if (word.size() > 1 && word[0] == '-' && std::isalpha(static_cast<unsigned char>(word.back())))
+      words.insert(word);
+  return words;
+}
+
+std::set<std::string> without(const std::set<std::string>& all, const std::set<std::string>& these) {
+  std::set<std::string> left;
+  std::set_difference(all.begin(), all.end(), these.begin(), these.end(), std::inserter(left, left.end()));
+  return left;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
+
+TEST(OptionTable, TheParserHelpTheReadmeAndTheManualPageNameEveryOptionAndNoOther) {
+  // A value each option takes; a row added to the table must be given one here.
+  const std::map<std::string, std::string> values = {{"--keys", "g"},       {"--pick", "1,1"},
+                                                     {"--inspect", "1,1"},  {"--lesson", "a.lesson"},
+                                                     {"--text-scale", "2"}, {"-geometry", "10x10"}};
+  std::set<std::string> names, spellings;
+  for (const option_row& row : option_table) {
+    names.insert(row.name);
+    spellings.insert(row.name);
+    if (row.alias != nullptr) spellings.insert(row.alias);
+  }
+  for (const std::string& option : spellings) {
+    const bool flag = option == "--help" || option == "-h" || option == "--version";
+    ASSERT_TRUE(flag || values.count(option) == 1) << option;
+    std::string program = "solar_demo", name = option, value = flag ? "" : values.at(option);
+    char* argv[] = {program.data(), name.data(), value.data(), nullptr};
+    int argc = flag ? 2 : 3;
+    const own_options read = take_own_options(argc, argv);
+    EXPECT_EQ(read.usage_error, "") << option;
+    EXPECT_TRUE(read.help || read.version || argc == 1 || read.geometry != nullptr) << option << " not read";
+  }
+  const std::string usage_text = compute_usage_text("M", "S");
+  const std::string usage = usage_text.substr(0, usage_text.find("\n\n"));  // how to call it
+  std::set<std::string> readable = spellings;
+  readable.insert("-display");  // GLUT's, which the texts give as an example
+  EXPECT_EQ(option_words(usage), readable);
+  const std::string readme = joined(section(read_source_file("README.md"), "## Run", "## "));
+  std::set<std::string> in_readme = option_words(readme);
+  in_readme.erase("-X");  // ssh's, to reach a display
+  EXPECT_EQ(without(in_readme, readable), std::set<std::string>{});
+  EXPECT_EQ(without(names, in_readme), std::set<std::string>{});
+  const std::string manual = read_source_file("packaging/solar_demo.1.in");
+  const std::vector<std::string> options = section(manual, ".SH OPTIONS", ".SH KEYS");
+  std::string tags;
+  for (size_t i = 1; i < options.size(); ++i)
+    if (options[i - 1] == ".TP") tags += options[i] + "\n";
+  EXPECT_EQ(option_words(tags), spellings);
+  const std::string synopsis = joined(section(manual, ".SH SYNOPSIS", ".SH "));
+  readable.erase("-display");
+  EXPECT_EQ(option_words(synopsis), readable);
+  for (const option_row& row : option_table)
+    for (const char* word : row.value_words) {
+      if (word == nullptr) continue;
+      for (const std::string* text : {&usage, &readme, &synopsis})
+        EXPECT_NE(text->find(word), std::string::npos) << row.name << " " << word << " missing from\n"
+                                                       << *text;
+    }
 }
 
 }  // namespace
