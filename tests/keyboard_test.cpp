@@ -229,12 +229,23 @@ TEST_F(Picking, OfTwoBodiesInLineTheNearerWins) {
 }
 
 TEST_F(Picking, APickInTheScoutWindowUsesTheScoutsViewForTheActiveMother) {
-  // Turn the scout towards Saturn, which the mother ship does not see at the window centre.
+  // The mother's window made to see wider than the scout's: the scout's own lens must place its pick.
+  for (int press = 0; press < 8; ++press) demo_keyboard(')', 256, 256);
+  // Turn the scout to a little beside Saturn, which then shows off the centre of its window.
   gl_test::make_current(gl_test::scout_window());
-  look_from(*ships[SCOUT_SHIP], {0, 20, 0}, gl_test::body_centre(SATURN));
+  const vec3 saturn = gl_test::body_centre(SATURN);
+  const float across = 0.25f;  // of Saturn's distance, at right angles to it in the orbits' plane
+  look_from(*ships[SCOUT_SHIP], {0, 20, 0},
+            {saturn[0] - across * saturn[2], saturn[1], saturn[2] + across * saturn[0]});
   gl_test::draw_frame();
-  demo_keyboard(' ', 256, 256);
+  const auto at = on_screen(saturn);
+  ASSERT_GT(std::abs(at[0] - 256) + std::abs(at[1] - 256), 50) << "Saturn at " << at[0] << "," << at[1];
+  demo_keyboard(' ', at[0], at[1]);
   EXPECT_EQ(ships[MOTHER_SHIP]->geosynch_body, planet[SATURN]);
+  // What "k" shows of it is the scout window's too: its field of view, not the mother's 110 degrees.
+  EXPECT_EQ(last_pick().lens.field_of_view, 70.0);
+  EXPECT_EQ(last_pick().projection[0], last_pick().projection[5]) << "a square window's";
+  EXPECT_NEAR(last_pick().projection[5], 1 / std::tan(35 * pi / 180), 1e-9);
   EXPECT_EQ(ships[SCOUT_SHIP]->get_mode(), LOOKAT);
   gl_test::make_current(gl_test::mother_window());
 }
