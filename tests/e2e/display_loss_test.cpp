@@ -62,6 +62,25 @@ TEST(DisplayLoss, AWindowDestroyedByAnotherClientEndsTheProgramWithStatusOneEver
     });
 }
 
+// A server gone while the first window is made faults in the GL driver, which reads its replies unchecked:
+// the probe makes that fault at that moment, and the program must tell it as the display's loss.
+TEST(DisplayLoss, TheServerLostWhileAWindowIsMadeEndsWithStatusOne) {
+  e2e::virtual_display display;
+  const std::string display_name = display.name();
+  const std::string errors = e2e::make_own_file(testing::TempDir() + "solar_startup_loss_");
+  const std::string making = e2e::make_own_file(testing::TempDir() + "solar_startup_making_");
+  e2e::program app(SOLAR_DEMO_PATH, display_name, {e2e::probe_preload, "STARTUP_LOSS_PROBE_FILE=" + making},
+                   errors);
+  ASSERT_TRUE(e2e::wait_until(window_deadline, [&] { return !e2e::read_file(making).empty(); }));
+  display.kill_server();
+  ASSERT_TRUE(app.wait_exit(exit_deadline).has_value()) << "the program hangs";
+  EXPECT_EQ(app.how_it_ended(), "exited with status 1");
+  EXPECT_EQ(e2e::read_file(errors),
+            "solar_demo: lost the connection to the X server on display " + display_name + "; exiting\n");
+  std::remove(errors.c_str());
+  std::remove(making.c_str());
+}
+
 TEST(DisplayLoss, ClosingAWindowThroughTheWindowManagerEndsWithStatusZero) {
   e2e::virtual_display display;
   e2e::program app(SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload});

@@ -4,11 +4,15 @@
 // The counts are rewritten in place at every swap, so they survive the program being killed. In the sanitizer
 // build it also moves the leak check at exit forward, ahead of the GL libraries' own clean-up.
 // It also passes on every registration of a window's GLUT callback, and writes each to the file named by
-// CALLBACK_PROBE_FILE as "WINDOW TITLE: kind".
+// CALLBACK_PROBE_FILE as "WINDOW TITLE: kind". With STARTUP_LOSS_PROBE_FILE set, the first window is not
+// made: the probe writes "making a window" there, waits for the X server to go, and faults as the GL
+// driver does when it reads the replies of a server gone in the middle of a window's creation.
 #include <GL/freeglut.h>
 #include <GL/glx.h>
+#include <X11/Xlib.h>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -104,7 +108,27 @@ void pass_on(const char* function, const char* kind, Callback callback) {
 
 }  // namespace
 
+namespace {
+
+// Waits up to ten seconds for the server's end on a connection of the probe's own, then faults.
+void fault_once_the_server_has_gone(const char* path) {
+  Display* own = XOpenDisplay(nullptr);
+  const int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const ssize_t written = fd < 0 ? 0 : write(fd, "making a window", 15);
+  static_cast<void>(written);
+  if (fd >= 0) close(fd);
+  pollfd watched = {own != nullptr ? ConnectionNumber(own) : -1, POLLIN, 0};
+  poll(&watched, 1, 10000);
+  // A true fault, as the driver's is: a handler that returns has the access made again.
+  volatile int* const nowhere = nullptr;
+  *nowhere = 1;
+}
+
+}  // namespace
+
 extern "C" int glutCreateWindow(const char* title) {
+  if (const char* path = std::getenv("STARTUP_LOSS_PROBE_FILE"); path != nullptr && window_titles.empty())
+    fault_once_the_server_has_gone(path);
   const int window = real_glut<int (*)(const char*)>("glutCreateWindow")(title);
   window_titles[window] = title;
   return window;
