@@ -61,7 +61,16 @@ TEST_F(SceneSetUp, TheFrameAfterAnFKeyIsTheStatesFirstWhateverTickCameBetween) {
   loaded_lesson = compute_lesson("[F1]\ntitle = t\nkeys = g\n", "a.lesson", demo_refuse_typed_key).read;
   const float tick = compute_timer_step_s(default_timer_period_ms);
   frozen = true;  // a state starts from the start-up scene, which runs
+  // Nor does it keep the pick or the names of the scene before it.
+  demo_keyboard('n', 256, 256);
+  demo_keyboard(inspect_key, 256, 256);
+  gl_test::make_current(gl_test::mother_window());
+  gl_test::draw_frame();
+  ASSERT_TRUE(last_pick().made);
+  ASSERT_FALSE(demo_overlay(MOTHER_SHIP).names.empty());
   demo_keyboard(lesson_key(0), 256, 256);
+  EXPECT_FALSE(last_pick().made);
+  EXPECT_TRUE(demo_overlay(MOTHER_SHIP).names.empty());
   const float first = planet[EARTH]->orbit_angle;
   demo_idle(tick);
   EXPECT_EQ(planet[EARTH]->orbit_angle, first) << "a tick before the state's first frames";

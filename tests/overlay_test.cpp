@@ -8,6 +8,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "demo.h"
@@ -681,6 +682,15 @@ TEST_F(SmallWindows, AWindowWiderThanTheLargestViewportKeepsItsTextWhole) {
   }
   EXPECT_GT(drawn[0], 100);
   EXPECT_EQ(drawn[1], drawn[0]);
+  // -geometry may ask for as many pixels as the largest viewport holds, in any shape, and not one more.
+  const granted_viewport most = demo_largest_viewport();
+  ASSERT_EQ(most.width, largest[0]);
+  for (const auto& [width, height, drawable] : {std::tuple{largest[0], largest[1], true},
+                                                {largest[0] + 1, largest[1], false},
+                                                {largest[0], largest[1] + 1, false},
+                                                {2 * largest[0], largest[1] / 2, true},
+                                                {wide, 60, true}})
+    EXPECT_EQ(compute_drawable(width, height, most), drawable) << width << "x" << height;
 }
 
 // A band is made line by line, so that a number moving every tick makes only its own line again; drawn, it
