@@ -461,6 +461,21 @@ TEST_F(CameraViews, TheViewVolumeIsTheOtherCamerasAsItStandsNowInItsOwnWindowsSh
   };
   EXPECT_NEAR(distance((*volume)[1], (*volume)[2]) / distance((*volume)[2], (*volume)[3]), 2.0, 1e-6)
       << "the scout window is twice as wide as high";
+  // A body's ring in that window lies its clearance outside the Sun's disc as GLU projects the disc's top.
+  const body& sun = *planet[SUN];
+  const float* pose = ships[SCOUT_SHIP]->pose;
+  const double* projection = window_states[SCOUT_SHIP].projection.data();
+  const int viewport[4] = {0, 0, 400, 200};
+  GLdouble model[16], centre[3], top[3];
+  std::copy(pose, pose + 16, model);
+  const std::array<float, 3> at = sun.centre();
+  gluProject(at[0], at[1], at[2], model, projection, viewport, &centre[0], &centre[1], &centre[2]);
+  gluProject(at[0] + sun.radius * pose[1], at[1] + sun.radius * pose[5], at[2] + sun.radius * pose[9], model,
+             projection, viewport, &top[0], &top[1], &top[2]);
+  const std::vector<float> ring = compute_body_ring(at, sun.radius, pose, projection, viewport);
+  ASSERT_FALSE(ring.empty());
+  EXPECT_NEAR(std::hypot(ring[0] - centre[0], ring[1] - centre[1]),
+              std::hypot(top[0] - centre[0], top[1] - centre[1]) + 4, 0.01);
 
   press('<');
   press('g');  // the scout follows Earth; no scout frame is drawn before the volume is asked for

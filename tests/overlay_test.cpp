@@ -281,6 +281,16 @@ TEST(LabelLayout, ABallBesideTheCameraKeepsNoNameAwayOneAroundTheLineOfSightDoes
   EXPECT_EQ(texts(camera.layout(sun, {{{10, 0, -0.5f}, 3, 1}})), std::vector<std::string>{"Sun"});
   EXPECT_EQ(texts(camera.layout(sun, {{{0, 0, 4}, 4.5f, 1}})), std::vector<std::string>{})
       << "a ball round the eye may cover any place";
+  // A ball wholly before the near plane is not drawn, wherever the keys put that plane, and covers nothing;
+  // one whose centre lies before it but which reaches past it is drawn in part, and covers what it draws.
+  test_camera pushed;
+  pushed.n = 10;
+  pushed.projection[10] = (pushed.z + pushed.n) / (pushed.n - pushed.z);
+  pushed.projection[14] = 2 * pushed.z * pushed.n / (pushed.n - pushed.z);
+  const std::vector<label_obstacle> cut_away = {{{0.5f, 0, -5}, 2, 1}};
+  EXPECT_EQ(texts(camera.layout(sun, cut_away)), std::vector<std::string>{}) << "drawn, it covers the Sun";
+  EXPECT_EQ(texts(pushed.layout(sun, cut_away)), std::vector<std::string>{"Sun"});
+  EXPECT_EQ(texts(pushed.layout(sun, {{{0.5f, 0, -9}, 3, 1}})), std::vector<std::string>{});
 }
 
 // Names came and went every few hundred milliseconds: placement started afresh each frame, nearest first.
