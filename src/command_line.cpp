@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "body_labels.h"
 #include "key_codes.h"
 
 namespace {
@@ -110,6 +111,26 @@ std::optional<std::array<int, 2>> compute_pick_position(const char* value) {
   return at;
 }
 
+namespace {
+
+// "X%,Y%": two numbers from 0 to 100, each with its percent sign, as fractions.
+std::optional<std::array<double, 2>> compute_pick_fraction(const char* value) {
+  std::array<double, 2> fraction;
+  const char* next = value;
+  for (int i = 0; i < 2; ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(*next))) return std::nullopt;
+    char* end = nullptr;
+    const double percent = std::strtod(next, &end);
+    const bool plain = std::strspn(next, "0123456789.") == size_t(end - next);  // no exponent, no hex
+    if (!plain || !(percent <= 100) || end[0] != '%' || end[1] != (i == 0 ? ',' : '\0')) return std::nullopt;
+    fraction[size_t(i)] = percent / 100;
+    next = end + 2;
+  }
+  return fraction;
+}
+
+}  // namespace
+
 std::optional<start_pick> compute_start_pick(const char* value, bool holds_still) {
   start_pick pick;
   pick.holds_still = holds_still;
@@ -119,10 +140,25 @@ std::optional<start_pick> compute_start_pick(const char* value, bool holds_still
       value += std::strlen(prefix);
       break;
     }
-  const std::optional<std::array<int, 2>> at = compute_pick_position(value);
-  if (!at) return std::nullopt;
-  pick.at = *at;
+  if (const std::optional<std::array<int, 2>> at = compute_pick_position(value)) {
+    pick.at = *at;
+    return pick;
+  }
+  if (const std::optional<std::array<double, 2>> fraction = compute_pick_fraction(value)) {
+    pick.aim = pick_aim::fraction;
+    pick.fraction = *fraction;
+    return pick;
+  }
+  const int body = find_aimable_body(value);
+  if (body < 0) return std::nullopt;
+  pick.aim = pick_aim::body;
+  pick.body = body_labels[body];
   return pick;
+}
+
+std::array<int, 2> compute_fraction_pixel(const std::array<double, 2>& fraction, int width, int height) {
+  const auto along = [](double part, int size) { return std::min(size - 1, int(part * size)); };
+  return {along(fraction[0], width), along(fraction[1], height)};
 }
 
 std::optional<int> compute_text_scale_option(const char* value) {
@@ -193,7 +229,9 @@ own_options take_own_options(int& argc, char** argv) {
       options.pick = compute_start_pick(value, argument == "--inspect");
       if (!options.pick)
         refuse(
-            "--pick and --inspect take a position as X,Y, mother:X,Y or scout:X,Y, such as --pick 256,256");
+            "--pick and --inspect take X,Y, X%,Y% or a body's name (Sun, Mercury ... Pluto, Moon), after "
+            "mother: "
+            "or scout: or neither, such as --pick 256,256, --pick 50%,40% or --pick scout:Saturn");
       continue;
     }
     if (argument == "--lesson" || names_a_lesson(argument)) {
@@ -268,7 +306,8 @@ std::string compute_usage_text(const char* mother_title, const char* scout_title
   char text[2048];
   std::snprintf(
       text, sizeof text,
-      "Usage: solar_demo [--help | -h | --version] [--keys KEYS] [--pick | --inspect [mother: | scout:]X,Y]\n"
+      "Usage: solar_demo [--help | -h | --version] [--keys KEYS]\n"
+      "                  [--pick | --inspect [mother: | scout:]X,Y | X%%,Y%% | BODY]\n"
       "                  [--lesson FILE | FILE.lesson] [--text-scale N] [-geometry WxH+X+Y]\n"
       "                  [GLUT options such as -display NAME]\n"
       "\n"
@@ -278,6 +317,8 @@ std::string compute_usage_text(const char* mother_title, const char* scout_title
       "in order, as if pressed in the first window (--keys g6n follows Saturn with names on).\n"
       "--pick X,Y then picks at (X, Y) of the first window, pixels from its top left, as space\n"
       "with the pointer there would (mother:X,Y the same); scout:X,Y picks in the second window.\n"
+      "X%%,Y%% picks at fractions of the window's width and height, and a body's name (Saturn)\n"
+      "where that body's centre shows then: both fit a window of any size.\n"
       "--inspect picks as Shift+space does: the pick is kept for k, and no ship moves.\n"
       "--lesson FILE (or FILE.lesson alone) loads a lesson: up to twelve prepared states, each a\n"
       "title, keys and a pick, which F1 to F12 go to from a fresh start-up scene. F1 to F12\n"

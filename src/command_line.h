@@ -29,13 +29,25 @@ std::optional<window_placement> compute_geometry(const char* value, const window
 window_placement compute_scout_placement(const window_placement& mother, int gap_px, int screen_width,
                                          int screen_height);
 
+// What a pick aims at: a pixel of the window ("220,298"), a point given as fractions of its width and height
+// ("50%,40%"), which lands alike on any size, or where a body's centre shows in it when the pick is made
+// ("Saturn").
+enum class pick_aim { pixel, fraction, body };
+
 // A pick at start-up, after the typed keys: in which window, where, and whether it holds still (--inspect:
 // kept for "k", no ship sent) or sends the active ship as space does (--pick).
 struct start_pick {
-  bool in_scout = false;     // "scout:X,Y"; "mother:X,Y" or "X,Y" is the mother window
-  std::array<int, 2> at{};   // X, Y in window pixels from the top left
+  bool in_scout = false;     // "scout:..."; "mother:..." or no prefix is the mother window
+  std::array<int, 2> at{};   // a pixel's X, Y in window pixels from the top left
   bool holds_still = false;  // --inspect
+  pick_aim aim = pick_aim::pixel;
+  std::array<double, 2> fraction{};  // of the window's width and height from its top left, 0 to 1
+  std::string body;                  // the body's name as the views write it
 };
+
+// Where a pick aimed at a fraction of a width x height window lands, in pixels from its top left: 100% is
+// the last pixel, not the one beyond.
+std::array<int, 2> compute_fraction_pixel(const std::array<double, 2>& fraction, int width, int height);
 
 // The most keys typed for the user at once (--keys, a lesson's state): what the program types well within a
 // second, a few hundred microseconds a key, so that no state freezes the windows while it is reached.
@@ -83,7 +95,9 @@ own_options take_own_options(int& argc, char** argv);
 bool names_a_lesson(const std::string& argument);
 // A position, "X,Y": two whole numbers from 0 to largest_window_px; nothing for anything else.
 std::optional<std::array<int, 2>> compute_pick_position(const char* value);
-// A --pick or --inspect value, "X,Y", "mother:X,Y" or "scout:X,Y"; nothing for anything else.
+// A --pick or --inspect value: after "mother:" or "scout:" or neither, "X,Y", "X%,Y%" (each from 0 to 100,
+// decimals allowed) or the name of a body but the star-field, in any case ("Saturn", "moon"); nothing for
+// anything else.
 std::optional<start_pick> compute_start_pick(const char* value, bool holds_still);
 
 // The overlays draw every pixel of a glyph as a block of text_scale x text_scale window pixels.

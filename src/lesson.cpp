@@ -123,7 +123,9 @@ class lesson_reader {
       if (given_.pick) return refuse("a state has one pick, and this one has two");
       state.pick = compute_start_pick(value.c_str(), name == "inspect");
       if (!state.pick)
-        return refuse(name + " takes a position as X,Y, mother:X,Y or scout:X,Y, such as 256,256");
+        return refuse(name +
+                      " takes X,Y, X%,Y% or a body's name (Sun, Mercury ... Pluto, Moon), after mother: " +
+                      "or scout: or neither, such as 256,256, 50%,40% or scout:Saturn");
       state.pick_line = line_;
       given_.pick = true;
       return;

@@ -2,11 +2,13 @@
 #include "lesson_play.h"
 
 #include <array>
+#include <cmath>
 
 #include "key_codes.h"
 #include "opengl.h"
 #include "picking.h"
 #include "scene_state.h"
+#include "window_frame.h"
 
 lesson loaded_lesson;
 std::string lesson_step;
@@ -15,6 +17,37 @@ namespace {
 
 void set_window(ship_name window) {
   glutSetWindow(window == MOTHER_SHIP ? glut_mother_ship_window : glut_scout_ship_window);
+}
+
+// Where a pick lands in its window as it stands, in GLUT's pixels from the top left: its pixel, its fraction
+// of the window, or where its body's centre shows in the frame the window would draw now, the nearest pixel;
+// nothing when that lies outside the window, or before the near plane or beyond the far one.
+std::optional<std::array<int, 2>> aim_pick(const start_pick& pick, ship_name window) {
+  set_window(window);
+  const int width = glutGet(GLUT_WINDOW_WIDTH), height = glutGet(GLUT_WINDOW_HEIGHT);
+  if (pick.aim == pick_aim::pixel) return pick.at;
+  if (pick.aim == pick_aim::fraction) return compute_fraction_pixel(pick.fraction, width, height);
+  const window_frame frame = compute_window_frame(window_states[window].lens, width, height);
+  const int viewport[4] = {0, 0, frame.granted.width, frame.granted.height};
+  const auto shown = compute_window_point(planet[find_aimable_body(pick.body)]->centre(), ships[window]->pose,
+                                          frame.projection.data(), viewport);
+  if (!shown) return std::nullopt;
+  const std::array<int, 2> at = {int(std::lround((*shown)[0])), int(std::lround(height - (*shown)[1]))};
+  if (at[0] < 0 || at[0] >= frame.granted.width || at[1] < 0 || at[1] >= height) return std::nullopt;
+  return at;
+}
+
+// What is said of a pick whose body is not in view, for every body and window, kept as a notice keeps words.
+const char* out_of_view_words(int body, ship_name window) {
+  static const std::array<std::string, body_count* ship_count> words = [] {
+    std::array<std::string, body_count * ship_count> all;
+    for (int b = 0; b < body_count; ++b)
+      for (const ship_name w : {MOTHER_SHIP, SCOUT_SHIP})
+        all[size_t(b * ship_count + w)] = std::string(body_labels[b]) + " is not in view in the " +
+                                          ship_titles[w] + " window: the state goes on without its pick";
+    return all;
+  }();
+  return words[size_t(body * ship_count + window)].c_str();
 }
 
 }  // namespace
@@ -33,9 +66,16 @@ void type_start(const key_typist& typist, const std::string& keys, const std::op
   set_window(MOTHER_SHIP);
   if (!keys.empty())
     type_keys(typist, keys, glutGet(GLUT_WINDOW_WIDTH) / 2, glutGet(GLUT_WINDOW_HEIGHT) / 2, MOTHER_SHIP);
-  if (pick)
-    type_keys(typist, std::string(1, char(pick->holds_still ? inspect_key : pick_key)), pick->at[0],
-              pick->at[1], pick->in_scout ? SCOUT_SHIP : MOTHER_SHIP);
+  if (!pick) return;
+  const ship_name window = pick->in_scout ? SCOUT_SHIP : MOTHER_SHIP;
+  typist.place_cameras();  // the bodies and the cameras where the keys left them, keys or none
+  const std::optional<std::array<int, 2>> at = aim_pick(*pick, window);
+  if (!at) {
+    set_window(MOTHER_SHIP);
+    return say(out_of_view_words(find_aimable_body(pick->body), window));
+  }
+  type_keys(typist, std::string(1, char(pick->holds_still ? inspect_key : pick_key)), (*at)[0], (*at)[1],
+            window);
 }
 
 bool reach_lesson_state(const key_typist& typist, int index) {

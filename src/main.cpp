@@ -55,7 +55,7 @@ void load_lesson(const std::string& file) {
 // A start-up pick, or a lesson's, must land in the window it names: elsewhere it would pick nothing,
 // silently. Both windows have the mother window's size.
 void refuse_pick_outside(const start_pick& pick, const window_placement& window, const std::string& where) {
-  if (pick.at[0] < window.width && pick.at[1] < window.height) return;
+  if (pick.aim != pick_aim::pixel || (pick.at[0] < window.width && pick.at[1] < window.height)) return;
   end_refused(where + " " + std::to_string(pick.at[0]) + "," + std::to_string(pick.at[1]) +
               " lies outside the " + std::to_string(window.width) + "x" + std::to_string(window.height) +
               (pick.in_scout ? " scout" : " mother") + " window (see --help)");

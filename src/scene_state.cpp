@@ -5,19 +5,19 @@
 
 // clang-format off
 const catalogue_entry body_catalogue[body_count] = {
-  // name     label         diameter spin  parent     orbit_r orbit_v image_path
-  {STARFIELD, "Star-field", 1000,    0,    STARFIELD,  0,      0,    "source_textures/starfield.jpg"},
-  {SUN,       "Sun",        8,       60,   STARFIELD,  0,      0,    "source_textures/sun.jpg"},
-  {MERCURY,   "Mercury",    4,       120,  SUN,        8,      90,   "source_textures/mercury.jpg"},
-  {VENUS,     "Venus",      4,       60,   SUN,        12,     80,   "source_textures/venus.jpg"},
-  {EARTH,     "Earth",      4,       40,   SUN,        20,     70,   "source_textures/earth.jpg"},
-  {MOON,      "Moon",       3,       0,    EARTH,      4,      120,  "source_textures/moon.jpg"},
-  {MARS,      "Mars",       4,       50,   SUN,        28,     60,   "source_textures/mars.jpg"},
-  {JUPITER,   "Jupiter",    6,       30,   SUN,        32,     50,   "source_textures/jupiter.jpg"},
-  {SATURN,    "Saturn",     6,       30,   SUN,        38,     40,   "source_textures/saturn.jpg"},
-  {URANUS,    "Uranus",     6,       20,   SUN,        44,     30,   "source_textures/uranus.jpg"},
-  {NEPTUNE,   "Neptune",    6,       20,   SUN,        50,     20,   "source_textures/neptune.jpg"},
-  {PLUTO,     "Pluto",      4,       40,   SUN,        56,     10,   "source_textures/pluto.jpg"},
+  // name     diameter spin  parent     orbit_r orbit_v image_path
+  {STARFIELD, 1000,    0,    STARFIELD,  0,      0,    "source_textures/starfield.jpg"},
+  {SUN,       8,       60,   STARFIELD,  0,      0,    "source_textures/sun.jpg"},
+  {MERCURY,   4,       120,  SUN,        8,      90,   "source_textures/mercury.jpg"},
+  {VENUS,     4,       60,   SUN,        12,     80,   "source_textures/venus.jpg"},
+  {EARTH,     4,       40,   SUN,        20,     70,   "source_textures/earth.jpg"},
+  {MOON,      3,       0,    EARTH,      4,      120,  "source_textures/moon.jpg"},
+  {MARS,      4,       50,   SUN,        28,     60,   "source_textures/mars.jpg"},
+  {JUPITER,   6,       30,   SUN,        32,     50,   "source_textures/jupiter.jpg"},
+  {SATURN,    6,       30,   SUN,        38,     40,   "source_textures/saturn.jpg"},
+  {URANUS,    6,       20,   SUN,        44,     30,   "source_textures/uranus.jpg"},
+  {NEPTUNE,   6,       20,   SUN,        50,     20,   "source_textures/neptune.jpg"},
+  {PLUTO,     4,       40,   SUN,        56,     10,   "source_textures/pluto.jpg"},
 };
 // clang-format on
 
@@ -49,7 +49,7 @@ std::array<start_angles, body_count> body_start_angles;
 
 }  // namespace
 
-const char* demo_body_label(body_name b) { return body_catalogue[b].label; }
+const char* demo_body_label(body_name b) { return body_labels[b]; }
 
 void say(const char* message) { notice = {message, notice_duration_ticks}; }
 

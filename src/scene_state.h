@@ -9,6 +9,7 @@
 #include <array>
 #include <string>
 
+#include "body_labels.h"
 #include "matrix_math.h"
 #include "scene_names.h"
 #include "ship.h"
@@ -17,7 +18,6 @@
 // The body catalogue, one entry per body in body_name order, every parent before its children.
 struct catalogue_entry {
   body_name name;
-  const char* label;   // the name people know it by, which the views write
   float diameter;      // scene units
   float spin_speed;    // degrees per second
   body_name parent;    // the root names itself
@@ -26,7 +26,8 @@ struct catalogue_entry {
   const char* image_path;
 };
 extern const catalogue_entry body_catalogue[body_count];
-// The name a person knows the body by, from the body catalogue.
+static_assert(body_label_count == body_count, "a name for every body");
+// The name a person knows the body by.
 const char* demo_body_label(body_name b);
 // The planets, from the Sun outwards: what the digit keys 1 to 9 follow, and all a pick may follow (never
 // the Sun or the Moon).

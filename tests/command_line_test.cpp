@@ -98,8 +98,18 @@ TEST(PickOption, TakesTwoWholeNumbersAndNothingElse) {
   ASSERT_TRUE(scout);
   EXPECT_TRUE(scout->in_scout && scout->holds_still && scout->at == (std::array<int, 2>{7, 8}));
   EXPECT_FALSE(compute_start_pick("mother:1,2", false)->in_scout);
-  for (const char* wrong : {"scout:", "Scout:1,2", "scout 1,2", "mother:scout:1,2"})
+  for (const char* wrong : {"scout:", "Scout:1,2", "scout 1,2", "mother:scout:1,2", "Satrun", "Star-field",
+                            "100.5%,1%", "50%,40", "50,40%", "1e1%,2%", "0x1%,2%", "-1%,2%", "50%;40%"})
     EXPECT_FALSE(compute_start_pick(wrong, false)) << wrong;
+  // A pick by body or by fractions fits any window: the body by its name in any case, 100% its last pixel.
+  const auto moon = compute_start_pick("scout:mOON", false);
+  ASSERT_TRUE(moon);
+  EXPECT_TRUE(moon->in_scout && moon->aim == pick_aim::body && moon->body == "Moon");
+  const auto fraction = compute_start_pick("12.5%,100%", false);
+  ASSERT_TRUE(fraction);
+  EXPECT_EQ(fraction->aim, pick_aim::fraction);
+  EXPECT_EQ(compute_fraction_pixel(fraction->fraction, 950, 1000), (std::array<int, 2>{118, 999}));
+  EXPECT_EQ(compute_fraction_pixel({0.5, 0}, 512, 512), (std::array<int, 2>{256, 0}));
   std::string words[] = {"solar_demo", "-display", ":1", "--pick", "3,4"};
   char* argv[] = {words[0].data(), words[1].data(), words[2].data(),
                   words[3].data(), words[4].data(), nullptr};
@@ -175,7 +185,8 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
       {"[F1]\ntitle = x\nkeys = \xa0\n", "b.lesson:3: keys cannot type the byte \\xa0: no key types it"},
       {"[F1]\ntitle = x\nkeys = g\npick = 1,2\ninspect = 3,4\n",
        "b.lesson:5: a state has one pick, and this one has two"},
-      {"[F1]\ntitle = x\nkeys = g\npick = 1;2\n", "b.lesson:4: pick takes a position as X,Y"},
+      {"[F1]\ntitle = x\nkeys = g\npick = 1;2\n", "b.lesson:4: pick takes X,Y, X%,Y% or a body's name"},
+      {"[F1]\ntitle = x\nkeys = g\ninspect = scout:Vulcan\n", "b.lesson:4: inspect takes X,Y, X%,Y% or a"},
       {"[F1]\ntitle = x\ntitle = y\nkeys = g\n", "b.lesson:3: title is given twice in this state"},
       {"[F1]\ntitle = x\nkeys = g\n[F1]\n", "b.lesson:4: \"[F1]\" is given twice"},
       {"[F1]\ntitle = x\nkeys = g\ncolour = red\n", "b.lesson:4: \"colour\" is no setting of a state"},

@@ -2,7 +2,9 @@
 // The demo module's set-up, timer step and reshape, in the real windows' contexts.
 #include <gmock/gmock.h>
 
+#include <array>
 #include <cmath>
+#include <tuple>
 
 #include "gl_test_support.h"
 
@@ -84,6 +86,40 @@ TEST_F(SceneSetUp, TheFrameAfterAnFKeyIsTheStatesFirstWhateverTickCameBetween) {
   demo_idle(tick);
   demo_idle(tick);
   EXPECT_GT(planet[EARTH]->orbit_angle, first) << "no frame drawn, one tick held back";
+}
+
+// The shipped lesson aims its picks at bodies and at fractions of the window, so that a lesson made on a
+// laptop plays on a projector: at 512x512 and at 950x1000 every state picks the same body, and a state aimed
+// at a body picks that body.
+TEST_F(SceneSetUp, TheShippedLessonPicksTheSameBodyAtEverySize) {
+  const lesson_reading shipped =
+      read_lesson_file(SOLAR_SOURCE_DIR "/docs/lessons/guide.lesson", demo_refuse_typed_key);
+  ASSERT_EQ(shipped.error, "");
+  loaded_lesson = shipped.read;
+  struct back_to_start_size {
+    ~back_to_start_size() {
+      for (const int window : {gl_test::mother_window(), gl_test::scout_window()})
+        gl_test::resize_window(window, gl_test::window_size_px, gl_test::window_size_px);
+      gl_test::make_current(gl_test::mother_window());
+    }
+  } restore;
+  std::array<std::array<int, lesson_state_count>, 2> chosen{};
+  for (const auto& [size, width, height] : {std::tuple{0, 512, 512}, {1, 950, 1000}}) {
+    for (const int window : {gl_test::mother_window(), gl_test::scout_window()})
+      ASSERT_TRUE(gl_test::resize_window(window, width, height));
+    for (int i = 0; i < lesson_state_count; ++i) {
+      const std::optional<lesson_state>& state = loaded_lesson.states[size_t(i)];
+      if (!state || !state->pick) continue;
+      demo_keyboard(lesson_key(i), 0, 0);
+      const std::optional<chosen_record> choice = last_pick_choice();
+      chosen[size_t(size)][size_t(i)] = choice ? int(choice->name) : -1;
+      if (state->pick->aim != pick_aim::body) continue;
+      EXPECT_EQ(chosen[size_t(size)][size_t(i)], find_aimable_body(state->pick->body))
+          << "F" << i + 1 << " at " << width << "x" << height << ": "
+          << (current_notice() ? current_notice() : "");
+    }
+  }
+  EXPECT_EQ(chosen[0], chosen[1]);
 }
 
 TEST_F(SceneSetUp, EveryWindowContextGetsDepthCullingLightsAndColourMaterial) {

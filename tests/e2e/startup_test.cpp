@@ -279,8 +279,12 @@ std::vector<std::string> start_up_arguments(const lesson_state& state) {
   if (!state.pick) return arguments;
   const start_pick& pick = *state.pick;
   arguments.push_back(pick.holds_still ? "--inspect" : "--pick");
-  arguments.push_back((pick.in_scout ? "scout:" : "") + std::to_string(pick.at[0]) + "," +
-                      std::to_string(pick.at[1]));
+  const auto percent = [](double fraction) { return std::to_string(fraction * 100) + "%"; };
+  arguments.push_back((pick.in_scout ? "scout:" : "") +
+                      (pick.aim == pick_aim::body ? pick.body
+                       : pick.aim == pick_aim::fraction
+                           ? percent(pick.fraction[0]) + "," + percent(pick.fraction[1])
+                           : std::to_string(pick.at[0]) + "," + std::to_string(pick.at[1])));
   return arguments;
 }
 
