@@ -304,29 +304,28 @@ bool names_a_lesson(const std::string& argument) {
 
 std::string compute_usage_text(const char* mother_title, const char* scout_title) {
   char text[2048];
-  std::snprintf(
-      text, sizeof text,
-      "Usage: solar_demo [--help | -h | --version] [--keys KEYS]\n"
-      "                  [--pick | --inspect [mother: | scout:]X,Y | X%%,Y%% | BODY]\n"
-      "                  [--lesson FILE | FILE.lesson] [--text-scale N] [-geometry WxH+X+Y]\n"
-      "                  [GLUT options such as -display NAME]\n"
-      "\n"
-      "A small solar system in two windows, \"%s\" and \"%s\", each showing the view\n"
-      "from one of two ships that fly through the same scene. -geometry sizes and places the\n"
-      "first window; the second takes the same size beside it. --keys types KEYS at start-up,\n"
-      "in order, as if pressed in the first window (--keys g6n follows Saturn with names on).\n"
-      "--pick X,Y then picks at (X, Y) of the first window, pixels from its top left, as space\n"
-      "with the pointer there would (mother:X,Y the same); scout:X,Y picks in the second window.\n"
-      "X%%,Y%% picks at fractions of the window's width and height, and a body's name (Saturn)\n"
-      "where that body's centre shows then: both fit a window of any size.\n"
-      "--inspect picks as Shift+space does: the pick is kept for k, and no ship moves.\n"
-      "--lesson FILE (or FILE.lesson alone) loads a lesson: up to twelve prepared states, each a\n"
-      "title, keys and a pick, which F1 to F12 go to from a fresh start-up scene. F1 to F12\n"
-      "work only with a lesson loaded; without one they do nothing.\n"
-      "--text-scale N draws every pixel of the text as an NxN block, N from 1 to 4. Without it\n"
-      "the scale is GDK_SCALE when that is a whole number, else the desktop's dots per inch\n"
-      "(X's Xft.dpi resource; Windows' display setting) over 96, rounded.\n"
-      "Other arguments go to GLUT unchanged. Keys go to the window that has the keyboard focus.\n",
-      mother_title, scout_title);
+  std::snprintf(text, sizeof text,
+                "Usage: solar_demo [--help | -h | --version] [--keys KEYS]\n"
+                "                  [--pick | --inspect [mother: | scout:]X,Y | X%%,Y%% | BODY]\n"
+                "                  [--lesson FILE | FILE.lesson] [--text-scale N] [-geometry WxH+X+Y]\n"
+                "                  [GLUT options such as -display NAME]\n"
+                "\n"
+                "A small solar system in two windows, \"%s\" and \"%s\", each showing the view\n"
+                "from one of two ships that fly through the same scene. -geometry sizes and places the\n"
+                "first window; the second takes the same size beside it. --keys types KEYS at start-up,\n"
+                "in order, as if pressed in the first window (--keys g6n follows Saturn with names on).\n"
+                "--pick X,Y then picks at (X, Y) of the first window, pixels from its top left, as space\n"
+                "with the pointer there would (mother:X,Y the same); scout:X,Y picks in the second window.\n"
+                "X%%,Y%% picks at fractions of the window's width and height, and a body's name (Saturn)\n"
+                "where that body's centre shows then: both fit a window of any size.\n"
+                "--inspect picks as Shift+space does: the pick is kept for k, and no ship moves.\n"
+                "--lesson FILE (or FILE.lesson alone) loads a lesson: up to twelve prepared states, each a\n"
+                "title, keys and a pick, which F1 to F12 go to from a fresh start-up scene. F1 to F12\n"
+                "work only with a lesson loaded; without one they do nothing.\n"
+                "--text-scale N draws every pixel of the text as an NxN block, N from 1 to 4. Without it\n"
+                "the scale is GDK_SCALE when that is a whole number, else the desktop's dots per inch\n"
+                "(X's Xft.dpi resource; Windows' display setting) over 96, rounded.\n"
+                "Other arguments go to GLUT unchanged. Keys go to the window that has the keyboard focus.\n",
+                mother_title, scout_title);
   return text;
 }

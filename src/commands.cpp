@@ -96,7 +96,7 @@ const std::vector<command> command_table = {
      },
      true},
     {"pP", "p/P", "pause/resume", [](int which) { frozen = which == 0; }},
-    {"m", "m", "reset", [](int) { demo_reset_ships(); }},
+    {"m", "m", "reset", [](int) { leave_lesson_state(); }},
     {"h", "h", "help", [](int) { shown.status = !shown.status; }},
     {"n", "n", "names", [](int) { shown.names = !shown.names; }},
     {"i", "i", "camera", [](int) { shown.camera = !shown.camera; }},

@@ -94,6 +94,8 @@ class lesson_reader {
     const int line = line_;
     line_ = header_line_;  // told where the state begins
     if (!given_.title) refuse(header + " has no title = ...");
+    lesson_state& state = *reading_.read.states[size_t(state_)];
+    state.step = header.substr(1, header.size() - 2) + ": " + state.title;
     if (!given_.keys) refuse(header + " has no keys = ... (keys = with nothing after it for none)");
     line_ = line;
     state_ = -1;

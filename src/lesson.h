@@ -22,6 +22,7 @@ constexpr int lesson_state_count = lesson_key_count;  // F1 to F12
 
 struct lesson_state {
   std::string title;
+  std::string step;  // "F3: Saturn from 15 units", as the status band and a notice name the state
   std::string keys;
   std::optional<start_pick> pick;  // "pick" or "inspect"
   int pick_line = 0;               // where the file gives it, for a pick the windows turn out too small for

@@ -11,7 +11,6 @@
 #include "window_frame.h"
 
 lesson loaded_lesson;
-std::string lesson_step;
 
 namespace {
 
@@ -95,9 +94,13 @@ bool reach_lesson_state(const key_typist& typist, int index) {
     say(no_state[size_t(index)].c_str());
     return false;
   }
+  const bool presenters_band = shown.status;
   restore_start_scene();
   forget_pick();
   type_start(typist, state->keys, state->pick);
-  lesson_step = "F" + std::to_string(index + 1) + ": " + state->title;
+  shown.status = presenters_band;
+  lesson_step = state->step;
+  // The lesson holds the words while it is loaded, as a notice needs them held.
+  if (!shown.status && current_notice() == nullptr) say(state->step.c_str());
   return true;
 }

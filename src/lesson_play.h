@@ -11,10 +11,8 @@
 #include "lesson.h"
 #include "scene_names.h"
 
-// The lesson F1 to F12 go to (none without --lesson), and the state last gone to, "F3: Saturn from 15
-// units", which the status band names; empty before the first.
+// The lesson F1 to F12 go to (none without --lesson).
 extern lesson loaded_lesson;
-extern std::string lesson_step;
 
 // How a typed key reaches the scene: as the keyboard callback takes it in the current window, then both
 // ships' cameras placed as the frame a user sees between two keys would place them.
@@ -31,6 +29,7 @@ void type_keys(const key_typist& typist, const std::string& keys, int x, int y, 
 // the pointer there would make it. Leaves the mother window current.
 void type_start(const key_typist& typist, const std::string& keys, const std::optional<start_pick>& pick);
 // A state of the loaded lesson (0 for F1) reached afresh: the start-up scene with no pick kept, its keys and
-// its pick typed, and the status band naming it. False, with nothing changed but a word saying why, when
+// its pick typed, and the status band naming it; the presenter's "h" as it was, and with the band off the
+// state's name said for a while, as a notice. False, with nothing changed but a word saying why, when
 // there is no such state.
 bool reach_lesson_state(const key_typist& typist, int index);

@@ -35,6 +35,7 @@ int text_scale = 1;
 shown_views shown;
 window_state window_states[ship_count];
 key_notice notice;
+std::string lesson_step;
 
 namespace {
 
@@ -62,6 +63,11 @@ void demo_reset_ships() {
   ships[SCOUT_SHIP]->reset();
   ships[MOTHER_SHIP]->move_lookat_eye(0, 0, mother_ship_eye_offset_z);
   for (window_state& window : window_states) window.lens = {};
+}
+
+void leave_lesson_state() {
+  demo_reset_ships();
+  lesson_step.clear();
 }
 
 void keep_start_angles() {

@@ -99,11 +99,17 @@ void say(const char* message);
 // The notice while it lasts, or null.
 const char* current_notice();
 
+// The lesson's state last gone to, "F3: Saturn from 15 units", which the status band names; empty before
+// the first and after "m".
+extern std::string lesson_step;
+
 // The active ship follows a body: it switches to GEOSYNCH (or stays in it) above that body.
 void follow(body_name target);
 // Both ships back to their defaults, the mother ship's eye 20 units behind the scout's, and both windows'
 // projections as at start.
 void demo_reset_ships();
+// "m": both ships and both lenses back to their defaults, which leaves the lesson's state too.
+void leave_lesson_state();
 // Keeps every body's angles as they were made, once the bodies exist; a lesson's state begins from them.
 void keep_start_angles();
 // The scene as start-up leaves it before any key, but for the last pick (picking's to forget): the bodies

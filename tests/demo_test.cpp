@@ -73,6 +73,16 @@ TEST_F(SceneSetUp, TheFrameAfterAnFKeyIsTheStatesFirstWhateverTickCameBetween) {
   demo_keyboard(lesson_key(0), 256, 256);
   EXPECT_FALSE(last_pick().made);
   EXPECT_TRUE(demo_overlay(MOTHER_SHIP).names.empty());
+  // The band off, the state names itself as a notice; the presenter's band stays on across F keys, and "m"
+  // leaves the state, so that the band no longer names it.
+  EXPECT_STREQ(current_notice(), "F1: t");
+  for (const unsigned char key : {static_cast<unsigned char>('h'), lesson_key(0)})
+    demo_keyboard(key, 256, 256);
+  EXPECT_TRUE(shown.status);
+  EXPECT_EQ(lesson_step, "F1: t");
+  demo_keyboard('m', 256, 256);
+  EXPECT_EQ(lesson_step, "");
+  demo_keyboard(lesson_key(0), 256, 256);
   const float first = planet[EARTH]->orbit_angle;
   demo_idle(tick);
   EXPECT_EQ(planet[EARTH]->orbit_angle, first) << "a tick before the state's first frames";
