@@ -298,8 +298,11 @@ std::string describe_typed_byte(unsigned char key) {
 
 bool names_a_lesson(const std::string& argument) {
   const std::string ending = ".lesson";
-  return argument.size() > ending.size() && argument[0] != '-' &&
-         argument.compare(argument.size() - ending.size(), ending.size(), ending) == 0;
+  if (argument.size() <= ending.size() || argument[0] == '-') return false;
+  const size_t start = argument.size() - ending.size();
+  for (size_t i = 0; i < ending.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(argument[start + i])) != ending[i]) return false;
+  return true;
 }
 
 std::string compute_usage_text(const char* mother_title, const char* scout_title) {

@@ -91,7 +91,8 @@ struct own_options {
   std::string usage_error;         // why the arguments cannot be used, in one line; empty when they can
 };
 own_options take_own_options(int& argc, char** argv);
-// Whether an argument names a lesson by itself, as a file manager hands one over: it ends in ".lesson".
+// Whether an argument names a lesson by itself, as a file manager hands one over: it ends in ".lesson", in
+// any case (a desktop types "Class.LESSON" a lesson too).
 bool names_a_lesson(const std::string& argument);
 // A position, "X,Y": two whole numbers from 0 to largest_window_px; nothing for anything else.
 std::optional<std::array<int, 2>> compute_pick_position(const char* value);

@@ -82,6 +82,8 @@ TEST(OwnOptions, KeysTakeTheNextArgumentOnceAndAMissingValueIsAUsageError) {
   EXPECT_EQ(take({"-geometry", "a.lesson", "b.lesson"}).second, "a.lesson -geometry a.lesson")
       << "a lesson file alone is --lesson, but not a GLUT option's value";
   EXPECT_EQ(take({"--lesson", "x"}).first.lesson, "x");
+  EXPECT_EQ(take({"Class.LESSON"}).first.lesson, "Class.LESSON") << "as the desktop types the file, any case";
+  EXPECT_EQ(take({"x.lessons"}).first.lesson, "");
   EXPECT_NE(take({"a.lesson", "--lesson", "b"}).first.usage_error.find("twice"), std::string::npos);
 }
 
