@@ -12,7 +12,7 @@
 band_text demo_band_text(ship_name viewer) {
   band_text bands;
   if (shown.status) bands.status = demo_status_lines(viewer);
-  if (!shown.status && current_notice() != nullptr) bands.status = {current_notice()};
+  if (!shown.status && current_notice() != nullptr) bands.notice = current_notice();
   if (shown.status && !(shown.chain && viewer == active_ship)) bands.keys = demo_key_sections();
   bands.camera = demo_camera_band_lines(viewer);
   return bands;

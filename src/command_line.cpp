@@ -240,6 +240,7 @@ own_options take_own_options(int& argc, char** argv) {
         if (lesson_given) refuse(twice);
         lesson_given = true;
         options.lesson = argument;
+        options.lesson_by_itself = true;
         for (int k = i + 1; k <= argc; ++k) argv[k - 1] = argv[k];
         --argc;
         --i;

@@ -86,6 +86,7 @@ struct own_options {
   std::string keys;                // typed at start-up; empty without --keys
   std::optional<start_pick> pick;  // --pick or --inspect
   std::string lesson;              // --lesson FILE, or a FILE.lesson by itself; empty without
+  bool lesson_by_itself = false;   // the FILE.lesson form, as a file manager starts the program
   std::optional<int> text_scale;   // --text-scale N, 1 to 4
   const char* geometry = nullptr;  // the value of the last -geometry, or null
   std::string usage_error;         // why the arguments cannot be used, in one line; empty when they can

@@ -301,6 +301,7 @@ void demo_display() {
 
 void demo_keyboard(unsigned char key, int x, int y) {
   if (!demo_initialized) return;
+  if (notice.until_key) notice = {};
   const key_use use = run_command(key);
   if (use == key_use::pick || use == key_use::inspect) pick_at(x, y, use == key_use::inspect);
   if (use == key_use::lesson) demo_go_to_lesson_state(key - first_lesson_key);

@@ -43,32 +43,51 @@ void refuse_untypable_keys(const std::string& keys) {
       end_refused("--keys cannot type " + describe_typed_byte(static_cast<unsigned char>(c)) + ": " + why);
 }
 
-// A lesson is read whole before any window opens; a file that cannot be used ends the process with status 2
-// and one line naming the file, the line and what is wrong, and nothing of it is kept.
-void load_lesson(const std::string& file) {
-  if (file.empty()) return;
-  lesson_reading reading = read_lesson_file(file, demo_refuse_typed_key);
-  if (!reading.error.empty()) end_refused(reading.error);
+// Why the lesson the program was handed by itself cannot be used, as the windows show it; empty when it can.
+std::string unusable_lesson;
+
+// A lesson that cannot be used, named with --lesson, ends the process with status 2 and one line naming the
+// file, the line and what is wrong. Handed over by itself, as a file manager's double click hands it, it is
+// dropped: the program opens without it and the windows say why, for nobody may see a terminal.
+void refuse_lesson(const std::string& why, bool by_itself) {
+  if (!by_itself) end_refused(why);
+  unusable_lesson = compute_printable(why);
+  std::fprintf(stderr, "solar_demo: %s; going on without the lesson\n", unusable_lesson.c_str());
+  loaded_lesson = {};
+}
+
+// A lesson is read whole before any window opens, and nothing of one that cannot be used is kept.
+void load_lesson(const own_options& options) {
+  if (options.lesson.empty()) return;
+  lesson_reading reading = read_lesson_file(options.lesson, demo_refuse_typed_key);
+  if (!reading.error.empty()) return refuse_lesson(reading.error, options.lesson_by_itself);
   loaded_lesson = std::move(reading.read);
 }
 
 // A start-up pick, or a lesson's, must land in the window it names: elsewhere it would pick nothing,
 // silently. Both windows have the mother window's size.
-void refuse_pick_outside(const start_pick& pick, const window_placement& window, const std::string& where) {
-  if (pick.aim != pick_aim::pixel || (pick.at[0] < window.width && pick.at[1] < window.height)) return;
-  end_refused(where + " " + std::to_string(pick.at[0]) + "," + std::to_string(pick.at[1]) +
-              " lies outside the " + std::to_string(window.width) + "x" + std::to_string(window.height) +
-              (pick.in_scout ? " scout" : " mother") + " window (see --help)");
+// Why a pick does not land in the window, or empty when it does.
+std::string find_pick_outside(const start_pick& pick, const window_placement& window,
+                              const std::string& where) {
+  if (pick.aim != pick_aim::pixel || (pick.at[0] < window.width && pick.at[1] < window.height)) return "";
+  return where + " " + std::to_string(pick.at[0]) + "," + std::to_string(pick.at[1]) + " lies outside the " +
+         std::to_string(window.width) + "x" + std::to_string(window.height) +
+         (pick.in_scout ? " scout" : " mother") + " window (see --help)";
 }
 
 void refuse_picks_outside(const own_options& options, const window_placement& window) {
-  if (options.pick)
-    refuse_pick_outside(*options.pick, window, options.pick->holds_still ? "--inspect" : "--pick");
-  for (const std::optional<lesson_state>& state : loaded_lesson.states)
-    if (state && state->pick)
-      refuse_pick_outside(*state->pick, window,
-                          loaded_lesson.file + ":" + std::to_string(state->pick_line) + ": " +
-                              (state->pick->holds_still ? "inspect" : "pick"));
+  if (options.pick) {
+    const std::string why =
+        find_pick_outside(*options.pick, window, options.pick->holds_still ? "--inspect" : "--pick");
+    if (!why.empty()) end_refused(why);
+  }
+  for (const std::optional<lesson_state>& state : loaded_lesson.states) {
+    if (!state || !state->pick) continue;
+    const std::string why = find_pick_outside(*state->pick, window,
+                                              loaded_lesson.file + ":" + std::to_string(state->pick_line) +
+                                                  ": " + (state->pick->holds_still ? "inspect" : "pick"));
+    if (!why.empty()) return refuse_lesson(why, options.lesson_by_itself);
+  }
 }
 
 // glutInit takes out of argv the options it knows; what is left is known to nobody, most likely mistyped.
@@ -198,7 +217,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   refuse_untypable_keys(options.keys);
-  load_lesson(options.lesson);
+  load_lesson(options);
   platform_end_promptly_on_display_loss(argc, argv);
   glutInit(&argc, argv);
   name_ignored_arguments(argc, argv);
@@ -219,6 +238,7 @@ int main(int argc, char** argv) {
   init();
   // A lesson can start where it begins: the keys, then the pick, before the first tick.
   demo_type_start(options.keys, options.pick);
+  if (!unusable_lesson.empty()) say_until_key(unusable_lesson.c_str());
   glutSetWindow(mother_window);
   std::printf("solar_demo: press h in either window to show the keys\n");
   std::fflush(stdout);

@@ -20,7 +20,8 @@ void overlay_draw(window_overlay& window, const overlay_content& content, const 
                   int height) {
   if (!content.names_on) window.names.clear();
   const band_text& bands_text = content.bands;
-  const bool bands_on = !bands_text.status.empty() || !bands_text.keys.empty() || !bands_text.camera.empty();
+  const bool bands_on = !bands_text.status.empty() || !bands_text.notice.empty() ||
+                        !bands_text.keys.empty() || !bands_text.camera.empty();
   if ((!bands_on && !content.names_on) || width < 1 || height < 1) return;
   if (window.text.max_texture_px == 0) glGetIntegerv(GL_MAX_TEXTURE_SIZE, &window.text.max_texture_px);
   std::vector<text_block> blocks;

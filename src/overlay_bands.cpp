@@ -145,8 +145,11 @@ std::vector<window_rect> add_bands(std::vector<text_block>& blocks, const band_t
     row += band_height_px(lines.size(), margin);
     return window_rect{0, covered.back().bottom, 0, covered.front().top};
   };
-  const std::vector<std::string> status = compute_band_lines(cut_each_line(text.status, columns), columns,
-                                                             height / scale / status_band_share, margin);
+  const std::vector<std::string> status_lines = text.notice.empty()
+                                                    ? cut_each_line(text.status, columns)
+                                                    : compute_wrapped_lines({{text.notice}}, columns);
+  const std::vector<std::string> status =
+      compute_band_lines(status_lines, columns, height / scale / status_band_share, margin);
   if (!status.empty()) status_bottom = add(status, height - band_height(status.size()), 0, 0, false).bottom;
   const std::vector<std::string> keys = compute_band_lines(compute_wrapped_lines(text.keys, columns), columns,
                                                            height / scale / keys_band_share, margin);

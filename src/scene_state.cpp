@@ -54,7 +54,9 @@ const char* demo_body_label(body_name b) { return body_labels[b]; }
 
 void say(const char* message) { notice = {message, notice_duration_ticks}; }
 
-const char* current_notice() { return notice.ticks > 0 ? notice.message : nullptr; }
+void say_until_key(const char* message) { notice = {message, notice_duration_ticks, true}; }
+
+const char* current_notice() { return notice.ticks > 0 || notice.until_key ? notice.message : nullptr; }
 
 void follow(body_name target) { ships[active_ship]->set_mode(GEOSYNCH, planet[target]); }
 

@@ -93,9 +93,13 @@ extern window_state window_states[ship_count];
 struct key_notice {
   const char* message = nullptr;
   int ticks = 0;
+  bool until_key = false;  // held, whatever the ticks, until the next key
 };
 extern key_notice notice;
 void say(const char* message);
+// Says what must not be missed, held in both windows until a key is pressed: a lesson the program was
+// handed but cannot use, where nobody may be watching a terminal.
+void say_until_key(const char* message);
 // The notice while it lasts, or null.
 const char* current_notice();
 

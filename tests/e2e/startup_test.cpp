@@ -346,6 +346,38 @@ TEST(Lesson, EachFKeyShowsWhatStartingWithTheStatesKeysAndPickShows) {
   }
 }
 
+// Double-clicked, a lesson that cannot be used must not end in a line on a terminal nobody sees: the program
+// opens without it and says why at the top of both windows until a key is pressed. (Named with --lesson, it
+// stays a usage error: the refusals below.)
+TEST(Lesson, OneHandedOverByItselfThatCannotBeUsedIsSaidInBothWindowsUntilAKey) {
+  const std::string made = e2e::make_own_file(testing::TempDir() + "unusable_");
+  const std::string lesson = made + ".LESSON";
+  std::ofstream(lesson) << "[F1]\ntitle = x\nkeys = gQ\n";
+  const std::string errors = e2e::make_own_file(testing::TempDir() + "unusable_errors_");
+  e2e::virtual_display display;
+  e2e::program app(SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload}, errors, {lesson});
+  std::array<Window, ship_count> windows{};
+  for (int s = 0; s < ship_count; ++s)
+    windows[s] = e2e::find_window(display.x(), ship_titles[s], window_deadline);
+  ASSERT_NE(windows[SCOUT_SHIP], 0u);
+  // Text lights hundreds of pixels of the top rows, where the start-up scene has none.
+  const auto said = [&](Window w) {
+    const e2e::image top = e2e::capture_region(display.x(), w, 0, 0, 512, 40);
+    int lit = 0;
+    for (int y = 0; y < top.height; ++y)
+      for (int x = 0; x < top.width; ++x) lit += top.at(x, y).r > 150 && top.at(x, y).g > 150;
+    return lit > 200;
+  };
+  EXPECT_TRUE(e2e::wait_until(milliseconds(10000), [&] { return said(windows[0]) && said(windows[1]); }));
+  EXPECT_NE(e2e::read_file(errors).find(".LESSON:3: keys cannot type 'Q'"), std::string::npos)
+      << e2e::read_file(errors);
+  e2e::move_pointer(display.x(), windows[SCOUT_SHIP], 256, 256);
+  e2e::press_keysym(display.x(), XK_p);
+  EXPECT_TRUE(e2e::wait_until(milliseconds(10000), [&] { return !said(windows[0]) && !said(windows[1]); }));
+  end_with_escape(display, app);
+  for (const std::string& file : {made, lesson, errors}) std::remove(file.c_str());
+}
+
 // What the program says on a display of its own when it refuses a command line, and how it ends.
 struct refusal {
   std::optional<int> status;
