@@ -34,9 +34,9 @@ std::vector<std::string> demo_camera_band_lines(ship_name viewer) {
 }
 
 std::vector<std::string> demo_status_lines(ship_name window) {
-  return compute_status_lines(
-      window, *ships[window],
-      {active_ship == window, frozen, shown.time_rate, text_scale, current_notice(), lesson_step});
+  return compute_status_lines(window, *ships[window],
+                              {active_ship == window, frozen, shown.time_rate, text_scale, current_notice(),
+                               lesson_step, lesson_notes});
 }
 
 std::vector<std::string> demo_camera_lines(ship_name window) {

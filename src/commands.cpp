@@ -23,11 +23,9 @@ void step_paused_scene() {
   planet[STARFIELD]->update(compute_timer_step_s(default_timer_period_ms) * shown.time_rate);
 }
 
-// The projection keys act on the projection of the active ship's window. Their limits keep every number a
-// frame loads finite and the near plane nearer than the far one; a key past them changes nothing, and says
-// why.
-constexpr int narrowest_view_deg = 5, widest_view_deg = 170, view_step_deg = 5;
-constexpr int plane_steps = 1024;  // how far from its start the near or far plane may be halved or doubled
+// The projection keys act on the projection of the active ship's window, within the lens's limits; a key past
+// them changes nothing, and says why.
+constexpr int view_step_deg = 5;
 constexpr const char* planes_crossed = "the near plane must stay nearer than the far plane";
 // The words on a limit, made from the limit itself; kept for good, as the word on a key is.
 const std::string view_limits = "the field of view runs from " + std::to_string(narrowest_view_deg) + " to " +
@@ -48,7 +46,7 @@ void move_near_plane(double factor) {
   projection_lens& lens = window_states[active_ship].lens;
   const double wanted = lens.near_distance * factor;
   if (wanted >= lens.far_distance) return say(planes_crossed);
-  if (wanted < near_plane / plane_steps) return say(nearest_plane.c_str());
+  if (wanted < nearest_near_plane) return say(nearest_plane.c_str());
   lens.near_distance = wanted;
 }
 
@@ -56,7 +54,7 @@ void move_far_plane(double factor) {
   projection_lens& lens = window_states[active_ship].lens;
   const double wanted = lens.far_distance * factor;
   if (wanted <= lens.near_distance) return say(planes_crossed);
-  if (wanted > far_plane * plane_steps) return say(farthest_plane.c_str());
+  if (wanted > farthest_far_plane) return say(farthest_plane.c_str());
   lens.far_distance = wanted;
 }
 

@@ -16,6 +16,20 @@ constexpr double field_of_view_deg = 70.0;
 constexpr double near_plane = 0.1f;
 constexpr double far_plane = 2000.0;
 
+// The projection a window's frames load: gluPerspective's field of view and near and far planes. The
+// start-up values are the frame's constants; the projection keys change the active ship's window's, a
+// lesson's state may set either window's, and "m" puts both back.
+struct projection_lens {
+  double field_of_view = field_of_view_deg;
+  double near_distance = near_plane;  // "near" and "far" are macros of Windows' headers
+  double far_distance = far_plane;
+};
+// A lens's limits, which keep every number a frame loads finite and the near plane nearer than the far one:
+// the field of view in degrees, and how far from its start the near or far plane may be halved or doubled.
+constexpr int narrowest_view_deg = 5, widest_view_deg = 170;
+constexpr int plane_steps = 1024;
+constexpr double nearest_near_plane = near_plane / plane_steps, farthest_far_plane = far_plane * plane_steps;
+
 // The region a pick looks in: this many pixels wide and high, centred on the pointer.
 constexpr int pick_region_px = 10;
 // GLUT counts the pointer's y from the window's top, OpenGL its rows from the bottom: the flip is

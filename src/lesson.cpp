@@ -4,12 +4,15 @@
 #include "lesson.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
 #include <utility>
+
+#include "number_forms.h"
 
 namespace {
 
@@ -102,12 +105,23 @@ class lesson_reader {
   }
 
   void set(const std::string& name, const std::string& value) {
-    if (state_ < 0) return refuse(quote(name) + " comes before the first [F1] to [F12] header");
+    if (state_ < 0) return set_lesson(name, value);
     lesson_state& state = *reading_.read.states[size_t(state_)];
     if (name == "title") {
-      if (value.empty()) return refuse("the title is empty");
-      if (!writable(value)) return refuse("the title has a character other than printable ASCII");
-      if (first_time(given_.title, "title")) state.title = value;
+      if (const std::optional<std::string> text = take_text("the title", value))
+        if (first_time(given_.title, "title")) state.title = *text;
+      return;
+    }
+    if (name == "note") {
+      if (state.notes.size() == most_notes)
+        return refuse("a state has at most " + std::to_string(most_notes) + " notes");
+      if (const std::optional<std::string> text = take_text("the note", value)) state.notes.push_back(*text);
+      return;
+    }
+    if (name == "mother lens" || name == "scout lens") {
+      const size_t window = name[0] == 's' ? 1 : 0;
+      if (state.lenses[window]) return refuse(name + " is given twice in this state");
+      state.lenses[window] = take_lens(name, value);
       return;
     }
     if (name == "keys") {
@@ -132,7 +146,81 @@ class lesson_reader {
       given_.pick = true;
       return;
     }
-    refuse(quote(name) + " is no setting of a state: a state has title, keys, and pick or inspect");
+    refuse(quote(name) +
+           " is no setting of a state: a state has title, note, keys, pick or inspect, mother lens and scout "
+           "lens");
+  }
+
+  // The lesson's own settings, before its first state.
+  void set_lesson(const std::string& name, const std::string& value) {
+    if (name == "title") {
+      if (const std::optional<std::string> text = take_text("the lesson's title", value))
+        if (first_time(given_lesson_.title, "the lesson's title")) reading_.read.title = *text;
+      return;
+    }
+    if (name == "size") {
+      const std::optional<window_placement> size =
+          value.find_first_of("+-=") == std::string::npos
+              ? compute_geometry(value.c_str(), {0, 0, 0, 0}, largest_window_px, largest_window_px)
+              : std::nullopt;
+      const std::string limit = std::to_string(largest_lesson_window_px);
+      if (!size || size->width == 0 || size->height == 0 || size->width > largest_lesson_window_px ||
+          size->height > largest_lesson_window_px)
+        return refuse("size takes the windows' WIDTHxHEIGHT, each from 1 to " + limit + ", such as 950x1000");
+      if (first_time(given_lesson_.size, "size"))
+        reading_.read.size = std::array<int, 2>{size->width, size->height};
+      return;
+    }
+    if (name == "text scale") {
+      const std::optional<int> scale = compute_text_scale_option(value.c_str());
+      if (!scale) return refuse("text scale takes a whole number from 1 to 4, as --text-scale does");
+      if (first_time(given_lesson_.text_scale, "text scale")) reading_.read.text_scale = scale;
+      return;
+    }
+    refuse(quote(name) + " comes before the first [F1] to [F12] header, and a lesson's own settings are " +
+           "title, size and text scale");
+  }
+
+  // A title or a note: not empty, and writable in the overlays' font.
+  std::optional<std::string> take_text(const std::string& what, const std::string& value) {
+    if (value.empty()) {
+      refuse(what + " is empty");
+      return std::nullopt;
+    }
+    if (!writable(value)) {
+      refuse(what + " has a character other than printable ASCII");
+      return std::nullopt;
+    }
+    return value;
+  }
+
+  // "FIELD OF VIEW, NEAR, FAR" within the limits the keys keep to.
+  std::optional<projection_lens> take_lens(const std::string& name, const std::string& value) {
+    projection_lens lens;
+    double* const parts[] = {&lens.field_of_view, &lens.near_distance, &lens.far_distance};
+    const char* next = value.c_str();
+    for (size_t i = 0; i < 3; ++i) {
+      char* end = nullptr;
+      *parts[i] = std::strtod(next, &end);
+      while (*end == ' ') ++end;
+      const bool plain = end != next && std::strspn(next, " 0123456789.") == size_t(end - next);
+      if (!plain || *end != (i < 2 ? ',' : '\0')) {
+        refuse(name + " takes FIELD OF VIEW, NEAR, FAR in degrees and scene units, such as 50, 1, 100");
+        return std::nullopt;
+      }
+      next = end + 1;
+    }
+    if (!(lens.field_of_view >= narrowest_view_deg && lens.field_of_view <= widest_view_deg))
+      refuse(name + "'s field of view runs from " + std::to_string(narrowest_view_deg) + " to " +
+             std::to_string(widest_view_deg) + " degrees");
+    else if (!(lens.near_distance >= nearest_near_plane && lens.far_distance <= farthest_far_plane))
+      refuse(name + "'s planes lie from " + compute_significant_text(nearest_near_plane, plane_digits) +
+             " to " + compute_significant_text(farthest_far_plane, plane_digits) + ", as the keys keep them");
+    else if (!(lens.near_distance < lens.far_distance))
+      refuse(name + "'s near plane must lie nearer than its far plane");
+    else
+      return lens;
+    return std::nullopt;
   }
 
   // Marks a setting given; false, having said so, when it already was.
@@ -159,6 +247,9 @@ class lesson_reader {
   struct {
     bool title = false, keys = false, pick = false;
   } given_;
+  struct {
+    bool title = false, size = false, text_scale = false;
+  } given_lesson_;
 };
 
 }  // namespace
@@ -195,17 +286,21 @@ std::optional<std::string> refuse_file_type(const std::string& file) {
 }  // namespace
 
 lesson_reading read_lesson_file(const std::string& file, key_refusal refuse_key) {
-  if (const std::optional<std::string> why = refuse_file_type(file)) return {{file, {}}, file + ": " + *why};
+  const auto refused = [&](const std::string& why) {
+    lesson_reading reading;
+    reading.read.file = file;
+    reading.error = file + ": " + why;
+    return reading;
+  };
+  if (const std::optional<std::string> why = refuse_file_type(file)) return refused(*why);
   std::ifstream in(file, std::ios::binary);
-  if (!in) return {{file, {}}, file + ": cannot be read: " + std::strerror(errno)};
+  if (!in) return refused(std::string("cannot be read: ") + std::strerror(errno));
   std::string text(size_t(largest_lesson_bytes) + 1, '\0');
   in.read(text.data(), largest_lesson_bytes + 1);
-  if (in.bad()) return {{file, {}}, file + ": cannot be read: " + std::strerror(errno)};
+  if (in.bad()) return refused(std::string("cannot be read: ") + std::strerror(errno));
   if (in.gcount() > largest_lesson_bytes)
-    return {
-        {file, {}},
-        file + ": is larger than a lesson can be (" + std::to_string(largest_lesson_bytes >> 20) + " MB)"};
+    return refused("is larger than a lesson can be (" + std::to_string(largest_lesson_bytes >> 20) + " MB)");
   text.resize(size_t(in.gcount()));
-  if (text.find('\0') != std::string::npos) return {{file, {}}, file + ": is not text"};
+  if (text.find('\0') != std::string::npos) return refused("is not text");
   return compute_lesson(text, file, refuse_key);
 }

@@ -5,31 +5,49 @@
 // cannot be used is kept.
 //
 //   # comments and blank lines are ignored
+//   title = The guide's experiments       (the lesson's own settings, before its first state)
+//   size = 950x1000
+//   text scale = 2
 //   [F3]
 //   title = Saturn from 15 units
+//   note = Its rings turn with it.
 //   keys = g6ssssssssss
-//   pick = mother:220,298
+//   pick = mother:Saturn
+//   scout lens = 50, 1, 100
 #pragma once
 
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "command_line.h"
+#include "frame_constants.h"
 #include "key_codes.h"
 
 constexpr int lesson_state_count = lesson_key_count;  // F1 to F12
 
+// The most lines of notes a state has, shown under its title, and the largest size a lesson asks for.
+constexpr int most_notes = 2;
+constexpr int largest_lesson_window_px = 8192;
+
 struct lesson_state {
   std::string title;
   std::string step;  // "F3: Saturn from 15 units", as the status band and a notice name the state
+  std::vector<std::string> notes;  // lines for the class, under the title
   std::string keys;
   std::optional<start_pick> pick;  // "pick" or "inspect"
   int pick_line = 0;               // where the file gives it, for a pick the windows turn out too small for
+  // "mother lens" and "scout lens": a window's projection set exactly once the keys are typed, before the
+  // pick; the mother window's first.
+  std::array<std::optional<projection_lens>, 2> lenses;
 };
 
 struct lesson {
-  std::string file;  // as the command line names it
+  std::string file;                        // as the command line names it
+  std::string title;                       // the lesson's own, or empty
+  std::optional<std::array<int, 2>> size;  // the windows' size it was made for; -geometry wins
+  std::optional<int> text_scale;           // the text scale it was made for; --text-scale wins
   std::array<std::optional<lesson_state>, lesson_state_count> states;
 };
 

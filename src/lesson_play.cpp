@@ -61,10 +61,13 @@ void type_keys(const key_typist& typist, const std::string& keys, int x, int y, 
   set_window(MOTHER_SHIP);
 }
 
-void type_start(const key_typist& typist, const std::string& keys, const std::optional<start_pick>& pick) {
+void type_start(const key_typist& typist, const std::string& keys, const std::optional<start_pick>& pick,
+                const std::array<std::optional<projection_lens>, 2>& lenses) {
   set_window(MOTHER_SHIP);
   if (!keys.empty())
     type_keys(typist, keys, glutGet(GLUT_WINDOW_WIDTH) / 2, glutGet(GLUT_WINDOW_HEIGHT) / 2, MOTHER_SHIP);
+  for (const ship_name window : {MOTHER_SHIP, SCOUT_SHIP})
+    if (lenses[window]) window_states[window].lens = *lenses[window];
   if (!pick) return;
   const ship_name window = pick->in_scout ? SCOUT_SHIP : MOTHER_SHIP;
   typist.place_cameras();  // the bodies and the cameras where the keys left them, keys or none
@@ -97,9 +100,10 @@ bool reach_lesson_state(const key_typist& typist, int index) {
   const bool presenters_band = shown.status;
   restore_start_scene();
   forget_pick();
-  type_start(typist, state->keys, state->pick);
+  type_start(typist, state->keys, state->pick, state->lenses);
   shown.status = presenters_band;
   lesson_step = state->step;
+  lesson_notes = state->notes;
   // The lesson holds the words while it is loaded, as a notice needs them held.
   if (!shown.status && current_notice() == nullptr) say(state->step.c_str());
   return true;

@@ -4,6 +4,7 @@
 // is handed, the demo's keyboard and its placing of the cameras, so this room needs nothing above it.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -27,7 +28,10 @@ struct key_typist {
 void type_keys(const key_typist& typist, const std::string& keys, int x, int y, ship_name window);
 // The keys in the mother window with the pointer in its middle, then the pick, as space or Shift+space with
 // the pointer there would make it. Leaves the mother window current.
-void type_start(const key_typist& typist, const std::string& keys, const std::optional<start_pick>& pick);
+// A lesson's state may set either window's lens exactly (the mother window's first), after its keys and
+// before its pick.
+void type_start(const key_typist& typist, const std::string& keys, const std::optional<start_pick>& pick,
+                const std::array<std::optional<projection_lens>, 2>& lenses = {});
 // A state of the loaded lesson (0 for F1) reached afresh: the start-up scene with no pick kept, its keys and
 // its pick typed, and the status band naming it; the presenter's "h" as it was, and with the band off the
 // state's name said for a while, as a notice. False, with nothing changed but a word saying why, when

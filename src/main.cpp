@@ -222,13 +222,19 @@ int main(int argc, char** argv) {
   glutInit(&argc, argv);
   name_ignored_arguments(argc, argv);
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+  // A lesson may say the windows' size and the text scale it was made for; the command line wins.
+  if (loaded_lesson.size && options.geometry == nullptr) {
+    disp_width = (*loaded_lesson.size)[0];
+    disp_height = (*loaded_lesson.size)[1];
+  }
   const window_placement mother = place_mother_window(options.geometry);
   refuse_picks_outside(options, mother);
   disp_width = mother.width;
   disp_height = mother.height;
   mother_window = create_window(ship_titles[MOTHER_SHIP], mother);
   refuse_undrawable_size(mother);
-  text_scale = compute_text_scale(options.text_scale, std::getenv("GDK_SCALE"), platform_display_dpi());
+  text_scale = compute_text_scale(options.text_scale ? options.text_scale : loaded_lesson.text_scale,
+                                  std::getenv("GDK_SCALE"), platform_display_dpi());
   scout_window = create_window(ship_titles[SCOUT_SHIP],
                                compute_scout_placement(mother, window_gap_px, glutGet(GLUT_SCREEN_WIDTH),
                                                        glutGet(GLUT_SCREEN_HEIGHT)));
@@ -239,6 +245,9 @@ int main(int argc, char** argv) {
   // A lesson can start where it begins: the keys, then the pick, before the first tick.
   demo_type_start(options.keys, options.pick);
   if (!unusable_lesson.empty()) say_until_key(unusable_lesson.c_str());
+  // The lesson's title greets the class, with how to go on.
+  static const std::string greeting = loaded_lesson.title + ": F1 to F12 go to its states";
+  if (!loaded_lesson.title.empty()) say(greeting.c_str());
   glutSetWindow(mother_window);
   std::printf("solar_demo: press h in either window to show the keys\n");
   std::fflush(stdout);

@@ -36,6 +36,7 @@ shown_views shown;
 window_state window_states[ship_count];
 key_notice notice;
 std::string lesson_step;
+std::vector<std::string> lesson_notes;
 
 namespace {
 
@@ -70,6 +71,7 @@ void demo_reset_ships() {
 void leave_lesson_state() {
   demo_reset_ships();
   lesson_step.clear();
+  lesson_notes.clear();
 }
 
 void keep_start_angles() {

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "body_labels.h"
 #include "matrix_math.h"
@@ -67,15 +68,6 @@ struct granted_viewport {
   int width, height;
 };
 
-// The projection a window's frames load: gluPerspective's field of view and near and far planes. The
-// start-up values are the frame's constants; the projection keys change the active ship's window's, and "m"
-// puts both back.
-struct projection_lens {
-  double field_of_view = field_of_view_deg;
-  double near_distance = near_plane;  // "near" and "far" are macros of Windows' headers
-  double far_distance = far_plane;
-};
-
 // What the program keeps of each window besides its ship and its overlays: the projection it loads, and what
 // its latest normal frame drew with (the viewport, the aspect and the projection it loaded). The window's
 // ship_name finds it, as GLUT's current window finds that.
@@ -103,9 +95,10 @@ void say_until_key(const char* message);
 // The notice while it lasts, or null.
 const char* current_notice();
 
-// The lesson's state last gone to, "F3: Saturn from 15 units", which the status band names; empty before
-// the first and after "m".
+// The lesson's state last gone to, "F3: Saturn from 15 units", and its notes, which the status band shows;
+// empty before the first and after "m".
 extern std::string lesson_step;
+extern std::vector<std::string> lesson_notes;
 
 // The active ship follows a body: it switches to GEOSYNCH (or stays in it) above that body.
 void follow(body_name target);

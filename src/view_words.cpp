@@ -51,6 +51,7 @@ std::string name_of_record(unsigned int n) {
 std::vector<std::string> compute_status_lines(ship_name window, const ship& s, const status_facts& facts) {
   std::vector<std::string> lines;
   if (!facts.lesson_step.empty()) lines.push_back(facts.lesson_step);
+  lines.insert(lines.end(), facts.lesson_notes.begin(), facts.lesson_notes.end());
   lines.push_back(std::string(ship_titles[window]) + (facts.has_keys ? ", has the keys" : ""));
   lines.push_back(std::string(mode_names[s.get_mode()]) + ", step " + compute_step_text(s));
   if (s.get_mode() == GEOSYNCH && s.geosynch_body != nullptr)

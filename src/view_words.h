@@ -20,10 +20,11 @@ struct status_facts {
   int text_scale;
   const char* notice;
   const std::string& lesson_step;
+  const std::vector<std::string>& lesson_notes;
 };
-// The lesson's state last gone to, then the window's ship, whether it has the keys, its mode and step, the
-// body it follows, "paused", the rate, the scale and the notice, a line each where they have something to
-// say.
+// The lesson's state last gone to and its notes, then the window's ship, whether it has the keys, its mode
+// and step, the body it follows, "paused", the rate, the scale and the notice, a line each where they have
+// something to say.
 std::vector<std::string> compute_status_lines(ship_name window, const ship& s, const status_facts& facts);
 
 // What the camera readout says of a window's camera: its mode, where it is (LOOKAT: eye, target and up;

@@ -151,16 +151,30 @@ TEST(TextScale, TheOptionOverGdkScaleOverTheDesktopsDotsPerInch) {
 // and nothing of that file is kept. Every shipped lesson reads.
 TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
   const lesson_reading good = compute_lesson(
-      "# a comment\n\n[F3]\r\n title = Saturn = far \nkeys = g6s \ninspect = "
-      "scout:1,2\n[F12]\ntitle=x\nkeys=\n",
+      "# a comment\ntitle = Guide\nsize = 950x1000\ntext scale = 3\n\n[F3]\r\n title = Saturn = far \nkeys = "
+      "g6s "
+      "\ninspect = scout:1,2\n[F12]\ntitle=x\nnote = a\nnote = b c\nscout lens = 50, 1, 100\nmother lens "
+      "=5,0.0001,2048000\nkeys=\n",
       "a.lesson", demo_refuse_typed_key);
   ASSERT_EQ(good.error, "");
+  EXPECT_EQ(good.read.title, "Guide");
+  EXPECT_EQ(good.read.size, (std::array<int, 2>{950, 1000}));
+  EXPECT_EQ(good.read.text_scale, 3);
+  const lesson_state& last = *good.read.states[11];
+  EXPECT_EQ(last.notes, (std::vector<std::string>{"a", "b c"}));
+  EXPECT_EQ(last.step, "F12: x");
+  ASSERT_TRUE(last.lenses[1] && last.lenses[0]);
+  EXPECT_EQ(std::vector<double>(
+                {last.lenses[1]->field_of_view, last.lenses[1]->near_distance, last.lenses[1]->far_distance}),
+            (std::vector<double>{50, 1, 100}))
+      << "the scout's, exactly";
+  EXPECT_EQ(last.lenses[0]->far_distance, 2048000) << "the far plane at the keys' own limit";
   EXPECT_FALSE(good.read.states[0]);
   const lesson_state& saturn = *good.read.states[2];
   EXPECT_EQ(saturn.title + "|" + saturn.keys, "Saturn = far|g6s");
   EXPECT_TRUE(saturn.pick->in_scout && saturn.pick->holds_still &&
               saturn.pick->at == (std::array<int, 2>{1, 2}));
-  EXPECT_EQ(saturn.pick_line, 6);
+  EXPECT_EQ(saturn.pick_line, 9);
   EXPECT_EQ(good.read.states[11]->keys, "") << "no keys: the start-up scene";
   EXPECT_EQ(
       compute_lesson("\xEF\xBB\xBF[F1]\ntitle = t\nkeys = g\n", "c.lesson", demo_refuse_typed_key).error, "")
@@ -175,7 +189,23 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
       {"[F1]\ntitle = x\nkeys = w" + most_keys + "\n", "b.lesson:3: a state types at most 1000 keys"},
       {long_line + "\n", "b.lesson:1: \"\x1b]0;PWNED\x07\x1b[2J\r" + std::string(25, 'x') + "...\" is not"},
       {"[F1]\ntitle = x\nkeys = g\n" + long_line + " = 1\n", "b.lesson:4: \"\x1b]0;PWNED\x07\x1b[2J\rxxxx"},
-      {"title = x\n", "b.lesson:1: \"title\" comes before the first [F1] to [F12] header"},
+      {"keys = g\n", "b.lesson:1: \"keys\" comes before the first [F1] to [F12] header, and a lesson's own"},
+      {"size = 950x1000+0+0\n", "b.lesson:1: size takes the windows' WIDTHxHEIGHT, each from 1 to 8192"},
+      {"size = 8193x10\n", "b.lesson:1: size takes the windows' WIDTHxHEIGHT"},
+      {"text scale = 5\n", "b.lesson:1: text scale takes a whole number from 1 to 4"},
+      {"title = a\ntitle = b\n", "b.lesson:2: the lesson's title is given twice"},
+      {"[F1]\ntitle = x\nnote = a\nnote = b\nnote = c\n", "b.lesson:5: a state has at most 2 notes"},
+      {"[F1]\ntitle = x\nnote =\n", "b.lesson:3: the note is empty"},
+      {"[F1]\ntitle = x\nscout lens = 171, 1, 100\n",
+       "b.lesson:3: scout lens's field of view runs from 5 to 170 degrees"},
+      {"[F1]\ntitle = x\nmother lens = 50, 0.00009, 100\n",
+       "b.lesson:3: mother lens's planes lie from 0.00009766 to 2048000, as the keys keep them"},
+      {"[F1]\ntitle = x\nmother lens = 50, 100, 100\n",
+       "b.lesson:3: mother lens's near plane must lie nearer than its far plane"},
+      {"[F1]\ntitle = x\nmother lens = 50, 1\n", "b.lesson:3: mother lens takes FIELD OF VIEW, NEAR, FAR"},
+      {"[F1]\ntitle = x\nmother lens = 50, 1e1, 100\n", "b.lesson:3: mother lens takes FIELD OF VIEW"},
+      {"[F1]\ntitle = x\nscout lens = 50,1,100\nscout lens = 50,1,100\n",
+       "b.lesson:4: scout lens is given twice in this state"},
       {"[F1]\ntitle = x\n\n", "b.lesson:1: [F1] has no keys = ..."},
       {"[F1]\nkeys = g\n[F2]\ntitle = y\nkeys =\n", "b.lesson:1: [F1] has no title = ..."},
       {"[F13]\n", "b.lesson:1: \"[F13]\" is not a header: a state is one of [F1] to [F12]"},
@@ -191,7 +221,8 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
       {"[F1]\ntitle = x\nkeys = g\ninspect = scout:Vulcan\n", "b.lesson:4: inspect takes X,Y, X%,Y% or a"},
       {"[F1]\ntitle = x\ntitle = y\nkeys = g\n", "b.lesson:3: title is given twice in this state"},
       {"[F1]\ntitle = x\nkeys = g\n[F1]\n", "b.lesson:4: \"[F1]\" is given twice"},
-      {"[F1]\ntitle = x\nkeys = g\ncolour = red\n", "b.lesson:4: \"colour\" is no setting of a state"},
+      {"[F1]\ntitle = x\nkeys = g\ncolour = red\n",
+       "b.lesson:4: \"colour\" is no setting of a state: a state has title, note"},
       {"[F1]\ntitle = x\nkeys = g\njust words\n", "b.lesson:4: \"just words\" is not a [F1] to [F12] header"},
       {"[F1]\ntitle = caf\xc3\xa9\nkeys = g\n", "b.lesson:2: the title has a character other than"},
       {"[F1]\ntitle =\nkeys = g\n", "b.lesson:2: the title is empty"},

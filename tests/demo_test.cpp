@@ -2,6 +2,7 @@
 // The demo module's set-up, timer step and reshape, in the real windows' contexts.
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <tuple>
@@ -60,7 +61,9 @@ TEST_F(SceneSetUp, SecondWindowInitCreatesNothingAndKeepsTheShips) {
 // GLUT may run a due tick between an F key and the frames it asks for: the frame after the key is the state's
 // first all the same. Only that one tick waits, so a window never drawn cannot stop the scene.
 TEST_F(SceneSetUp, TheFrameAfterAnFKeyIsTheStatesFirstWhateverTickCameBetween) {
-  loaded_lesson = compute_lesson("[F1]\ntitle = t\nkeys = g\n", "a.lesson", demo_refuse_typed_key).read;
+  loaded_lesson = compute_lesson("[F1]\ntitle = t\nnote = n\nkeys = g\nscout lens = 50, 1, 100\n", "a.lesson",
+                                 demo_refuse_typed_key)
+                      .read;
   const float tick = compute_timer_step_s(default_timer_period_ms);
   frozen = true;  // a state starts from the start-up scene, which runs
   // Nor does it keep the pick or the names of the scene before it.
@@ -80,6 +83,14 @@ TEST_F(SceneSetUp, TheFrameAfterAnFKeyIsTheStatesFirstWhateverTickCameBetween) {
     demo_keyboard(key, 256, 256);
   EXPECT_TRUE(shown.status);
   EXPECT_EQ(lesson_step, "F1: t");
+  const std::vector<std::string> status = demo_status_lines(MOTHER_SHIP);
+  EXPECT_EQ(std::vector<std::string>(status.begin(), status.begin() + 2),
+            (std::vector<std::string>{"F1: t", "n"}));
+  // Its lens is the scout window's exactly, as "i" writes it; the mother's stays as at start.
+  const std::vector<std::string> camera = demo_camera_lines(SCOUT_SHIP);
+  EXPECT_NE(std::find(camera.begin(), camera.end(), "gluPerspective(50, 1.00, 1, 100)"), camera.end())
+      << camera.at(1);
+  EXPECT_EQ(window_states[MOTHER_SHIP].lens.field_of_view, 70);
   demo_keyboard('m', 256, 256);
   EXPECT_EQ(lesson_step, "");
   demo_keyboard(lesson_key(0), 256, 256);
