@@ -44,11 +44,32 @@ std::string quote(const std::string& line) {
   return "\"" + line.substr(0, longest_quote) + "...\"";
 }
 
-// The overlays' font holds printable ASCII; a title is written in the status band.
-bool writable(const std::string& text) {
-  for (const char c : text)
-    if (c < ' ' || c > '~') return false;
-  return true;
+// A title or a note as the overlays' font writes it: UTF-8 taken to Latin-1, a byte a character, whose
+// letters and signs the font holds (°, é, ü, ×, ±); any other character is written "?". Nothing for text that
+// is not UTF-8 or holds a control character, which no line of a band can show.
+std::optional<std::string> compute_latin1(const std::string& utf8) {
+  std::string latin1;
+  for (size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const int length = lead < 0x80                   ? 1
+                       : lead >= 0xc2 && lead < 0xe0 ? 2
+                       : lead >= 0xe0 && lead < 0xf0 ? 3
+                       : lead >= 0xf0 && lead < 0xf5 ? 4
+                                                     : 0;
+    if (length == 0 || i + size_t(length) > utf8.size()) return std::nullopt;
+    unsigned long code = length == 1 ? lead : lead & (0x7f >> length);
+    for (int k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(utf8[i + size_t(k)]);
+      if ((next & 0xc0) != 0x80) return std::nullopt;
+      code = code << 6 | (next & 0x3f);
+    }
+    const unsigned long shortest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < shortest[length] || code > 0x10ffff || (code >= 0xd800 && code < 0xe000)) return std::nullopt;
+    if (code < 0x20 || (code >= 0x7f && code < 0xa0)) return std::nullopt;
+    latin1 += code <= 0xff ? char(code) : '?';
+    i += size_t(length);
+  }
+  return latin1;
 }
 
 // The reader's state between lines: the block being read, where it began and what it has set.
@@ -181,17 +202,15 @@ class lesson_reader {
            "title, size and text scale");
   }
 
-  // A title or a note: not empty, and writable in the overlays' font.
+  // A title or a note: not empty, and kept as the overlays' font writes it.
   std::optional<std::string> take_text(const std::string& what, const std::string& value) {
     if (value.empty()) {
       refuse(what + " is empty");
       return std::nullopt;
     }
-    if (!writable(value)) {
-      refuse(what + " has a character other than printable ASCII");
-      return std::nullopt;
-    }
-    return value;
+    const std::optional<std::string> text = compute_latin1(value);
+    if (!text) refuse(what + " is not UTF-8 text, or holds a control character");
+    return text;
   }
 
   // "FIELD OF VIEW, NEAR, FAR" within the limits the keys keep to.

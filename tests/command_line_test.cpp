@@ -163,6 +163,13 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
   const lesson_state& last = *good.read.states[11];
   EXPECT_EQ(last.notes, (std::vector<std::string>{"a", "b c"}));
   EXPECT_EQ(last.step, "F12: x");
+  EXPECT_EQ(
+      compute_lesson("[F1]\ntitle = 20\xc2\xb0 \xe2\x86\x92 caf\xc3\xa9 \xc3\x97\xf0\x9f\x98\x80\nkeys =\n",
+                     "u.lesson", demo_refuse_typed_key)
+          .read.states[0]
+          ->title,
+      "20\xb0 ? caf\xe9 \xd7?")
+      << "Latin-1's characters a byte each, as the font draws them; any other \"?\"";
   ASSERT_TRUE(last.lenses[1] && last.lenses[0]);
   EXPECT_EQ(std::vector<double>(
                 {last.lenses[1]->field_of_view, last.lenses[1]->near_distance, last.lenses[1]->far_distance}),
@@ -224,7 +231,11 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
       {"[F1]\ntitle = x\nkeys = g\ncolour = red\n",
        "b.lesson:4: \"colour\" is no setting of a state: a state has title, note"},
       {"[F1]\ntitle = x\nkeys = g\njust words\n", "b.lesson:4: \"just words\" is not a [F1] to [F12] header"},
-      {"[F1]\ntitle = caf\xc3\xa9\nkeys = g\n", "b.lesson:2: the title has a character other than"},
+      {"[F1]\ntitle = caf\xe9\nkeys = g\n", "b.lesson:2: the title is not UTF-8 text, or holds a control"},
+      {"[F1]\ntitle = a\xc2\x85" "b\nkeys = g\n", "b.lesson:2: the title is not UTF-8 text"},
+      {"[F1]\ntitle = x\nnote = \xc0\xae\nkeys = g\n", "b.lesson:3: the note is not UTF-8 text"},
+      {"[F1]\ntitle = x\nnote = \xed\xa0\x80\nkeys = g\n", "b.lesson:3: the note is not UTF-8 text"},
+      {"[F1]\ntitle = \xe2\x86\nkeys = g\n", "b.lesson:2: the title is not UTF-8 text"},
       {"[F1]\ntitle =\nkeys = g\n", "b.lesson:2: the title is empty"},
       {"# nothing\n", "b.lesson: holds no state"},
   };

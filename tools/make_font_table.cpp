@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Writes src/text_font.cpp, the overlays' glyph table, from freeglut's 8x13 bitmap font: each printable
-// character is drawn with glutBitmapCharacter into a window of its own cell and read back, so the table
+// Writes src/text_font.cpp, the overlays' glyph table, from freeglut's 8x13 bitmap font: each character of
+// the table, printable ASCII and Latin-1, is drawn with glutBitmapCharacter into a window of its own cell and read back, so the table
 // holds exactly the pixels freeglut draws. Run once by tools/make_font_table.sh; its output is committed,
 // and the program never reads glyphs back from a frame.
 #include <GL/freeglut.h>
@@ -16,6 +16,7 @@ namespace {
 constexpr int cell_rows = font_glyph_rows + 8;
 constexpr int cell_baseline_row = font_descent_px + 4;
 constexpr int sheet_px = 16 * font_glyph_width_px;
+constexpr int sheet_rows = 16;  // of cells, 16 to a row: every byte
 
 void ignore_display() {}
 
@@ -32,13 +33,13 @@ int main(int argc, char** argv) {
   }
   glutInit(&argc, argv);
   glutInitDisplayMode(GLUT_RGB | GLUT_SINGLE);
-  glutInitWindowSize(sheet_px, 8 * cell_rows);
+  glutInitWindowSize(sheet_px, sheet_rows * cell_rows);
   glutCreateWindow("font table");
   glutDisplayFunc(ignore_display);
-  glViewport(0, 0, sheet_px, 8 * cell_rows);
+  glViewport(0, 0, sheet_px, sheet_rows * cell_rows);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  glOrtho(0, sheet_px, 0, 8 * cell_rows, -1, 1);
+  glOrtho(0, sheet_px, 0, sheet_rows * cell_rows, -1, 1);
   glClearColor(0, 0, 0, 0);
   glClear(GL_COLOR_BUFFER_BIT);
   glColor3f(1, 1, 1);
@@ -47,9 +48,9 @@ int main(int argc, char** argv) {
     glutBitmapCharacter(GLUT_BITMAP_8_BY_13, c);
   }
   glFinish();
-  static unsigned char sheet[8 * cell_rows][sheet_px];
+  static unsigned char sheet[sheet_rows * cell_rows][sheet_px];
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, sheet_px, 8 * cell_rows, GL_RED, GL_UNSIGNED_BYTE, sheet);
+  glReadPixels(0, 0, sheet_px, sheet_rows * cell_rows, GL_RED, GL_UNSIGNED_BYTE, sheet);
 
   FILE* out = std::fopen(argv[1], "w");
   if (out == nullptr) {
@@ -72,14 +73,17 @@ int main(int argc, char** argv) {
       const int table_row = row - (cell_baseline_row - font_descent_px);
       if (table_row < 0 || table_row >= font_glyph_rows) {
         if (rows[row] != 0) {
-          std::fprintf(stderr, "make_font_table: '%c' reaches row %d, outside the table\n", c, table_row);
+          std::fprintf(stderr, "make_font_table: character %d reaches row %d, outside the table\n", c, table_row);
           return 1;
         }
         continue;
       }
       std::fprintf(out, "0x%02x%s", rows[row], table_row + 1 < font_glyph_rows ? ", " : "");
     }
-    std::fprintf(out, "},  // %s%c%s\n", c == '\\' ? "'" : "", c, c == '\\' ? "'" : "");
+    if (c > '~')  // the file stays ASCII
+      std::fprintf(out, "},  // 0x%02x\n", c);
+    else
+      std::fprintf(out, "},  // %s%c%s\n", c == '\\' ? "'" : "", c, c == '\\' ? "'" : "");
   }
   std::fprintf(out, "};\n// clang-format on\n");
   return std::fclose(out) == 0 ? 0 : 1;
