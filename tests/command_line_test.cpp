@@ -36,8 +36,9 @@ TEST(Geometry, ReadsSizeAndPlaceAsXDoesAndRefusesWhatItCannotRead) {
 TEST(Geometry, TakesOnlyWhatXCanHold) {
   EXPECT_EQ(read("65535x1+32767-0"), (std::array<int, 4>{65535, 1, 32767, 1023}));
   EXPECT_EQ(read("1x1-32767+0"), (std::array<int, 4>{1, 1, 1279 - 32767, 0}));
-  for (const char* bad :
-       {"65536x100", "1000000x1", "100x65536", "512x512+32768+0", "512x512+0+99999", "40000x10-32767+0"})
+  EXPECT_EQ(read("1281x1-32767+0"), (std::array<int, 4>{1281, 1, -32768, 0})) << "the leftmost place X holds";
+  for (const char* bad : {"65536x100", "1000000x1", "100x65536", "512x512+32768+0", "512x512+0+99999",
+                          "40000x10-32767+0", "1282x1-32767+0"})
     EXPECT_EQ(read(bad)[0], -1) << '"' << bad << '"';
 }
 
@@ -232,7 +233,9 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
        "b.lesson:4: \"colour\" is no setting of a state: a state has title, note"},
       {"[F1]\ntitle = x\nkeys = g\njust words\n", "b.lesson:4: \"just words\" is not a [F1] to [F12] header"},
       {"[F1]\ntitle = caf\xe9\nkeys = g\n", "b.lesson:2: the title is not UTF-8 text, or holds a control"},
-      {"[F1]\ntitle = a\xc2\x85" "b\nkeys = g\n", "b.lesson:2: the title is not UTF-8 text"},
+      {"[F1]\ntitle = a\xc2\x85"
+       "b\nkeys = g\n",
+       "b.lesson:2: the title is not UTF-8 text"},
       {"[F1]\ntitle = x\nnote = \xc0\xae\nkeys = g\n", "b.lesson:3: the note is not UTF-8 text"},
       {"[F1]\ntitle = x\nnote = \xed\xa0\x80\nkeys = g\n", "b.lesson:3: the note is not UTF-8 text"},
       {"[F1]\ntitle = \xe2\x86\nkeys = g\n", "b.lesson:2: the title is not UTF-8 text"},

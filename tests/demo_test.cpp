@@ -134,6 +134,7 @@ TEST_F(SceneSetUp, TheShippedLessonPicksTheSameBodyAtEverySize) {
       demo_keyboard(lesson_key(i), 0, 0);
       const std::optional<chosen_record> choice = last_pick_choice();
       chosen[size_t(size)][size_t(i)] = choice ? int(choice->name) : -1;
+      EXPECT_EQ(last_pick().window, state->pick->in_scout ? SCOUT_SHIP : MOTHER_SHIP) << "F" << i + 1;
       if (state->pick->aim != pick_aim::body) continue;
       EXPECT_EQ(chosen[size_t(size)][size_t(i)], find_aimable_body(state->pick->body))
           << "F" << i + 1 << " at " << width << "x" << height << ": "

@@ -246,6 +246,9 @@ TEST_F(Picking, APickInTheScoutWindowUsesTheScoutsViewForTheActiveMother) {
   EXPECT_EQ(last_pick().lens.field_of_view, 70.0);
   EXPECT_EQ(last_pick().projection[0], last_pick().projection[5]) << "a square window's";
   EXPECT_NEAR(last_pick().projection[5], 1 / std::tan(35 * pi / 180), 1e-9);
+  gl_test::make_current(gl_test::mother_window());
+  demo_keyboard(inspect_key, 256, 256);
+  EXPECT_EQ(last_pick().lens.field_of_view, 110.0) << "and one in the mother window, the mother's";
   EXPECT_EQ(ships[SCOUT_SHIP]->get_mode(), LOOKAT);
   gl_test::make_current(gl_test::mother_window());
 }
