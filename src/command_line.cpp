@@ -97,39 +97,46 @@ window_placement compute_scout_placement(const window_placement& mother, int gap
   return scout;
 }
 
-std::optional<std::array<int, 2>> compute_pick_position(const char* value) {
-  std::array<int, 2> at;
-  const char* next = value;
-  for (int i = 0; i < 2; ++i) {
-    if (!std::isdigit(static_cast<unsigned char>(*next))) return std::nullopt;
-    char* end = nullptr;
-    const long read = std::strtol(next, &end, 10);
-    if (read > largest_window_px || *end != (i == 0 ? ',' : '\0')) return std::nullopt;
-    at[i] = int(read);
-    next = end + 1;
-  }
-  return at;
-}
-
 namespace {
+
+// "A,B": two values that each start with a digit, as read_one reads them, which moves next past what it read;
+// nothing unless the comma and the end stand where they must.
+template <typename value, typename reader>
+std::optional<std::array<value, 2>> read_pair(const char* text, reader read_one) {
+  std::array<value, 2> pair;
+  for (size_t i = 0; i < 2; ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(*text))) return std::nullopt;
+    const std::optional<value> read = read_one(text);
+    if (!read || *text != (i == 0 ? ',' : '\0')) return std::nullopt;
+    pair[i] = *read;
+    ++text;
+  }
+  return pair;
+}
 
 // "X%,Y%": two numbers from 0 to 100, each with its percent sign, as fractions.
 std::optional<std::array<double, 2>> compute_pick_fraction(const char* value) {
-  std::array<double, 2> fraction;
-  const char* next = value;
-  for (int i = 0; i < 2; ++i) {
-    if (!std::isdigit(static_cast<unsigned char>(*next))) return std::nullopt;
+  return read_pair<double>(value, [](const char*& next) -> std::optional<double> {
     char* end = nullptr;
     const double percent = std::strtod(next, &end);
     const bool plain = std::strspn(next, "0123456789.") == size_t(end - next);  // no exponent, no hex
-    if (!plain || !(percent <= 100) || end[0] != '%' || end[1] != (i == 0 ? ',' : '\0')) return std::nullopt;
-    fraction[size_t(i)] = percent / 100;
-    next = end + 2;
-  }
-  return fraction;
+    if (!plain || !(percent <= 100) || *end != '%') return std::nullopt;
+    next = end + 1;
+    return percent / 100;
+  });
 }
 
 }  // namespace
+
+std::optional<std::array<int, 2>> compute_pick_position(const char* value) {
+  return read_pair<int>(value, [](const char*& next) -> std::optional<int> {
+    char* end = nullptr;
+    const long read = std::strtol(next, &end, 10);
+    if (read > largest_window_px) return std::nullopt;
+    next = end;
+    return int(read);
+  });
+}
 
 std::optional<start_pick> compute_start_pick(const char* value, bool holds_still) {
   start_pick pick;

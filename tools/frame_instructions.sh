@@ -5,7 +5,7 @@
 # from a temporary worktree with the same driver, side by side in one run. Instruction counts do not depend on
 # what else the machine is doing. The working tree is also counted with the names on, with both overlays on,
 # with h, n, i, v and o on, with every view on (k and t too, after the warm-up's picks of the sun), and with
-# the depth view on.
+# the depth view on; the revision, when given, with every view on too.
 # Usage: tools/frame_instructions.sh [REVISION] [ROUNDS, default 10]
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -63,8 +63,13 @@ read -r depth_frame depth_pick <<<"$(count "$build_dir/bench/frame_instructions"
 printf '%-24s %16d %16d\n' "  with the depth view on" "$depth_frame" "$depth_pick"
 awk -v a="$depth_frame" -v b="$frame" 'BEGIN { printf "depth view on / off: frame %.4f\n", a / b }'
 if [ -n "$revision" ]; then
-  read -r base_frame base_pick <<<"$(count "$(build_driver_for "$revision")")"
+  base_driver=$(build_driver_for "$revision")
+  read -r base_frame base_pick <<<"$(count "$base_driver")"
   printf '%-24s %16d %16d\n' "$revision" "$base_frame" "$base_pick"
   awk -v a="$frame" -v b="$base_frame" -v c="$pick" -v d="$base_pick" \
     'BEGIN { printf "working tree / %s: frame %.4f, pick %.4f\n", "'"$revision"'", a / b, c / d }'
+  read -r base_every_frame base_every_pick <<<"$(count "$base_driver" every)"
+  printf '%-24s %16d %16d\n' "  with every view on" "$base_every_frame" "$base_every_pick"
+  awk -v a="$every_frame" -v b="$base_every_frame" \
+    'BEGIN { printf "working tree / %s, every view on: frame %.4f\n", "'"$revision"'", a / b }'
 fi
