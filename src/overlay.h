@@ -25,8 +25,8 @@ struct overlay_content {
   std::vector<label_request> labels;      // the bodies and the other ship
   std::vector<label_obstacle> obstacles;  // the discs and rings no other name may cover
   camera_place camera;                    // the window's camera, for the names
-  std::vector<float> marks;               // lines in window pixels (x0, y0, x1, y1, ...), drawn over the text
-  int text_scale = 1;                     // every text pixel drawn as text_scale x text_scale window pixels
+  std::vector<float> marks;  // lines in window pixels (x0, y0, x1, y1, ...), drawn under the text
+  int text_scale = 1;        // every text pixel drawn as text_scale x text_scale window pixels
 };
 
 // Draws whichever overlays are on over the current window's finished frame, in a width x height viewport

@@ -160,8 +160,10 @@ std::vector<window_rect> add_bands(std::vector<text_block>& blocks, const band_t
   std::vector<std::string> camera =
       compute_band_lines(cut_each_line(text.camera, columns), columns, (top - keys_top) / scale, margin);
   const long room = long(width) * height / scene_share - covered_area(bands);
-  while (!camera.empty() && ragged_band_area(camera, margin, scale) > room)
+  // A band with no room for its lines keeps the first, or at least "...": it never vanishes unsaid.
+  while (camera.size() > 1 && ragged_band_area(camera, margin, scale) > room)
     camera = compute_band_lines(camera, columns, band_height_px(camera.size() - 1, margin), margin);
+  if (camera.size() == 1 && ragged_band_area(camera, margin, scale) > room) camera = {ellipsis};
   if (!camera.empty()) add(camera, top - band_height(camera.size()), 0, 0, true);
   return bands;
 }

@@ -154,8 +154,8 @@ void draw_lines(const std::vector<GLfloat>& lines, const unsigned char* rgba, in
   if (smooth) glEnable(GL_LINE_SMOOTH);
 }
 
-// The marks over everything: the text colour on a black edge a pixel wide on each side, which stands out on
-// every body and on black alike.
+// The marks over the scene and under the text, which they must never hide: the text colour on a black edge a
+// pixel wide on each side, which stands out on every body and on black alike.
 constexpr unsigned char mark_edge_rgba[4] = {0, 0, 0, 255};
 void draw_marks(const std::vector<GLfloat>& marks, int scale) {
   draw_lines(marks, mark_edge_rgba, mark_width_px * scale + 2);
@@ -171,8 +171,8 @@ void draw_text_blocks(window_text& window, const std::vector<text_block>& blocks
   glDisable(GL_DEPTH_TEST);
   draw_in_window_pixels(width, height, [&] {
     draw_lines(leaders, text_rgba, scale);
-    draw_text(window, blocks, scale);
     draw_marks(marks, scale);
+    draw_text(window, blocks, scale);
   });
   glEnable(GL_DEPTH_TEST);
 }

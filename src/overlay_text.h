@@ -107,8 +107,9 @@ constexpr int mark_width_px = 2;
 // Draws the blocks over the current window's frame in pixels of a width x height viewport, each text pixel
 // as a scale x scale block of window pixels, with lighting, texturing and the depth test off, and the depth
 // test on again after (nothing else in a frame switches it on); under them, in the text's colour and scale
-// pixels wide, the leaders, and over them the marks, mark_width_px times the scale wide on a black edge (each
-// x0, y0, x1, y1 in window pixels, one after another). Leaves both matrix stacks as it found them.
+// pixels wide, the leaders and the marks, these mark_width_px times the scale wide on a black edge (each
+// x0, y0, x1, y1 in window pixels, one after another), so that no mark hides a line of text. Leaves both
+// matrix stacks as it found them.
 void draw_text_blocks(window_text& window, const std::vector<text_block>& blocks, int scale, int width,
                       int height, const std::vector<GLfloat>& leaders = {},
                       const std::vector<GLfloat>& marks = {});

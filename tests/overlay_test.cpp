@@ -738,6 +738,16 @@ TEST_F(Overlays, ABandMadeLineByLineDrawsAsItsLinesMadeAtOnceAndAChangedLineAlon
   glClear(GL_COLOR_BUFFER_BIT);
   draw_text_blocks(at_once, {whole}, 1, size, size);
   EXPECT_EQ(bytes_differing(drawn, gl_test::read_frame()), 0u);
+  // A mark across the band (a ring, a pick's outline) goes under the text: no glyph pixel is lost to it.
+  const float across = float(band.bottom + height / 2);
+  glClear(GL_COLOR_BUFFER_BIT);
+  draw_text_blocks(at_once, {whole}, 1, size, size, {}, {0, across, float(size), across});
+  const std::vector<unsigned char> marked = gl_test::read_frame();
+  size_t glyph_bytes = 0, lost = 0;
+  for (size_t i = 0; i < drawn.size(); ++i)
+    if (drawn[i] > 200) ++glyph_bytes, lost += marked[i] < 200;
+  EXPECT_GT(glyph_bytes, 300u);
+  EXPECT_EQ(lost, 0u);
   EXPECT_EQ(made, lines);
   made = 0;
   text.status[1] = "a changed line";
@@ -787,6 +797,12 @@ TEST_F(Overlays, WithEveryBandOnAfterAPickHalfOfEachWindowShowsTheScene) {
       EXPECT_LE(std::count(under.begin(), under.end(), true), long(width) * height / 2)
           << ship_titles[viewer] << " at " << width << "x" << height << ", scale " << scale;
     }
+  // Where its lines find no room, the camera's band says so with "..." rather than vanish unsaid.
+  std::vector<text_block> blocks;
+  add_bands(blocks, demo_band_text(SCOUT_SHIP), 512, 512, 256, 0, 2);
+  ASSERT_FALSE(blocks.empty());
+  EXPECT_EQ(blocks.back().content.substr(0, blocks.back().content.find('\n')), "...")
+      << "the scout's band at text scale 2 under its keys";
 }
 
 // Lines left out for want of room must not go silently (at 100x80 the camera's numbers would stop at
