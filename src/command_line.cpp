@@ -237,8 +237,7 @@ own_options take_own_options(int& argc, char** argv) {
       if (!options.pick)
         refuse(
             "--pick and --inspect take X,Y, X%,Y% or a body's name (Sun, Mercury ... Pluto, Moon), after "
-            "mother: "
-            "or scout: or neither, such as --pick 256,256, --pick 50%,40% or --pick scout:Saturn");
+            "mother: or scout: or neither, such as --pick 256,256, --pick 50%,40% or --pick scout:Saturn");
       continue;
     }
     if (argument == "--lesson" || names_a_lesson(argument)) {

@@ -185,8 +185,7 @@ class lesson_reader {
               ? compute_geometry(value.c_str(), {0, 0, 0, 0}, largest_window_px, largest_window_px)
               : std::nullopt;
       const std::string limit = std::to_string(largest_lesson_window_px);
-      if (!size || size->width == 0 || size->height == 0 || size->width > largest_lesson_window_px ||
-          size->height > largest_lesson_window_px)
+      if (!size || size->width > largest_lesson_window_px || size->height > largest_lesson_window_px)
         return refuse("size takes the windows' WIDTHxHEIGHT, each from 1 to " + limit + ", such as 950x1000");
       if (first_time(given_lesson_.size, "size"))
         reading_.read.size = std::array<int, 2>{size->width, size->height};

@@ -26,10 +26,9 @@ struct key_typist {
 // cameras the frames before it would place, so that "r" after "g" flies on from the view "g" showed. Leaves
 // the mother window current.
 void type_keys(const key_typist& typist, const std::string& keys, int x, int y, ship_name window);
-// The keys in the mother window with the pointer in its middle, then the pick, as space or Shift+space with
-// the pointer there would make it. Leaves the mother window current.
-// A lesson's state may set either window's lens exactly (the mother window's first), after its keys and
-// before its pick.
+// The keys in the mother window with the pointer in its middle, then the lenses a lesson's state sets
+// exactly (the mother window's first), then the pick, as space or Shift+space with the pointer there would
+// make it. Leaves the mother window current.
 void type_start(const key_typist& typist, const std::string& keys, const std::optional<start_pick>& pick,
                 const std::array<std::optional<projection_lens>, 2>& lenses = {});
 // A state of the loaded lesson (0 for F1) reached afresh: the start-up scene with no pick kept, its keys and

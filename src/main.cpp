@@ -64,9 +64,8 @@ void load_lesson(const own_options& options) {
   loaded_lesson = std::move(reading.read);
 }
 
-// A start-up pick, or a lesson's, must land in the window it names: elsewhere it would pick nothing,
-// silently. Both windows have the mother window's size.
-// Why a pick does not land in the window, or empty when it does.
+// A start-up pick in pixels, or a lesson's, must land in the window it names: elsewhere it would pick
+// nothing, silently. Both windows have the mother window's size. Why one does not, or empty when it does.
 std::string find_pick_outside(const start_pick& pick, const window_placement& window,
                               const std::string& where) {
   if (pick.aim != pick_aim::pixel || (pick.at[0] < window.width && pick.at[1] < window.height)) return "";

@@ -117,13 +117,6 @@ TEST_F(SceneSetUp, TheShippedLessonPicksTheSameBodyAtEverySize) {
       read_lesson_file(SOLAR_SOURCE_DIR "/docs/lessons/guide.lesson", demo_refuse_typed_key);
   ASSERT_EQ(shipped.error, "");
   loaded_lesson = shipped.read;
-  struct back_to_start_size {
-    ~back_to_start_size() {
-      for (const int window : {gl_test::mother_window(), gl_test::scout_window()})
-        gl_test::resize_window(window, gl_test::window_size_px, gl_test::window_size_px);
-      gl_test::make_current(gl_test::mother_window());
-    }
-  } restore;
   std::array<std::array<int, lesson_state_count>, 2> chosen{};
   for (const auto& [size, width, height] : {std::tuple{0, 512, 512}, {1, 950, 1000}}) {
     for (const int window : {gl_test::mother_window(), gl_test::scout_window()})

@@ -221,7 +221,10 @@ hit_list select(int x, int y) {
 
 }  // namespace gl_test
 
+// Every test starts from windows of the start-up size, whatever the test before left.
 void GlTest::SetUp() {
+  for (const int window : {gl_test::mother_window(), gl_test::scout_window()})
+    gl_test::resize_window(window, gl_test::window_size_px, gl_test::window_size_px);
   gl_test::rebuild_scene();
   while (glGetError() != GL_NO_ERROR) {
   }
