@@ -319,15 +319,18 @@ TEST(Lesson, EachFKeyShowsWhatStartingWithTheStatesKeysAndPickShows) {
       if (!state) continue;
       e2e::move_pointer(display.x(), windows[i % ship_count], 100, 100);
       if (i == 0) {
-        const auto changes = [&](const e2e::image& from) {
-          return e2e::wait_until(milliseconds(10000),
-                                 [&] { return !(e2e::capture(display.x(), windows[MOTHER_SHIP]) == from); });
+        // Rows where the outer planets move and no band reaches: the state's name, a notice for three
+        // seconds, moves the bands below it when it goes.
+        const auto scene = [&] {
+          return e2e::capture_region(display.x(), windows[MOTHER_SHIP], 0, 285, 512, 75);
         };
-        const e2e::image before = e2e::capture(display.x(), windows[MOTHER_SHIP]);
+        const auto changes = [&](const e2e::image& from) {
+          return e2e::wait_until(milliseconds(10000), [&] { return !(scene() == from); });
+        };
+        const e2e::image before = scene();
         e2e::press_keysym(display.x(), XK_F1);
         EXPECT_TRUE(changes(before)) << "F1 changed nothing";
-        EXPECT_TRUE(changes(e2e::capture(display.x(), windows[MOTHER_SHIP])))
-            << shipped.path() << " F1, gone to from a paused state, does not run";
+        EXPECT_TRUE(changes(scene())) << shipped.path() << " F1, gone to from a paused state, does not run";
         continue;
       }
       const std::array<e2e::image, ship_count> expected = still_pictures(start_up_arguments(*state));
