@@ -66,6 +66,9 @@ TEST_F(SceneSetUp, TheFrameAfterAnFKeyIsTheStatesFirstWhateverTickCameBetween) {
                       .read;
   const float tick = compute_timer_step_s(default_timer_period_ms);
   frozen = true;  // a state starts from the start-up scene, which runs
+  say_until_key("held");  // as for a lesson that cannot be used: longer than any notice, until a key
+  for (int t = 0; t < 200; ++t) demo_idle(tick);
+  EXPECT_STREQ(current_notice(), "held");
   // Nor does it keep the pick or the names of the scene before it.
   demo_keyboard('n', 256, 256);
   demo_keyboard(inspect_key, 256, 256);
