@@ -2,6 +2,8 @@
 // The bands' words: which lines each window's bands hold, from the views that are on.
 #include "band_words.h"
 
+#include <algorithm>
+
 #include "commands.h"
 #include "depth_view.h"
 #include "lesson_play.h"
@@ -13,23 +15,46 @@ band_text demo_band_text(ship_name viewer) {
   band_text bands;
   if (shown.status) bands.status = demo_status_lines(viewer);
   if (!shown.status && current_notice() != nullptr) bands.notice = current_notice();
+  if (glut_board_window != 0) {
+    bands.status.resize(std::min<size_t>(bands.status.size(), 1));
+    return bands;
+  }
   if (shown.status && !(shown.chain && viewer == active_ship)) bands.keys = demo_key_sections();
   bands.camera = demo_camera_band_lines(viewer);
   return bands;
 }
 
-std::vector<std::string> demo_camera_band_lines(ship_name viewer) {
-  std::vector<std::string> lines;
-  const auto add = [&](const std::vector<std::string>& more) {
-    lines.insert(lines.end(), more.begin(), more.end());
+board_text demo_board_text() {
+  board_text board;
+  for (const ship_name each : {MOTHER_SHIP, SCOUT_SHIP}) {
+    std::vector<std::vector<std::string>> topics = {demo_status_lines(each)};
+    for (std::vector<std::string>& topic : demo_camera_band_topics(each, true))
+      topics.push_back(std::move(topic));
+    board.windows.push_back(std::move(topics));
+  }
+  if (shown.status) board.keys = demo_key_sections();
+  return board;
+}
+
+std::vector<std::vector<std::string>> demo_camera_band_topics(ship_name viewer, bool exact_aspect) {
+  std::vector<std::vector<std::string>> topics;
+  const auto add = [&](std::vector<std::string> topic) {
+    if (!topic.empty()) topics.push_back(std::move(topic));
   };
   if (shown.depth) {
     const projection_lens& lens = window_states[viewer].lens;
-    lines.push_back(compute_depth_view_line(lens.near_distance, lens.far_distance));
+    add({compute_depth_view_line(lens.near_distance, lens.far_distance)});
   }
-  if (shown.camera) add(demo_camera_lines(viewer));
+  if (shown.camera) add(demo_camera_lines(viewer, exact_aspect));
   if (shown.pick) add(demo_pick_lines(viewer));
   if (shown.chain && viewer == active_ship) add(demo_chain_lines());
+  return topics;
+}
+
+std::vector<std::string> demo_camera_band_lines(ship_name viewer) {
+  std::vector<std::string> lines;
+  for (const std::vector<std::string>& topic : demo_camera_band_topics(viewer, false))
+    lines.insert(lines.end(), topic.begin(), topic.end());
   return lines;
 }
 
@@ -39,8 +64,8 @@ std::vector<std::string> demo_status_lines(ship_name window) {
                                lesson_step, lesson_notes});
 }
 
-std::vector<std::string> demo_camera_lines(ship_name window) {
-  return compute_camera_lines(window, *ships[window], window_states[window], shown.time_rate);
+std::vector<std::string> demo_camera_lines(ship_name window, bool exact_aspect) {
+  return compute_camera_lines(window, *ships[window], window_states[window], shown.time_rate, exact_aspect);
 }
 
 std::vector<std::string> demo_pick_lines(ship_name viewer) {

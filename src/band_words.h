@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "overlay.h"
+#include "overlay_board.h"
 #include "scene_state.h"
 
 // The body whose chain of transforms "t" shows: the one the active ship follows, else the nearest body the
@@ -19,13 +20,18 @@ std::vector<std::string> demo_pick_lines(ship_name viewer);
 // The band under the status band, one topic a place: each window's camera ("i"), the last pick where it ran
 // ("k"; before any pick, where to press), and the chain ("t") in the window of the ship that has the keys.
 std::vector<std::string> demo_camera_band_lines(ship_name viewer);
+// The same topic by topic, with exact_aspect the camera's aspect as the board writes it.
+std::vector<std::vector<std::string>> demo_camera_band_topics(ship_name viewer, bool exact_aspect);
 // What a window's bands write: the status band ("h", or the word on the last key alone), the keys ("h"; in
 // the active ship's window they yield their place to the chain while "t" is on) and the band under the
-// status.
+// status. While the board is open it holds the rest, and the window keeps the status band's first line.
 band_text demo_band_text(ship_name viewer);
+// What the board writes: each window's status and the band under it, the same lines, and the keys while "h"
+// shows them.
+board_text demo_board_text();
 // What the status overlay says in a window: its ship, whether it has the keys, its mode and step, the body
 // it follows, "paused", the rate, the text scale and the word on the last key that changed nothing.
 std::vector<std::string> demo_status_lines(ship_name window);
 // What the camera readout says of a window's camera: its mode, where it is, the projection call of its latest
 // frame and the model-view matrix the frame loads, in rows.
-std::vector<std::string> demo_camera_lines(ship_name window);
+std::vector<std::string> demo_camera_lines(ship_name window, bool exact_aspect = false);

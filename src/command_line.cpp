@@ -97,6 +97,21 @@ window_placement compute_scout_placement(const window_placement& mother, int gap
   return scout;
 }
 
+window_placement compute_board_placement(const window_placement& mother, const window_placement& scout,
+                                         int gap_px, int screen_height) {
+  const int left = std::min(mother.x, scout.x);
+  const int right = std::max(mother.x + mother.width, scout.x + scout.width);
+  const int below = std::max(mother.y + mother.height, scout.y + scout.height) + gap_px;
+  const int height = std::max(smallest_board_px, std::min(mother.height, screen_height - below));
+  const int top = below + height <= screen_height ? below : std::max(0, screen_height - height);
+  return {std::min(right - left, largest_window_px), height, left, top};
+}
+
+bool is_board_geometry(const char* value) {
+  const window_placement any = {1, 1, 0, 0};
+  return compute_geometry(value, any, largest_window_px, largest_window_px).has_value();
+}
+
 namespace {
 
 // "A,B": two values that each start with a digit, as read_one reads them, which moves next past what it read;
@@ -203,6 +218,12 @@ own_options take_own_options(int& argc, char** argv) {
   const auto refuse = [&](const char* why) {
     if (options.usage_error.empty()) options.usage_error = why;
   };
+  // Takes count arguments from i on out of argv; the loop then goes on with the one after them.
+  const auto drop = [&](int& i, int count) {
+    for (int k = i + count; k <= argc; ++k) argv[k - count] = argv[k];  // argv[argc] is null and moves too
+    argc -= count;
+    --i;
+  };
   // Takes an option of the program's own and its value out of argv, whatever the value is.
   const auto take_value = [&](int& i, bool& given, const char* missing, const char* twice) -> const char* {
     if (i + 1 >= argc) {
@@ -212,9 +233,7 @@ own_options take_own_options(int& argc, char** argv) {
     if (given) refuse(twice);
     given = true;
     const char* value = argv[i + 1];
-    for (int k = i + 2; k <= argc; ++k) argv[k - 2] = argv[k];  // argv[argc] is null and moves too
-    argc -= 2;
-    --i;
+    drop(i, 2);
     return value;
   };
   for (int i = 1; i < argc; ++i) {
@@ -247,9 +266,7 @@ own_options take_own_options(int& argc, char** argv) {
         lesson_given = true;
         options.lesson = argument;
         options.lesson_by_itself = true;
-        for (int k = i + 1; k <= argc; ++k) argv[k - 1] = argv[k];
-        --argc;
-        --i;
+        drop(i, 1);
         continue;
       }
       const char* value =
@@ -266,6 +283,20 @@ own_options take_own_options(int& argc, char** argv) {
       options.text_scale = compute_text_scale_option(value);
       if (!options.text_scale)
         refuse("--text-scale takes a whole number from 1 to 4, such as --text-scale 2");
+      continue;
+    }
+    if (argument == "--board") {
+      // Its place is optional: a value that starts as a place does is its place, anything else is not.
+      const char* next = i + 1 < argc ? argv[i + 1] : "";
+      const bool placed =
+          std::isdigit(static_cast<unsigned char>(next[0])) || next[0] == '+' || next[0] == '=';
+      if (options.board) refuse("--board is given twice");
+      options.board = true;
+      if (placed) options.board_geometry = next;
+      drop(i, placed ? 2 : 1);
+      if (placed && !is_board_geometry(options.board_geometry))
+        refuse(
+            "--board takes WIDTHxHEIGHT+X+Y as -geometry does, or nothing, such as --board 1920x540+0+660");
       continue;
     }
     if (takes_a_value(argv[i])) {
@@ -313,12 +344,12 @@ bool names_a_lesson(const std::string& argument) {
 }
 
 std::string compute_usage_text(const char* mother_title, const char* scout_title) {
-  char text[2048];
+  char text[4096];
   std::snprintf(text, sizeof text,
                 "Usage: solar_demo [--help | -h | --version] [--keys KEYS]\n"
                 "                  [--pick | --inspect [mother: | scout:]X,Y | X%%,Y%% | BODY]\n"
-                "                  [--lesson FILE | FILE.lesson] [--text-scale N] [-geometry WxH+X+Y]\n"
-                "                  [GLUT options such as -display NAME]\n"
+                "                  [--lesson FILE | FILE.lesson] [--text-scale N] [--board [WxH+X+Y]]\n"
+                "                  [-geometry WxH+X+Y] [GLUT options such as -display NAME]\n"
                 "\n"
                 "A small solar system in two windows, \"%s\" and \"%s\", each showing the view\n"
                 "from one of two ships that fly through the same scene. -geometry sizes and places the\n"
@@ -335,6 +366,9 @@ std::string compute_usage_text(const char* mother_title, const char* scout_title
                 "--text-scale N draws every pixel of the text as an NxN block, N from 1 to 4. Without it\n"
                 "the scale is GDK_SCALE when that is a whole number, else the desktop's dots per inch\n"
                 "(X's Xft.dpi resource; Windows' display setting) over 96, rounded.\n"
+                "--board opens the board (Tab opens and closes it): a third window that shows every number\n"
+                "of i, k, t and u for both windows, whole and as large as fits, while the two windows keep\n"
+                "the status line alone. By default it lies below them, as wide as both; WxH+X+Y places it.\n"
                 "Other arguments go to GLUT unchanged. Keys go to the window that has the keyboard focus.\n",
                 mother_title, scout_title);
   return text;

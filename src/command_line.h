@@ -29,6 +29,16 @@ std::optional<window_placement> compute_geometry(const char* value, const window
 window_placement compute_scout_placement(const window_placement& mother, int gap_px, int screen_width,
                                          int screen_height);
 
+// Where the board goes by default: below the two windows, as wide as both from the left edge of one to the
+// right edge of the other, as high as the screen leaves below them but no higher than the windows and no
+// lower than smallest_board_px; moved up onto the screen where it would end below it.
+constexpr int smallest_board_px = 200;
+window_placement compute_board_placement(const window_placement& mother, const window_placement& scout,
+                                         int gap_px, int screen_height);
+// Whether a --board value or a lesson's board setting is a place -geometry could take; the screen is not
+// known when they are read, so a place on any screen will do.
+bool is_board_geometry(const char* value);
+
 // What a pick aims at: a pixel of the window ("220,298"), a point given as fractions of its width and height
 // ("50%,40%"), which lands alike on any size, or where a body's centre shows in it when the pick is made
 // ("Saturn").
@@ -71,7 +81,8 @@ constexpr option_row option_table[] = {
     {"--help", "-h", {}},          {"--version", nullptr, {}},
     {"--keys", nullptr, {}},       {"--pick", nullptr, {"mother:", "scout:"}},
     {"--inspect", nullptr, {}},    {"--lesson", nullptr, {".lesson"}},
-    {"--text-scale", nullptr, {}}, {"-geometry", nullptr, {}},
+    {"--text-scale", nullptr, {}}, {"--board", nullptr, {}},
+    {"-geometry", nullptr, {}},
 };
 
 // What --help says before the keys: how to call the program and what each option does, the windows named by
@@ -83,13 +94,15 @@ std::string compute_usage_text(const char* mother_title, const char* scout_title
 struct own_options {
   bool help = false;
   bool version = false;
-  std::string keys;                // typed at start-up; empty without --keys
-  std::optional<start_pick> pick;  // --pick or --inspect
-  std::string lesson;              // --lesson FILE, or a FILE.lesson by itself; empty without
-  bool lesson_by_itself = false;   // the FILE.lesson form, as a file manager starts the program
-  std::optional<int> text_scale;   // --text-scale N, 1 to 4
-  const char* geometry = nullptr;  // the value of the last -geometry, or null
-  std::string usage_error;         // why the arguments cannot be used, in one line; empty when they can
+  std::string keys;                      // typed at start-up; empty without --keys
+  std::optional<start_pick> pick;        // --pick or --inspect
+  std::string lesson;                    // --lesson FILE, or a FILE.lesson by itself; empty without
+  bool lesson_by_itself = false;         // the FILE.lesson form, as a file manager starts the program
+  std::optional<int> text_scale;         // --text-scale N, 1 to 4
+  const char* geometry = nullptr;        // the value of the last -geometry, or null
+  bool board = false;                    // --board: the board opens at start-up
+  const char* board_geometry = nullptr;  // its WxH+X+Y when given, or null
+  std::string usage_error;               // why the arguments cannot be used, in one line; empty when they can
 };
 own_options take_own_options(int& argc, char** argv);
 // Whether an argument names a lesson by itself, as a file manager hands one over: it ends in ".lesson", in

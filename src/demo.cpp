@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <string>
 
+#include "board_window.h"
 #include "camera_views.h"
 #include "commands.h"
 #include "depth_view.h"
@@ -110,6 +111,7 @@ void load_projection(ship_name viewer, const pick_point* pick) {
 // Space or Shift+space: a pick at the pointer in the current window, where the window is drawn, handed to
 // picking, which sends a ship after it unless it holds still.
 void pick_at(int x, int y, bool holds_still) {
+  if (board_is_current()) return say("space picks in a scene window: the board has no scene to pick from");
   const ship_name window = demo_get_current_window();
   const window_frame frame = compute_current_frame(window);
   const pick_place where = {x,
@@ -122,8 +124,9 @@ void pick_at(int x, int y, bool holds_still) {
   take_pick(window, where, demo_select(x, y), holds_still);
 }
 
-// The scout window is left current, as the timer leaves it too.
+// The scout window is left current, as the timer leaves it too; the board, open, shows the keys' numbers.
 void post_redisplay_of_both_windows() {
+  board_post_redisplay();
   glutSetWindow(glut_mother_ship_window);
   glutPostRedisplay();
   glutSetWindow(glut_scout_ship_window);
@@ -305,6 +308,7 @@ void demo_keyboard(unsigned char key, int x, int y) {
   const key_use use = run_command(key);
   if (use == key_use::pick || use == key_use::inspect) pick_at(x, y, use == key_use::inspect);
   if (use == key_use::lesson) demo_go_to_lesson_state(key - first_lesson_key);
+  if (use == key_use::board) board_toggle();
   if (use == key_use::ship) ships[active_ship]->handle_keyboard(key);
   post_redisplay_of_both_windows();
 }

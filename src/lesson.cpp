@@ -197,8 +197,18 @@ class lesson_reader {
       if (first_time(given_lesson_.text_scale, "text scale")) reading_.read.text_scale = scale;
       return;
     }
+    if (name == "board") {
+      const std::optional<window_placement> place =
+          value == "on" ? window_placement{1, 1, 0, 0}
+                        : compute_geometry(value.c_str(), {1, 1, 0, 0}, largest_window_px, largest_window_px);
+      if (!place || place->width > largest_lesson_window_px || place->height > largest_lesson_window_px)
+        return refuse("board takes on, or its WIDTHxHEIGHT+X+Y with sizes from 1 to " +
+                      std::to_string(largest_lesson_window_px) + ", such as 1920x540+0+660");
+      if (first_time(given_lesson_.board, "board")) reading_.read.board = value == "on" ? "" : value;
+      return;
+    }
     refuse(quote(name) + " comes before the first [F1] to [F12] header, and a lesson's own settings are " +
-           "title, size and text scale");
+           "title, size, text scale and board");
   }
 
   // A title or a note: not empty, and kept as the overlays' font writes it.
@@ -266,7 +276,7 @@ class lesson_reader {
     bool title = false, keys = false, pick = false;
   } given_;
   struct {
-    bool title = false, size = false, text_scale = false;
+    bool title = false, size = false, text_scale = false, board = false;
   } given_lesson_;
 };
 

@@ -8,6 +8,7 @@
 //   title = The guide's experiments       (the lesson's own settings, before its first state)
 //   size = 950x1000
 //   text scale = 2
+//   board = on                            (or its place: board = 1920x540+0+660)
 //   [F3]
 //   title = Saturn from 15 units
 //   note = Its rings turn with it.
@@ -48,6 +49,8 @@ struct lesson {
   std::string title;                       // the lesson's own, or empty
   std::optional<std::array<int, 2>> size;  // the windows' size it was made for; -geometry wins
   std::optional<int> text_scale;           // the text scale it was made for; --text-scale wins
+  std::optional<std::string> board;        // the board open from the start: "" at its default place, or
+                                           // WxH+X+Y; --board wins
   std::array<std::optional<lesson_state>, lesson_state_count> states;
 };
 

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "board_window.h"
 #include "command_line.h"
 #include "demo.h"
 #include "opengl.h"
@@ -150,6 +151,7 @@ void idle(int /*value*/) {
     std::exit(0);
   }
   demo_idle(compute_timer_step_s(dt));
+  board_post_redisplay();
   glutSetWindow(mother_window);
   platform_check_window();
   glutPostRedisplay();
@@ -182,6 +184,33 @@ void refuse_undrawable_size(const window_placement& at) {
   end_refused("-geometry " + std::to_string(at.width) + "x" + std::to_string(at.height) +
               " has more pixels than this driver draws: " + std::to_string(largest.width) + "x" +
               std::to_string(largest.height) + " at most (see --help)");
+}
+
+// Where the board goes when it opens: below the windows, or where --board or else the lesson says; a place X
+// cannot hold or the driver cannot draw ends the process with status 2, as -geometry's does.
+window_placement place_board(const own_options& options, const window_placement& mother,
+                             const window_placement& scout) {
+  const window_placement defaults =
+      compute_board_placement(mother, scout, window_gap_px, glutGet(GLUT_SCREEN_HEIGHT));
+  const std::string asked = options.board_geometry != nullptr       ? options.board_geometry
+                            : !options.board && loaded_lesson.board ? *loaded_lesson.board
+                                                                    : "";
+  if (asked.empty()) return defaults;
+  const std::string where = options.board ? "--board " : loaded_lesson.file + ": board = ";
+  const std::optional<window_placement> placed =
+      compute_geometry(asked.c_str(), defaults, glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT));
+  if (!placed) end_refused(where + asked + " is not a place X can hold (see --help)");
+  const granted_viewport largest = demo_largest_viewport();
+  if (!compute_drawable(placed->width, placed->height, largest))
+    end_refused(where + asked + " has more pixels than this driver draws: " + std::to_string(largest.width) +
+                "x" + std::to_string(largest.height) + " at most (see --help)");
+  return *placed;
+}
+
+// A scene window closed through the window manager ends the program, board or not.
+void end_on_window_close() {
+  cleanup();
+  std::exit(0);
 }
 
 // Each window gets the keyboard, display and reshape callbacks, and nothing else unless a lesson is loaded,
@@ -234,9 +263,12 @@ int main(int argc, char** argv) {
   refuse_undrawable_size(mother);
   text_scale = compute_text_scale(options.text_scale ? options.text_scale : loaded_lesson.text_scale,
                                   std::getenv("GDK_SCALE"), platform_display_dpi());
-  scout_window = create_window(ship_titles[SCOUT_SHIP],
-                               compute_scout_placement(mother, window_gap_px, glutGet(GLUT_SCREEN_WIDTH),
-                                                       glutGet(GLUT_SCREEN_HEIGHT)));
+  const window_placement scout =
+      compute_scout_placement(mother, window_gap_px, glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT));
+  board_prepare(place_board(options, mother, scout),
+                {keyboard_callback, loaded_lesson.file.empty() ? nullptr : special_callback,
+                 end_on_window_close, platform_name_window});
+  scout_window = create_window(ship_titles[SCOUT_SHIP], scout);
   glutSetWindow(mother_window);
   init();
   glutSetWindow(scout_window);
@@ -247,6 +279,7 @@ int main(int argc, char** argv) {
   // The lesson's title greets the class, with how to go on.
   static const std::string greeting = loaded_lesson.title + ": F1 to F12 go to its states";
   if (!loaded_lesson.title.empty()) say(greeting.c_str());
+  if (options.board || loaded_lesson.board) board_open();
   glutSetWindow(mother_window);
   std::printf("solar_demo: press h in either window to show the keys\n");
   std::fflush(stdout);

@@ -56,10 +56,11 @@ std::vector<std::string> compute_matrix_rows(const double* m, int decimals) {
   return compute_rows(m, decimals);
 }
 
-std::string compute_perspective_call(double fovy_deg, float aspect, double near_plane, double far_plane) {
+std::string compute_perspective_call(double fovy_deg, float aspect, double near_plane, double far_plane,
+                                     int aspect_decimals) {
   char text[96];
-  std::snprintf(text, sizeof text, "gluPerspective(%s, %.2f, %s, %s)",
-                compute_significant_text(fovy_deg, plane_digits).c_str(), aspect,
+  std::snprintf(text, sizeof text, "gluPerspective(%s, %.*f, %s, %s)",
+                compute_significant_text(fovy_deg, plane_digits).c_str(), aspect_decimals, aspect,
                 compute_significant_text(near_plane, plane_digits).c_str(),
                 compute_significant_text(far_plane, plane_digits).c_str());
   return text;

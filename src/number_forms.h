@@ -23,5 +23,8 @@ std::vector<std::string> compute_matrix_rows(const float* m);
 // The same for a matrix kept in double, with as many decimals as asked.
 std::vector<std::string> compute_matrix_rows(const double* m, int decimals);
 
-// The projection call as a frame makes it, with the window's aspect: "gluPerspective(70, 1.00, 0.1, 2000)".
-std::string compute_perspective_call(double fovy_deg, float aspect, double near_plane, double far_plane);
+// The projection call as a frame makes it, with the window's aspect to as many decimals as asked:
+// "gluPerspective(70, 1.00, 0.1, 2000)". The bands write two, the board four, enough to redo the matrix.
+constexpr int band_aspect_decimals = 2, board_aspect_decimals = 4;
+std::string compute_perspective_call(double fovy_deg, float aspect, double near_plane, double far_plane,
+                                     int aspect_decimals = band_aspect_decimals);

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr int text_margin_px = 6;        // around a band's text
 constexpr int small_text_margin_px = 2;  // the same in a window below small_window_px either way
 constexpr int small_window_px = 256;
 // The status band takes at most half of a window's height and the key band a third: in a small window
@@ -29,12 +28,6 @@ std::string end_with_ellipsis(const std::string& line, int columns) {
   return line.substr(0, space != std::string::npos && space > 0 ? space : room) + ellipsis;
 }
 
-// A band's height for lines of text: a margin, the lines text_line_px apart, a margin, with every glyph row
-// of the first and the last line (descenders included) inside.
-int band_height_px(size_t lines, int margin) {
-  return 2 * margin + int(lines - 1) * text_line_px + glyph_height_px;
-}
-
 // How many lines of text a band of at most max_height pixels holds.
 size_t lines_that_fit(int max_height, int margin) {
   const int room = max_height - 2 * margin - glyph_height_px;
@@ -42,6 +35,10 @@ size_t lines_that_fit(int max_height, int margin) {
 }
 
 }  // namespace
+
+int band_height_px(size_t lines, int margin) {
+  return 2 * margin + int(lines - 1) * text_line_px + glyph_height_px;
+}
 
 std::string compute_cut_line(const std::string& line, int columns) {
   return int(line.size()) <= columns ? line : end_with_ellipsis(line, columns);
@@ -86,27 +83,27 @@ long ragged_band_area(const std::vector<std::string>& lines, int margin, int sca
   return area;
 }
 
-// A band of lines with its bottom-left corner at (0, bottom) of the window: as wide as its longest line, or
-// given a width in text pixels that wide, its dark background reaching band_right in window pixels; or,
+// A band of lines with its bottom-left corner at (left, bottom) of the window: as wide as its longest line,
+// or given a width in text pixels that wide, its dark background reaching band_right in window pixels; or,
 // ragged, each line's backing as wide as that line. Its text blocks go from row row of the texture on, each
 // text pixel drawn scale times larger. Each line is a block of its own, a strip of the band, so that a line
 // that changes (a number that moves every tick) is the only one made and sent again; strips of one width
 // join into one quad. Returns the window pixels each backing covers.
 std::vector<window_rect> add_band(std::vector<text_block>& blocks, const std::vector<std::string>& lines,
                                   int bottom, int margin, int row, int scale, int width = 0,
-                                  int band_right = 0, bool ragged = false) {
+                                  int band_right = 0, bool ragged = false, int left = 0) {
   if (width == 0) width = 2 * margin + glyph_width_px * int(longest_line(lines));
   std::vector<window_rect> covered;
   const std::vector<band_strip> strips = compute_band_strips(lines, margin, width, ragged);
   for (size_t line = 0; line < lines.size(); ++line) {
     const band_strip& strip = strips[line];
-    const int right = ragged ? scale * strip.width : std::max(scale * width, band_right);
+    const int right = left + (ragged ? scale * strip.width : std::max(scale * width, band_right));
     const std::string& text = lines[line];
     const int strip_width = strip.width, strip_height = strip.height, strip_baseline = strip.baseline;
     blocks.push_back({row + strip.bottom,
                       text + '\n' + std::to_string(strip_width) + ' ' + std::to_string(strip_height) + ' ' +
                           std::to_string(strip_baseline),
-                      strip_width, strip_height, 0, bottom + scale * strip.bottom,
+                      strip_width, strip_height, left, bottom + scale * strip.bottom,
                       [=] {
                         text_image image(strip_width, strip_height, backing_alpha);
                         image.add(text, margin, strip_baseline);
@@ -114,7 +111,7 @@ std::vector<window_rect> add_band(std::vector<text_block>& blocks, const std::ve
                       },
                       right, line > 0 && strips[line - 1].width == strip.width});
     covered.push_back(
-        {0, bottom + scale * strip.bottom, right, bottom + scale * (strip.bottom + strip.height)});
+        {left, bottom + scale * strip.bottom, right, bottom + scale * (strip.bottom + strip.height)});
   }
   return covered;
 }
@@ -166,6 +163,14 @@ std::vector<window_rect> add_bands(std::vector<text_block>& blocks, const band_t
   if (camera.size() == 1 && ragged_band_area(camera, margin, scale) > room) camera = {ellipsis};
   if (!camera.empty()) add(camera, top - band_height(camera.size()), 0, 0, true);
   return bands;
+}
+
+int add_text_column(std::vector<text_block>& blocks, const std::vector<std::string>& lines, int left, int top,
+                    int row, int scale) {
+  if (lines.empty()) return 0;
+  add_band(blocks, lines, top - scale * band_height_px(lines.size(), text_margin_px), text_margin_px, row,
+           scale, 0, 0, false, left);
+  return band_height_px(lines.size(), text_margin_px);
 }
 
 std::vector<std::string> compute_band_lines(std::vector<std::string> lines, int columns, int max_height,

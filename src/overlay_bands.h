@@ -11,6 +11,8 @@
 
 #include "overlay_text.h"
 
+constexpr int text_margin_px = 6;  // around a band's text, in text pixels
+
 // What the bands write; a band whose lines are empty is not drawn.
 struct band_text {
   std::vector<std::string> status;             // the window's ship and its state, one line each
@@ -25,6 +27,15 @@ struct band_text {
 // window pixels the bands' backings cover, line by line, which names keep clear of.
 std::vector<window_rect> add_bands(std::vector<text_block>& blocks, const band_text& text, int width,
                                    int height, int text_width, int first_row, int scale);
+
+// A band's height in text pixels for lines of text: a margin, the lines text_line_px apart, a margin, with
+// every glyph row of the first and the last line (descenders included) inside.
+int band_height_px(size_t lines, int margin);
+// A band of lines laid out as the status band is, with its top-left corner at (left, top) of the window, each
+// text pixel scale x scale window pixels, its blocks from row row of the texture on: on a backing as wide as
+// its longest line, text_margin_px around. Returns the texture rows it took.
+int add_text_column(std::vector<text_block>& blocks, const std::vector<std::string>& lines, int left, int top,
+                    int row, int scale);
 
 // A line as long as the columns allow: whole, or cut at its last space that leaves room for "..." and ended
 // with it, so that no word or number is split (a word longer than the line is cut where it must be).

@@ -31,6 +31,7 @@ int pick_x = 0;
 int pick_y = 0;
 unsigned int glut_mother_ship_window = 0;
 unsigned int glut_scout_ship_window = 0;
+unsigned int glut_board_window = 0;
 int text_scale = 1;
 shown_views shown;
 window_state window_states[ship_count];

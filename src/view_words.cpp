@@ -2,6 +2,7 @@
 // The words of the views, each made from what it is handed.
 #include "view_words.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "number_forms.h"
@@ -64,7 +65,7 @@ std::vector<std::string> compute_status_lines(ship_name window, const ship& s, c
 }
 
 std::vector<std::string> compute_camera_lines(ship_name window, const ship& s, const window_state& frame,
-                                              float time_rate) {
+                                              float time_rate, bool exact_aspect) {
   std::vector<std::string> lines = {std::string(ship_titles[window]) + "'s camera, " +
                                     mode_names[s.get_mode()]};
   const camera_place camera = s.locate_camera();
@@ -82,8 +83,13 @@ std::vector<std::string> compute_camera_lines(ship_name window, const ship& s, c
                     compute_number_text(s.geosynch_distance, coordinate_decimals));
   }
   const projection_lens& lens = frame.lens;
-  lines.push_back(
-      compute_perspective_call(lens.field_of_view, frame.aspect, lens.near_distance, lens.far_distance));
+  lines.push_back(compute_perspective_call(lens.field_of_view, frame.aspect, lens.near_distance,
+                                           lens.far_distance,
+                                           exact_aspect ? board_aspect_decimals : band_aspect_decimals));
+  if (exact_aspect)
+    lines.push_back(
+        "aspect = width/height = " + std::to_string(frame.width) + "/" +
+        std::to_string(std::max(frame.height, 1)));  // a window shrunk to nothing is one pixel high
   // Four decimals: the near and far planes show in the third row only from the fourth on (-1.0001, -0.2).
   constexpr int projection_decimals = 4;
   lines.emplace_back("projection, eye to clip:");

@@ -29,9 +29,10 @@ std::vector<std::string> compute_status_lines(ship_name window, const ship& s, c
 
 // What the camera readout says of a window's camera: its mode, where it is (LOOKAT: eye, target and up;
 // GEOSYNCH: the body and the distance), the projection call with the window's aspect, the rate, and the
-// model-view matrix the frame loads, in rows.
+// model-view matrix the frame loads, in rows. With exact_aspect the aspect has four decimals and a line of
+// its own says which width over which height it is, so that a student can redo the matrix from it.
 std::vector<std::string> compute_camera_lines(ship_name window, const ship& s, const window_state& frame,
-                                              float time_rate);
+                                              float time_rate, bool exact_aspect = false);
 
 // The "k" band in a window: the last pick's call, records and outcome where it ran, nothing in the other
 // window, and before any pick where to press.

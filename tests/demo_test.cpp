@@ -65,7 +65,7 @@ TEST_F(SceneSetUp, TheFrameAfterAnFKeyIsTheStatesFirstWhateverTickCameBetween) {
                                  demo_refuse_typed_key)
                       .read;
   const float tick = compute_timer_step_s(default_timer_period_ms);
-  frozen = true;  // a state starts from the start-up scene, which runs
+  frozen = true;          // a state starts from the start-up scene, which runs
   say_until_key("held");  // as for a lesson that cannot be used: longer than any notice, until a key
   for (int t = 0; t < 200; ++t) demo_idle(tick);
   EXPECT_STREQ(current_notice(), "held");

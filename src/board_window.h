@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: MIT
+// The board: a third window, "Board", which exists only while it is open. It holds every number the scene
+// windows' bands would show, whole and as large as they fit (overlay_board.h), while the scene windows keep
+// only the status band's first line. Tab, --board and a lesson open it; the shell hands it its callbacks and
+// its place.
+#pragma once
+
+#include "command_line.h"
+
+constexpr const char* board_title = "Board";
+
+// What the board needs from the shell: the keyboard callbacks, so that a key pressed on the board does what
+// it does in a scene window (the special one only with a lesson, else null), what ends the program when a
+// scene window is closed while the board may be open, and the naming of a new window for the desktop.
+struct board_shell {
+  void (*keyboard)(unsigned char key, int x, int y);
+  void (*special)(int key, int x, int y);
+  void (*scene_window_closed)();
+  void (*name_window)();
+};
+// Where the board goes when it opens, and the shell's callbacks; before any of the others.
+void board_prepare(const window_placement& at, const board_shell& shell);
+void board_open();
+void board_toggle();
+// Asks the board, when it is open, to redraw; the current window is left as it was found.
+void board_post_redisplay();
+// Whether GLUT's current window is the board.
+bool board_is_current();
