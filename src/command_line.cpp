@@ -107,9 +107,9 @@ window_placement compute_board_placement(const window_placement& mother, const w
   return {std::min(right - left, largest_window_px), height, left, top};
 }
 
-bool is_board_geometry(const char* value) {
-  const window_placement any = {1, 1, 0, 0};
-  return compute_geometry(value, any, largest_window_px, largest_window_px).has_value();
+std::optional<window_placement> compute_board_geometry(const char* value) {
+  // On a screen of no size a place counted from its right or bottom edge is as far left or up as it gets.
+  return compute_geometry(value, {1, 1, 0, 0}, 0, 0);
 }
 
 namespace {
@@ -294,7 +294,7 @@ own_options take_own_options(int& argc, char** argv) {
       options.board = true;
       if (placed) options.board_geometry = next;
       drop(i, placed ? 2 : 1);
-      if (placed && !is_board_geometry(options.board_geometry))
+      if (placed && !compute_board_geometry(options.board_geometry))
         refuse(
             "--board takes WIDTHxHEIGHT+X+Y as -geometry does, or nothing, such as --board 1920x540+0+660");
       continue;

@@ -35,9 +35,9 @@ window_placement compute_scout_placement(const window_placement& mother, int gap
 constexpr int smallest_board_px = 200;
 window_placement compute_board_placement(const window_placement& mother, const window_placement& scout,
                                          int gap_px, int screen_height);
-// Whether a --board value or a lesson's board setting is a place -geometry could take; the screen is not
-// known when they are read, so a place on any screen will do.
-bool is_board_geometry(const char* value);
+// A --board value or a lesson's board setting as -geometry would read it, or nothing when it cannot be one:
+// the screen is not known when they are read, so a place on some screen will do.
+std::optional<window_placement> compute_board_geometry(const char* value);
 
 // What a pick aims at: a pixel of the window ("220,298"), a point given as fractions of its width and height
 // ("50%,40%"), which lands alike on any size, or where a body's centre shows in it when the pick is made

@@ -199,8 +199,7 @@ class lesson_reader {
     }
     if (name == "board") {
       const std::optional<window_placement> place =
-          value == "on" ? window_placement{1, 1, 0, 0}
-                        : compute_geometry(value.c_str(), {1, 1, 0, 0}, largest_window_px, largest_window_px);
+          value == "on" ? window_placement{1, 1, 0, 0} : compute_board_geometry(value.c_str());
       if (!place || place->width > largest_lesson_window_px || place->height > largest_lesson_window_px)
         return refuse("board takes on, or its WIDTHxHEIGHT+X+Y with sizes from 1 to " +
                       std::to_string(largest_lesson_window_px) + ", such as 1920x540+0+660");

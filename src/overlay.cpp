@@ -22,7 +22,8 @@ void overlay_draw(window_overlay& window, const overlay_content& content, const 
   const band_text& bands_text = content.bands;
   const bool bands_on = !bands_text.status.empty() || !bands_text.notice.empty() ||
                         !bands_text.keys.empty() || !bands_text.camera.empty();
-  if ((!bands_on && !content.names_on) || width < 1 || height < 1) return;
+  // The marks stand in the scene itself: with the board open they are drawn with no band at all.
+  if ((!bands_on && !content.names_on && content.marks.empty()) || width < 1 || height < 1) return;
   if (window.text.max_texture_px == 0) glGetIntegerv(GL_MAX_TEXTURE_SIZE, &window.text.max_texture_px);
   std::vector<text_block> blocks;
   // The names take the texture's first rows, a fixed few each, then the bands.

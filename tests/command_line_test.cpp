@@ -86,6 +86,30 @@ TEST(OwnOptions, KeysTakeTheNextArgumentOnceAndAMissingValueIsAUsageError) {
   EXPECT_EQ(take({"Class.LESSON"}).first.lesson, "Class.LESSON") << "as the desktop types the file, any case";
   EXPECT_EQ(take({"x.lessons"}).first.lesson, "");
   EXPECT_NE(take({"a.lesson", "--lesson", "b"}).first.usage_error.find("twice"), std::string::npos);
+  // --board's place is optional: taken when the next argument starts as a place does, and read as one.
+  const auto [board, after_board] = take({"--board", "-display", ":1"});
+  EXPECT_TRUE(board.board);
+  EXPECT_EQ(board.board_geometry, nullptr);
+  EXPECT_EQ(after_board, "(none) -display :1");
+  const auto [placed, after_placed] = take({"--board", "1920x540+0+660", "x.lesson"});
+  EXPECT_STREQ(placed.board_geometry, "1920x540+0+660");
+  EXPECT_EQ(after_placed, "(none)") << "the place and the lesson are taken out";
+  EXPECT_NE(take({"--board", "19x"}).first.usage_error.find("--board takes WIDTHxHEIGHT+X+Y"),
+            std::string::npos);
+  EXPECT_NE(take({"--board", "--board"}).first.usage_error.find("twice"), std::string::npos);
+}
+
+// Below both windows and as wide as both; on the screen however little room it leaves below them.
+TEST(Geometry, TheBoardLiesBelowBothWindowsAsWideAsBoth) {
+  const auto board = [](window_placement mother, window_placement scout, int screen_height) {
+    const window_placement b = compute_board_placement(mother, scout, 50, screen_height);
+    return std::array<int, 4>{b.width, b.height, b.x, b.y};
+  };
+  EXPECT_EQ(board({512, 512, 0, 100}, {512, 512, 562, 100}, 1024), (std::array<int, 4>{1074, 362, 0, 662}));
+  EXPECT_EQ(board({512, 512, 0, 100}, {512, 512, 562, 100}, 2000), (std::array<int, 4>{1074, 512, 0, 662}))
+      << "no higher than the windows";
+  EXPECT_EQ(board({300, 200, 980, 824}, {300, 200, 630, 824}, 1024), (std::array<int, 4>{650, 200, 630, 824}))
+      << "no room below: as low as the screen allows";
 }
 
 }  // namespace
@@ -161,6 +185,14 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
   EXPECT_EQ(good.read.title, "Guide");
   EXPECT_EQ(good.read.size, (std::array<int, 2>{950, 1000}));
   EXPECT_EQ(good.read.text_scale, 3);
+  EXPECT_FALSE(good.read.board);
+  EXPECT_EQ(
+      compute_lesson("board = on\n[F1]\ntitle = x\nkeys =\n", "a.lesson", demo_refuse_typed_key).read.board,
+      "");
+  EXPECT_EQ(
+      compute_lesson("board = 900x300-0-0\n[F1]\ntitle = x\nkeys =\n", "a.lesson", demo_refuse_typed_key)
+          .read.board,
+      "900x300-0-0");
   const lesson_state& last = *good.read.states[11];
   EXPECT_EQ(last.notes, (std::vector<std::string>{"a", "b c"}));
   EXPECT_EQ(last.step, "F12: x");
@@ -201,6 +233,9 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
       {"size = 950x1000+0+0\n", "b.lesson:1: size takes the windows' WIDTHxHEIGHT, each from 1 to 8192"},
       {"size = 8193x10\n", "b.lesson:1: size takes the windows' WIDTHxHEIGHT"},
       {"text scale = 5\n", "b.lesson:1: text scale takes a whole number from 1 to 4"},
+      {"board = yes\n", "b.lesson:1: board takes on, or its WIDTHxHEIGHT+X+Y with sizes from 1 to 8192"},
+      {"board = 8193x10+0+0\n", "b.lesson:1: board takes on"},
+      {"board = on\nboard = on\n", "b.lesson:2: board is given twice"},
       {"title = a\ntitle = b\n", "b.lesson:2: the lesson's title is given twice"},
       {"[F1]\ntitle = x\nnote = a\nnote = b\nnote = c\n", "b.lesson:5: a state has at most 2 notes"},
       {"[F1]\ntitle = x\nnote =\n", "b.lesson:3: the note is empty"},

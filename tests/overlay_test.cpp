@@ -14,6 +14,7 @@
 #include "demo.h"
 #include "gl_test_support.h"
 #include "overlay_bands.h"
+#include "overlay_board.h"
 #include "text_font.h"
 #include "view_geometry.h"
 
@@ -830,5 +831,78 @@ INSTANTIATE_TEST_SUITE_P(Sizes, SmallWindows,
                            return std::to_string(size.param[0]) + "x" + std::to_string(size.param[1]) +
                                   (size.param[2] > 1 ? "_scale" + std::to_string(size.param[2]) : "");
                          });
+
+// The board's layout, worked out by hand: a column is 12 + 8 per character wide and 10 + 15 per line high
+// in text pixels, columns and the keys 12 apart.
+struct board_case {
+  const char* what;
+  board_text text;
+  int width, height;
+  int scale, rows;
+  std::vector<std::vector<std::string>> columns;  // each column's lines, in order
+  std::vector<int> lefts, tops;
+  std::vector<std::string> keys;
+};
+
+TEST(BoardLayout, EveryLineWholeInColumnsAtTheLargestScaleThatHoldsThem) {
+  const std::vector<std::string> three = {"0123456789", "0123456789", "0123456789"};
+  const std::vector<board_case> cases = {
+      // One row: 92 + 12 + 92 wide fits 1000 up to scale 5; 55 high fits 200 up to scale 3.
+      {"wide", {{{three}, {three}}, {}}, 1000, 200, 3, 1, {three, three}, {0, 104}, {0, 0}, {}},
+      // At the edge: 196 fits 588 / 3 exactly, not 570 / 3.
+      {"exactly wide", {{{three}, {three}}, {}}, 588, 200, 3, 1, {three, three}, {0, 104}, {0, 0}, {}},
+      {"a little less", {{{three}, {three}}, {}}, 570, 200, 2, 1, {three, three}, {0, 104}, {0, 0}, {}},
+      // 196 is wider than 120: one window above the other, each in half of (1000 - 12).
+      {"narrow", {{{three}, {three}}, {}}, 120, 1000, 1, 2, {three, three}, {0, 0}, {0, 506}, {}},
+      // 70 high holds 4 lines at scale 1 (1 at scale 2, where 8 columns of 44 are too wide for 125): the
+      // second topic starts a column and splits, the other window starts its own.
+      {"flowed",
+       {{{{"aaaa", "bbbb"}, {"c1c1", "c2c2", "c3c3", "c4c4", "c5c5"}}, {{"xxxx"}}}, {}},
+       250,
+       70,
+       1,
+       1,
+       {{"aaaa", "bbbb"}, {"c1c1", "c2c2", "c3c3", "c4c4"}, {"c5c5"}, {"xxxx"}},
+       {0, 56, 112, 168},
+       {0, 0, 0, 0},
+       {}},
+      // The keys' line (18 characters, 25 high, 12 below the columns) costs the wide case a scale.
+      {"keys",
+       {{{three}, {three}}, {{"h: help", "i: camera"}}},
+       1000,
+       200,
+       2,
+       1,
+       {three, three},
+       {0, 104},
+       {0, 0},
+       {"h: help  i: camera"}},
+  };
+  for (const board_case& c : cases) {
+    const board_layout layout = compute_board_layout(c.text, c.width, c.height, 8192);
+    EXPECT_TRUE(layout.whole) << c.what;
+    EXPECT_EQ(layout.scale, c.scale) << c.what;
+    EXPECT_EQ(layout.rows, c.rows) << c.what;
+    std::vector<std::vector<std::string>> columns;
+    std::vector<int> lefts, tops;
+    for (const board_column& column : layout.columns) {
+      columns.push_back(column.lines);
+      lefts.push_back(column.left);
+      tops.push_back(column.top);
+    }
+    EXPECT_EQ(columns, c.columns) << c.what;
+    EXPECT_EQ(lefts, c.lefts) << c.what;
+    EXPECT_EQ(tops, c.tops) << c.what;
+    EXPECT_EQ(layout.keys.lines, c.keys) << c.what;
+    if (!c.keys.empty()) {
+      EXPECT_EQ(layout.keys.top, 55 + 12) << c.what;
+    }
+  }
+  // Not even scale 1 holds 50 characters in 100 pixels: cut to the 11 that fit, ending in "...".
+  const board_layout cut = compute_board_layout({{{{std::string(50, 'n')}}}, {}}, 100, 100, 8192);
+  EXPECT_FALSE(cut.whole);
+  ASSERT_EQ(cut.columns.size(), 1u);
+  EXPECT_EQ(cut.columns[0].lines, std::vector<std::string>{"nnnnnnnn..."});
+}
 
 }  // namespace

@@ -81,24 +81,39 @@ TEST(DisplayLoss, TheServerLostWhileAWindowIsMadeEndsWithStatusOne) {
   std::remove(making.c_str());
 }
 
-TEST(DisplayLoss, ClosingAWindowThroughTheWindowManagerEndsWithStatusZero) {
-  e2e::virtual_display display;
-  e2e::program app(SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload});
-  Display* x = display.x();
-  const Window scout = e2e::find_window(x, "Scout Ship", window_deadline);
-  ASSERT_NE(scout, 0u);
-  // What a window manager sends for Alt+F4 or the close button.
+// What a window manager sends for Alt+F4 or the close button.
+void close_as_a_window_manager_does(Display* x, Window w) {
   XEvent close = {};
   close.xclient.type = ClientMessage;
-  close.xclient.window = scout;
+  close.xclient.window = w;
   close.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
   close.xclient.format = 32;
   close.xclient.data.l[0] = static_cast<long>(XInternAtom(x, "WM_DELETE_WINDOW", False));
   close.xclient.data.l[1] = CurrentTime;
-  XSendEvent(x, scout, False, NoEventMask, &close);
+  XSendEvent(x, w, False, NoEventMask, &close);
   XSync(x, False);
-  ASSERT_TRUE(app.wait_exit(exit_deadline).has_value()) << "the program hangs";
-  EXPECT_EQ(app.how_it_ended(), "exited with status 0");
+}
+
+// The board closed so closes alone; a scene window then still ends the program.
+TEST(DisplayLoss, ClosingAWindowThroughTheWindowManagerEndsWithStatusZero) {
+  for (const bool board : {false, true}) {
+    e2e::virtual_display display;
+    e2e::program app(SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload}, "",
+                     board ? std::vector<std::string>{"--board"} : std::vector<std::string>{});
+    Display* x = display.x();
+    const Window scout = e2e::find_window(x, "Scout Ship", window_deadline);
+    ASSERT_NE(scout, 0u);
+    if (board) {
+      const Window opened = e2e::find_window(x, "Board", window_deadline);
+      ASSERT_NE(opened, 0u);
+      close_as_a_window_manager_does(x, opened);
+      EXPECT_TRUE(e2e::wait_until(exit_deadline, [&] { return e2e::find_window(x, "Board", {}) == 0; }));
+      EXPECT_TRUE(app.running()) << "closing the board " << app.how_it_ended();
+    }
+    close_as_a_window_manager_does(x, scout);
+    ASSERT_TRUE(app.wait_exit(exit_deadline).has_value()) << "the program hangs";
+    EXPECT_EQ(app.how_it_ended(), "exited with status 0") << (board ? "with" : "without") << " the board";
+  }
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ int on_x_error(Display* x, XErrorEvent* error) {
 
 }  // namespace
 
-virtual_display::virtual_display() {
+virtual_display::virtual_display(const char* screen) {
   XSetErrorHandler(on_x_error);
   int fds[2];
   if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
@@ -53,8 +53,8 @@ virtual_display::virtual_display() {
     const std::string fd = std::to_string(fds[1]);
     const int null = open("/dev/null", O_WRONLY);
     dup2(null, STDERR_FILENO);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-           "-noreset", static_cast<char*>(nullptr));
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-nolisten", "tcp", "-noreset",
+           static_cast<char*>(nullptr));
     _exit(127);
   }
   close(fds[1]);

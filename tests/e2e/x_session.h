@@ -24,7 +24,8 @@ bool wait_until(milliseconds deadline, const std::function<bool()>& condition);
 // An Xvfb server on a display number it chooses itself, and one client connection to it.
 class virtual_display {
  public:
-  virtual_display();
+  // The screen as Xvfb takes it, "WIDTHxHEIGHTxDEPTH".
+  explicit virtual_display(const char* screen = "1280x1024x24");
   ~virtual_display();
   virtual_display(const virtual_display&) = delete;
   virtual_display& operator=(const virtual_display&) = delete;
