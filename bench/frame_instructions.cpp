@@ -4,7 +4,8 @@
 // inside the two functions that tools/frame_instructions.sh tells callgrind to count. Uses only the demo
 // module's entry points, so the same driver can be built against an older revision to compare. A second
 // argument, "overlays", turns both overlays on first; "views" presses h, n, i, v and o; "every" adds k and t,
-// which show the warm-up's last pick and the chain of the body it found; "depth" shows the depth buffer.
+// which show the warm-up's last pick and the chain of the body it found; "depth" shows the depth buffer;
+// "board" opens the board with every view on, and also draws the board's frames inside a third function.
 #include <GL/freeglut.h>
 
 #include <cstdio>
@@ -14,6 +15,10 @@
 
 #include "demo.h"
 #include "scene_windows.h"
+#if __has_include("board_window.h")
+#include "board_window.h"
+#define SOLAR_HAS_BOARD 1
+#endif
 
 namespace {
 
@@ -37,6 +42,19 @@ void draw_rounds(int rounds) {
 
 extern "C" __attribute__((noinline)) void measured_frames(int rounds) { draw_rounds(rounds); }
 
+extern "C" __attribute__((noinline)) void measured_board(int rounds) {
+#ifdef SOLAR_HAS_BOARD
+  if (glut_board_window == 0) return;
+  for (int round = 0; round < rounds; ++round) {
+    glutSetWindow(int(glut_board_window));
+    board_display();
+    glFinish();
+  }
+#else
+  (void)rounds;
+#endif
+}
+
 extern "C" __attribute__((noinline)) void measured_picks(int picks) {
   glutSetWindow(windows[0]);
   for (int i = 0; i < picks; ++i) demo_pick(256, 256);
@@ -49,6 +67,11 @@ int main(int argc, char** argv) {
   // passes on harmlessly), so that this driver builds against every revision's library.
   const std::map<std::string, std::string> keys_of = {
       {"overlays", "hn"}, {"status", "h"}, {"names", "n"}, {"views", "hnivo"}, {"every", "hnivokt"}, {"depth", "u"}};
+#ifdef SOLAR_HAS_BOARD
+  board_prepare({1074, 362, 0, 662}, {nullptr, nullptr, nullptr, nullptr});
+  if (argc > 2 && std::string(argv[2]) == "board")
+    for (const char key : std::string("hnivokt\t")) demo_keyboard(static_cast<unsigned char>(key), 256, 256);
+#endif
   if (argc > 2 && keys_of.count(argv[2]) != 0)
     for (const char key : keys_of.at(argv[2])) demo_keyboard(static_cast<unsigned char>(key), 256, 256);
   // The driver compiles shader variants in the first frames and picks: leave them out of the counts. The
@@ -59,6 +82,7 @@ int main(int argc, char** argv) {
   // Their word ("the Sun is never followed") shows for three seconds: let it go, as the ticks would.
   for (int i = 0; i < notice_ticks; ++i) demo_idle(compute_timer_step_s(default_timer_period_ms));
   measured_frames(rounds);
+  measured_board(rounds);
   measured_picks(rounds);
   std::printf("%d rounds of two frames, %d picks\n", rounds, rounds);
   demo_cleanup();

@@ -30,19 +30,6 @@ void board_closed() {
   post_scene_redisplay();
 }
 
-void draw_board() {
-  const granted_viewport largest = demo_largest_viewport();
-  const int width = std::min(glutGet(GLUT_WINDOW_WIDTH), largest.width);
-  const int height = std::min(glutGet(GLUT_WINDOW_HEIGHT), largest.height);
-  glViewport(0, 0, width, height);
-  glClear(GL_COLOR_BUFFER_BIT);
-  if (text.max_texture_px == 0) glGetIntegerv(GL_MAX_TEXTURE_SIZE, &text.max_texture_px);
-  std::vector<text_block> blocks;
-  const board_layout layout = add_board(blocks, demo_board_text(), width, height, text.max_texture_px);
-  draw_text_blocks(text, blocks, layout.scale, width, height);
-  glutSwapBuffers();
-}
-
 // Closing the board through the window manager must close the board alone, and GLUT's choice is one for all
 // windows: from the board's first opening on, a scene window closed ends the program itself, as it did.
 void keep_scene_windows_ending_the_program() {
@@ -71,11 +58,24 @@ void board_open() {
   glut_board_window = unsigned(glutCreateWindow(board_title));
   if (shell.name_window != nullptr) shell.name_window();
   glutKeyboardFunc(shell.keyboard);
-  glutDisplayFunc(draw_board);
+  glutDisplayFunc(board_display);
   glutCloseFunc(board_closed);
   if (shell.special != nullptr) glutSpecialFunc(shell.special);
   post_scene_redisplay();
   if (current != 0) glutSetWindow(current);
+}
+
+void board_display() {
+  const granted_viewport largest = demo_largest_viewport();
+  const int width = std::min(glutGet(GLUT_WINDOW_WIDTH), largest.width);
+  const int height = std::min(glutGet(GLUT_WINDOW_HEIGHT), largest.height);
+  glViewport(0, 0, width, height);
+  glClear(GL_COLOR_BUFFER_BIT);
+  if (text.max_texture_px == 0) glGetIntegerv(GL_MAX_TEXTURE_SIZE, &text.max_texture_px);
+  std::vector<text_block> blocks;
+  const board_layout layout = add_board(blocks, demo_board_text(), width, height, text.max_texture_px);
+  draw_text_blocks(text, blocks, layout.scale, width, height);
+  glutSwapBuffers();
 }
 
 void board_toggle() {

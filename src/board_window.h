@@ -22,6 +22,8 @@ struct board_shell {
 void board_prepare(const window_placement& at, const board_shell& shell);
 void board_open();
 void board_toggle();
+// The board's display callback: its frame, drawn in the current window, which must be the board.
+void board_display();
 // Asks the board, when it is open, to redraw; the current window is left as it was found.
 void board_post_redisplay();
 // Whether GLUT's current window is the board.

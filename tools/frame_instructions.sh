@@ -5,7 +5,8 @@
 # from a temporary worktree with the same driver, side by side in one run. Instruction counts do not depend on
 # what else the machine is doing. The working tree is also counted with the names on, with both overlays on,
 # with h, n, i, v and o on, with every view on (k and t too, after the warm-up's picks of the sun), and with
-# the depth view on; the revision, when given, with every view on too.
+# the depth view on, and with the board open and every view on (the scene windows' frames, and the board's
+# own frames apart); the revision, when given, with every view on too.
 # Usage: tools/frame_instructions.sh [REVISION] [ROUNDS, default 10]
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -44,6 +45,14 @@ count() { # driver [overlays]
   echo "$((frames / (2 * rounds))) $((picks / rounds))"
 }
 
+# Prints instructions per frame of the board, with every view on.
+count_board() { # driver
+  local out="$work/callgrind.out.board"
+  LP_NUM_THREADS=0 valgrind --tool=callgrind --collect-atstart=no --toggle-collect=measured_board \
+    --callgrind-out-file="$out" "$1" "$rounds" board >/dev/null 2>&1
+  echo "$(($(awk '/^summary:/ { print $2 }' "$out") / rounds))"
+}
+
 read -r frame pick <<<"$(count "$build_dir/bench/frame_instructions")"
 printf '%-24s %16s %16s\n' "build" "instr./frame" "instr./pick"
 printf '%-24s %16d %16d\n' "working tree" "$frame" "$pick"
@@ -62,6 +71,11 @@ awk -v a="$every_frame" -v b="$frame" 'BEGIN { printf "every view on / off: fram
 read -r depth_frame depth_pick <<<"$(count "$build_dir/bench/frame_instructions" depth)"
 printf '%-24s %16d %16d\n' "  with the depth view on" "$depth_frame" "$depth_pick"
 awk -v a="$depth_frame" -v b="$frame" 'BEGIN { printf "depth view on / off: frame %.4f\n", a / b }'
+read -r board_frame board_pick <<<"$(count "$build_dir/bench/frame_instructions" board)"
+printf '%-24s %16d %16d\n' "  with the board open" "$board_frame" "$board_pick"
+awk -v a="$board_frame" -v b="$frame" 'BEGIN { printf "board open, every view on / every view off: frame %.4f\n", a / b }'
+board_itself=$(count_board "$build_dir/bench/frame_instructions")
+printf '%-24s %16d\n' "  the board's own frame" "$board_itself"
 if [ -n "$revision" ]; then
   base_driver=$(build_driver_for "$revision")
   read -r base_frame base_pick <<<"$(count "$base_driver")"

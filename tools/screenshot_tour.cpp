@@ -6,8 +6,8 @@
 // before the first tick, then the pick, then a fixed number of ticks; so a teacher gets the same view with
 // the keys the README gives, and every run writes the same pictures, byte for byte. Writes binary PPM files
 // named <step>_<mother|scout>.ppm into the folder given, and for the guide a pick of Saturn as "k" shows it
-// (picking_mother.ppm), and the scene graph as Graphviz's dot language
-// (scene_graph.dot).
+// (picking_mother.ppm), the board after "pikt" and an inspect of the sun (board.ppm), and the scene graph as
+// Graphviz's dot language (scene_graph.dot).
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "board_window.h"
 #include "demo.h"
 #include "overlay.h"
 #include "scene_windows.h"
@@ -64,13 +65,13 @@ std::vector<unsigned char> draw(int window) {
   return rgb;
 }
 
-bool write_ppm(const std::string& path, const std::vector<unsigned char>& rgb) {
+bool write_ppm(const std::string& path, const std::vector<unsigned char>& rgb, int width = window_size_px,
+               int height = window_size_px) {
   FILE* out = std::fopen(path.c_str(), "wb");
   if (out == nullptr) return false;
-  std::fprintf(out, "P6\n%d %d\n255\n", window_size_px, window_size_px);
+  std::fprintf(out, "P6\n%d %d\n255\n", width, height);
   // OpenGL's rows run bottom to top, an image's top to bottom.
-  for (int row = window_size_px - 1; row >= 0; --row)
-    std::fwrite(&rgb[3 * size_t(row) * window_size_px], 1, 3 * window_size_px, out);
+  for (int row = height - 1; row >= 0; --row) std::fwrite(&rgb[3 * size_t(row) * width], 1, 3 * width, out);
   return std::fclose(out) == 0;
 }
 
@@ -101,6 +102,26 @@ bool take_pick_picture(const std::string& folder, int x, int y) {
   demo_type_keys(std::string(1, char(inspect_key)), x, y);
   draw(windows[MOTHER_SHIP]);
   return write_ppm(folder + "/picking_mother.ppm", draw(windows[MOTHER_SHIP]));
+}
+
+// The board as "--board 1280x400+0+624" opens it below two 512-pixel windows, after "pikt" and Shift+space at
+// the mother window's middle, over the sun: both windows' numbers, whole.
+bool take_board_picture(const std::string& folder) {
+  const window_placement board = {1280, 400, 0, 624};
+  board_prepare(board, {nullptr, nullptr, nullptr, nullptr});
+  demo_type_keys("pikt\t", window_size_px / 2, window_size_px / 2);
+  demo_type_keys(std::string(1, char(inspect_key)), window_size_px / 2, window_size_px / 2);
+  std::vector<unsigned char> rgb(3 * size_t(board.width) * board.height);
+  for (int frame = 0; frame < 2; ++frame) {
+    glutSetWindow(int(glut_board_window));
+    board_display();
+    glFinish();
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, board.width, board.height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+  }
+  demo_type_keys("\t", window_size_px / 2, window_size_px / 2);
+  return write_ppm(folder + "/board.ppm", rgb, board.width, board.height);
 }
 
 // The scene graph as the program built it: each body under its parent, in the order the walks visit them,
@@ -164,6 +185,8 @@ int main(int argc, char** argv) {
   int x = 0, y = 0;
   find_body(SATURN, x, y);
   written = take_pick_picture(folder, x, y) && written;
+  start_scene();
+  written = take_board_picture(folder) && written;
   written = write_scene_graph(folder + "/scene_graph.dot") && written;
   demo_cleanup();
   return written ? 0 : 1;
