@@ -257,6 +257,7 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
       {"[F1]\ntitle = x\nkeys = gQ\n", "b.lesson:3: keys cannot type 'Q'"},
       {"[F1]\ntitle = x\nkeys = g\x81\n", "b.lesson:3: keys cannot type the byte \\x81: no key types it"},
       {"[F1]\ntitle = x\nkeys = \x1b\n", "b.lesson:3: keys cannot type the byte \\x1b: Escape would"},
+      {"[F1]\ntitle = x\nkeys = g\tn\n", "b.lesson:3: keys cannot type the byte \\x09: Tab opens a window"},
       {"[F1]\ntitle = x\nkeys = \xa0\n", "b.lesson:3: keys cannot type the byte \\xa0: no key types it"},
       {"[F1]\ntitle = x\nkeys = g\npick = 1,2\ninspect = 3,4\n",
        "b.lesson:5: a state has one pick, and this one has two"},

@@ -833,76 +833,42 @@ INSTANTIATE_TEST_SUITE_P(Sizes, SmallWindows,
                          });
 
 // The board's layout, worked out by hand: a column is 12 + 8 per character wide and 10 + 15 per line high
-// in text pixels, columns and the keys 12 apart.
-struct board_case {
-  const char* what;
-  board_text text;
-  int width, height;
-  int scale, rows;
-  std::vector<std::vector<std::string>> columns;  // each column's lines, in order
-  std::vector<int> lefts, tops;
-  std::vector<std::string> keys;
-};
+// in text pixels, columns and the keys 12 apart. Written "scale, rows: left,top lines | ... / keys".
+std::string describe(const board_layout& layout) {
+  std::ostringstream out;
+  out << layout.scale << (layout.whole ? "" : " cut") << ", " << layout.rows << ":";
+  for (const board_column& column : layout.columns) {
+    out << " " << column.left << "," << column.top;
+    for (const std::string& line : column.lines) out << " " << line;
+    out << " |";
+  }
+  for (const std::string& line : layout.keys.lines) out << " / " << layout.keys.top << " " << line;
+  return out.str();
+}
 
 TEST(BoardLayout, EveryLineWholeInColumnsAtTheLargestScaleThatHoldsThem) {
-  const std::vector<std::string> three = {"0123456789", "0123456789", "0123456789"};
-  const std::vector<board_case> cases = {
-      // One row: 92 + 12 + 92 wide fits 1000 up to scale 5; 55 high fits 200 up to scale 3.
-      {"wide", {{{three}, {three}}, {}}, 1000, 200, 3, 1, {three, three}, {0, 104}, {0, 0}, {}},
-      // At the edge: 196 fits 588 / 3 exactly, not 570 / 3.
-      {"exactly wide", {{{three}, {three}}, {}}, 588, 200, 3, 1, {three, three}, {0, 104}, {0, 0}, {}},
-      {"a little less", {{{three}, {three}}, {}}, 570, 200, 2, 1, {three, three}, {0, 104}, {0, 0}, {}},
-      // 196 is wider than 120: one window above the other, each in half of (1000 - 12).
-      {"narrow", {{{three}, {three}}, {}}, 120, 1000, 1, 2, {three, three}, {0, 0}, {0, 506}, {}},
-      // 70 high holds 4 lines at scale 1 (1 at scale 2, where 8 columns of 44 are too wide for 125): the
-      // second topic starts a column and splits, the other window starts its own.
-      {"flowed",
-       {{{{"aaaa", "bbbb"}, {"c1c1", "c2c2", "c3c3", "c4c4", "c5c5"}}, {{"xxxx"}}}, {}},
+  const std::vector<std::string> ten = {"0123456789", "0123456789", "0123456789"};
+  const board_text two = {{{ten}, {ten}}, {}}, keys = {{{ten}, {ten}}, {{"h: help", "i: camera"}}};
+  const std::string d = " 0123456789 0123456789 0123456789 |";
+  const std::tuple<board_text, int, int, std::string> cases[] = {
+      // 92 + 12 + 92 wide fits 1000 up to scale 5, 55 high fits 200 up to scale 3; exactly 588 / 3.
+      {two, 1000, 200, "3, 1: 0,0" + d + " 104,0" + d},
+      {two, 588, 200, "3, 1: 0,0" + d + " 104,0" + d},
+      {two, 570, 200, "2, 1: 0,0" + d + " 104,0" + d},
+      // Too narrow for both: one window above the other, each in half of (1000 - 12).
+      {two, 120, 1000, "1, 2: 0,0" + d + " 0,506" + d},
+      // 4 lines at scale 1: the second topic starts a column and splits, the other window starts its own.
+      {{{{{"aaaa", "bbbb"}, {"c1", "c2", "c3", "c4", "c5"}}, {{"xxxx"}}}, {}},
        250,
        70,
-       1,
-       1,
-       {{"aaaa", "bbbb"}, {"c1c1", "c2c2", "c3c3", "c4c4"}, {"c5c5"}, {"xxxx"}},
-       {0, 56, 112, 168},
-       {0, 0, 0, 0},
-       {}},
-      // The keys' line (18 characters, 25 high, 12 below the columns) costs the wide case a scale.
-      {"keys",
-       {{{three}, {three}}, {{"h: help", "i: camera"}}},
-       1000,
-       200,
-       2,
-       1,
-       {three, three},
-       {0, 104},
-       {0, 0},
-       {"h: help  i: camera"}},
+       "1, 1: 0,0 aaaa bbbb | 56,0 c1 c2 c3 c4 | 96,0 c5 | 136,0 xxxx |"},
+      // The keys' line, 25 high and 12 below the columns, costs a scale.
+      {keys, 1000, 200, "2, 1: 0,0" + d + " 104,0" + d + " / 67 h: help  i: camera"},
+      // Not even scale 1 holds 50 characters in 100 pixels: cut to the 11 that fit, ending in "...".
+      {{{{{std::string(50, 'n')}}}, {}}, 100, 100, "1 cut, 1: 0,0 nnnnnnnn... |"},
   };
-  for (const board_case& c : cases) {
-    const board_layout layout = compute_board_layout(c.text, c.width, c.height, 8192);
-    EXPECT_TRUE(layout.whole) << c.what;
-    EXPECT_EQ(layout.scale, c.scale) << c.what;
-    EXPECT_EQ(layout.rows, c.rows) << c.what;
-    std::vector<std::vector<std::string>> columns;
-    std::vector<int> lefts, tops;
-    for (const board_column& column : layout.columns) {
-      columns.push_back(column.lines);
-      lefts.push_back(column.left);
-      tops.push_back(column.top);
-    }
-    EXPECT_EQ(columns, c.columns) << c.what;
-    EXPECT_EQ(lefts, c.lefts) << c.what;
-    EXPECT_EQ(tops, c.tops) << c.what;
-    EXPECT_EQ(layout.keys.lines, c.keys) << c.what;
-    if (!c.keys.empty()) {
-      EXPECT_EQ(layout.keys.top, 55 + 12) << c.what;
-    }
-  }
-  // Not even scale 1 holds 50 characters in 100 pixels: cut to the 11 that fit, ending in "...".
-  const board_layout cut = compute_board_layout({{{{std::string(50, 'n')}}}, {}}, 100, 100, 8192);
-  EXPECT_FALSE(cut.whole);
-  ASSERT_EQ(cut.columns.size(), 1u);
-  EXPECT_EQ(cut.columns[0].lines, std::vector<std::string>{"nnnnnnnn..."});
+  for (const auto& [text, width, height, expected] : cases)
+    EXPECT_EQ(describe(compute_board_layout(text, width, height, 8192)), expected) << width << "x" << height;
 }
 
 }  // namespace
