@@ -77,6 +77,7 @@ const std::string inspect_keys = compute_key_row(inspect_key, 1);
 const std::string lesson_keys = compute_key_row(first_lesson_key, lesson_key_count);
 const std::string escape_keys = compute_key_row(escape_key, 1);
 const std::string board_keys = compute_key_row(board_key, 1);
+const std::string back_keys = compute_key_row(back_key, 1);
 
 const std::vector<command> command_table = {
     {"<>", "</>", "scout/mother", [](int which) { active_ship = which == 0 ? SCOUT_SHIP : MOTHER_SHIP; }},
@@ -112,6 +113,8 @@ const std::vector<command> command_table = {
     {".", ".", "tick", [](int) { step_paused_scene(); }},
     {lesson_keys.c_str(), "F1-F12", "lesson", nullptr, false, key_use::lesson,
      "an F key starts a state of the lesson afresh, which a state's keys cannot"},
+    {back_keys.c_str(), "Backspace", "step back", nullptr, false, key_use::back,
+     "Backspace steps back through what was done by hand"},
     {board_keys.c_str(), "Tab", "board", nullptr, false, key_use::board,
      "Tab opens a window, which --board does at start-up"},
     {escape_keys.c_str(), "Esc", "quit", nullptr, false, key_use::shell,

@@ -18,6 +18,7 @@
 #include "opengl.h"
 #include "overlay.h"
 #include "picking.h"
+#include "scene_steps.h"
 #include "view_words.h"
 
 namespace {
@@ -302,14 +303,22 @@ void demo_display() {
   draw_view(&pick);
 }
 
+// A key that changes the scene leaves a step back; the keys a lesson's state types through here are part of
+// the state's one step.
 void demo_keyboard(unsigned char key, int x, int y) {
   if (!demo_initialized) return;
   if (notice.until_key) notice = {};
+  static int typing_depth = 0;
+  scene_step before = typing_depth == 0 ? capture_scene_step() : scene_step{};
+  ++typing_depth;
   const key_use use = run_command(key);
   if (use == key_use::pick || use == key_use::inspect) pick_at(x, y, use == key_use::inspect);
   if (use == key_use::lesson) demo_go_to_lesson_state(key - first_lesson_key);
   if (use == key_use::board) board_toggle();
+  if (use == key_use::back && !step_back()) say("Backspace steps back after a key that changed the scene");
   if (use == key_use::ship) ships[active_ship]->handle_keyboard(key);
+  --typing_depth;
+  if (typing_depth == 0 && use != key_use::back) remember_step(std::move(before));
   post_redisplay_of_both_windows();
 }
 
@@ -343,5 +352,6 @@ void demo_cleanup() {
   }
   notice = {};  // a word about the last key belongs to the scene it was said in
   forget_pick();
+  forget_steps();
   demo_initialized = false;
 }

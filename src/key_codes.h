@@ -13,6 +13,8 @@ constexpr unsigned char pick_key = ' ';
 constexpr unsigned char inspect_key = 0xa0;
 // Tab opens and closes the board, a window of its own that the shell makes.
 constexpr unsigned char board_key = '\t';
+// Backspace steps back.
+constexpr unsigned char back_key = '\b';
 // F1 to F12 have no characters either: the shell hands them on as these twelve codes, which no keyboard
 // types (C1 control codes), so that they have their row in the table as every other key.
 constexpr int lesson_key_count = 12;
@@ -29,6 +31,7 @@ inline std::string compute_key_row(unsigned char first, int count) {
 inline std::string describe_key(unsigned char key) {
   if (key == ' ') return "space";
   if (key == board_key) return "Tab";
+  if (key == back_key) return "Backspace";
   if (key > ' ' && key < 127) return std::string("'") + char(key) + "'";
   if (key >= first_lesson_key && key < lesson_key(lesson_key_count))
     return "F" + std::to_string(key - first_lesson_key + 1);

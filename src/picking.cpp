@@ -79,6 +79,7 @@ void take_pick(ship_name window, const pick_place& where, const selection_record
   kept.lens = where.lens;
   kept.window = window;
   kept.made = true;
+  ++kept.number;
   if (holds_still)
     hold_still(selection, report.outcome);
   else
@@ -99,7 +100,13 @@ const body* last_picked_body() {
   return planet[chosen->name];
 }
 
-void forget_pick() { kept = {}; }
+void forget_pick() {
+  const unsigned long next = kept.number + 1;  // forgetting the pick changes it too
+  kept = {};
+  kept.number = next;
+}
+
+void restore_pick(const kept_pick& pick) { kept = pick; }
 
 std::optional<std::array<point3, 5>> demo_pick_volume(ship_name viewer) {
   if (!shown.pick || !shown.volume || !kept.made || kept.window == viewer) return std::nullopt;

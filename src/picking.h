@@ -41,8 +41,11 @@ struct kept_pick {
   std::array<float, 16> view = {};         // the picking camera's, as the selection pass placed it
   std::array<double, 16> projection = {};  // what the selection pass loaded, the pick region aside
   projection_lens lens;                    // the near and far planes that projection has
+  unsigned long number = 0;                // how many picks the scene has made: a new pick is a new number
 };
 const kept_pick& last_pick();
+// Puts back a pick kept earlier, as a step back does.
+void restore_pick(const kept_pick& pick);
 // The record the last pick's walk chose; nothing before a pick or after one that hit nothing.
 std::optional<chosen_record> last_pick_choice();
 // The body the last pick chose, the star-field never: what the views name as the pick's; null before a pick

@@ -42,6 +42,7 @@ std::string key_name(char key) {
   if (static_cast<unsigned char>(key) == inspect_key) return "Shift+space";
   if (key == 27) return "Escape";
   if (key == '\t') return "Tab";
+  if (key == '\b') return "Backspace";
   if (static_cast<unsigned char>(key) >= first_lesson_key)
     return describe_key(static_cast<unsigned char>(key));
   return std::string(1, key);
@@ -74,7 +75,7 @@ std::set<std::string> readme_keys() {
     size_t at = 0;
     if (line.rfind("| F1 " + ellipsis + " F12 ", 0) == 0)
       for (int f = 1; f <= 12; ++f) keys.insert("F" + std::to_string(f));
-    for (const char* named : {"space", "Shift+space", "Tab", "Escape"})
+    for (const char* named : {"space", "Shift+space", "Backspace", "Tab", "Escape"})
       if (line.rfind(std::string("| ") + named + " ", 0) == 0) {
         add_token(keys, previous, range, named);
         at = 3 + std::string(named).size();

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 
 #include <cstring>
+#include <sstream>
 #include <tuple>
 
 #include "gl_test_support.h"
@@ -137,6 +138,53 @@ TEST_F(CommandTable, ResetPutsBothShipsBackButKeepsActiveShipAndPause) {
   EXPECT_EQ(scout().geosynch_distance, 5.0f);
   EXPECT_EQ(active_ship, MOTHER_SHIP);
   EXPECT_TRUE(frozen);
+}
+
+// Backspace returns to the scene before each key that changed it, most recent first: a key that changed
+// nothing leaves no step, a lesson's state and "m" are one step each, a running scene runs on, and no more
+// than a hundred steps are kept.
+TEST_F(CommandTable, BackspaceStepsBackThroughEachKeyThatChangedTheScene) {
+  loaded_lesson = compute_lesson("[F1]\ntitle = t\nkeys = g6ww\n", "a.lesson", demo_refuse_typed_key).read;
+  const auto seen = [&] {
+    std::ostringstream out;
+    out << active_ship << " " << scout().get_mode() << " " << scout().geosynch_distance << " "
+        << mother().get_mode() << " " << mother().eye[0] << " "
+        << window_states[SCOUT_SHIP].lens.field_of_view << " " << shown.camera << frozen << " "
+        << last_pick().made << " " << lesson_step;
+    return out.str();
+  };
+  std::vector<std::string> before;
+  for (const unsigned char key : std::string("<gw(Qip>x ") + char(lesson_key(0)) + "m") {
+    before.push_back(seen());
+    press(key);
+    gl_test::draw_frame();
+    if (key == 'Q') before.pop_back();  // nothing to step back to
+  }
+  for (auto step = before.rbegin(); step != before.rend(); ++step) {
+    press(back_key);
+    EXPECT_EQ(seen(), *step) << before.rend() - step;
+  }
+  press(back_key);
+  EXPECT_STREQ(current_notice(), "Backspace steps back after a key that changed the scene");
+  // Running on, the planets do not go back with the camera; a paused tick ('.') they do.
+  const float tick = compute_timer_step_s(default_timer_period_ms);
+  const float start = planet[EARTH]->orbit_angle;
+  press('(');
+  for (int t = 0; t < 3 && planet[EARTH]->orbit_angle == start; ++t) demo_idle(tick);
+  const float moved = planet[EARTH]->orbit_angle;
+  ASSERT_NE(moved, start);
+  press(back_key);
+  EXPECT_EQ(planet[EARTH]->orbit_angle, moved);
+  press('p');
+  const float paused = planet[EARTH]->orbit_angle;
+  press('.');
+  press(back_key);
+  EXPECT_EQ(planet[EARTH]->orbit_angle, paused);
+  for (int i = 0; i < 105; ++i) press('n');
+  for (int i = 0; i < 100; ++i) press(back_key);
+  EXPECT_TRUE(shown.names) << "the state after the fifth n: the first five are forgotten";
+  press(back_key);
+  EXPECT_TRUE(shown.names);
 }
 
 TEST_F(CommandTable, EveryKeyRedrawsBothWindowsAndLeavesTheScoutCurrent) {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Flying the real program with real key events through the X server, judged by the windows' real pixels.
+#include <X11/keysym.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -58,6 +59,16 @@ TEST_F(Flying, PauseFreezesThePictureAndResumeMovesItAgain) {
   type_in(mother, "P");
   EXPECT_TRUE(
       wait_for(mother, "the picture moving again", [&](const image& img) { return !(img == still); }));
+}
+
+// Paused, four steps of the field of view and four steps back give the picture before them, byte for byte.
+TEST_F(Flying, FourNarrowingsThenFourBackspacesGiveThePictureBeforeThem) {
+  type_in(mother, "p");
+  const image before = wait_until_still(mother);
+  type_in(mother, "((((");
+  ASSERT_TRUE(wait_for(mother, "a narrower view", [&](const image& img) { return !(img == before); }));
+  for (int i = 0; i < 4; ++i) e2e::press_keysym(display.x(), XK_BackSpace);
+  EXPECT_TRUE(wait_for(mother, "the picture before", [&](const image& img) { return img == before; }));
 }
 
 TEST_F(Flying, PointingAtSaturnAndPressingSpaceFollowsIt) {
