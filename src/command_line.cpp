@@ -214,7 +214,7 @@ int compute_text_scale(std::optional<int> option, const char* gdk_scale, double 
 
 own_options take_own_options(int& argc, char** argv) {
   own_options options;
-  bool keys_given = false, pick_given = false, scale_given = false, lesson_given = false;
+  bool keys_given = false, pick_given = false, scale_given = false, lesson_given = false, save_given = false;
   const auto refuse = [&](const char* why) {
     if (options.usage_error.empty()) options.usage_error = why;
   };
@@ -285,6 +285,14 @@ own_options take_own_options(int& argc, char** argv) {
         refuse("--text-scale takes a whole number from 1 to 4, such as --text-scale 2");
       continue;
     }
+    if (argument == "--save-to") {
+      const char* value = take_value(i, save_given, "--save-to needs a file, such as --save-to class.lesson",
+                                     "--save-to is given twice");
+      if (value == nullptr) break;
+      options.save_to = value;
+      if (options.save_to.empty()) refuse("--save-to needs a file, such as --save-to class.lesson");
+      continue;
+    }
     if (argument == "--board") {
       // Its place is optional: a value that starts as a place does is its place, anything else is not.
       const char* next = i + 1 < argc ? argv[i + 1] : "";
@@ -345,31 +353,36 @@ bool names_a_lesson(const std::string& argument) {
 
 std::string compute_usage_text(const char* mother_title, const char* scout_title) {
   char text[4096];
-  std::snprintf(text, sizeof text,
-                "Usage: solar_demo [--help | -h | --version] [--keys KEYS]\n"
-                "                  [--pick | --inspect [mother: | scout:]X,Y | X%%,Y%% | BODY]\n"
-                "                  [--lesson FILE | FILE.lesson] [--text-scale N] [--board [WxH+X+Y]]\n"
-                "                  [-geometry WxH+X+Y] [GLUT options such as -display NAME]\n"
-                "\n"
-                "A small solar system in two windows, \"%s\" and \"%s\", each showing the view\n"
-                "from one of two ships that fly through the same scene. -geometry sizes and places the\n"
-                "first window; the second takes the same size beside it. --keys types KEYS at start-up,\n"
-                "in order, as if pressed in the first window (--keys g6n follows Saturn with names on).\n"
-                "--pick X,Y then picks at (X, Y) of the first window, pixels from its top left, as space\n"
-                "with the pointer there would (mother:X,Y the same); scout:X,Y picks in the second window.\n"
-                "X%%,Y%% picks at fractions of the window's width and height, and a body's name (Saturn)\n"
-                "where that body's centre shows then: both fit a window of any size.\n"
-                "--inspect picks as Shift+space does: the pick is kept for k, and no ship moves.\n"
-                "--lesson FILE (or FILE.lesson alone) loads a lesson: up to twelve prepared states, each a\n"
-                "title, keys and a pick, which F1 to F12 go to from a fresh start-up scene. F1 to F12\n"
-                "work only with a lesson loaded; without one they do nothing.\n"
-                "--text-scale N draws every pixel of the text as an NxN block, N from 1 to 4. Without it\n"
-                "the scale is GDK_SCALE when that is a whole number, else the desktop's dots per inch\n"
-                "(X's Xft.dpi resource; Windows' display setting) over 96, rounded.\n"
-                "--board opens the board (Tab opens and closes it): a third window that shows every number\n"
-                "of i, k, t and u for both windows, whole and as large as fits, while the two windows keep\n"
-                "the status line alone. By default it lies below them, as wide as both; WxH+X+Y places it.\n"
-                "Other arguments go to GLUT unchanged. Keys go to the window that has the keyboard focus.\n",
-                mother_title, scout_title);
+  std::snprintf(
+      text, sizeof text,
+      "Usage: solar_demo [--help | -h | --version] [--keys KEYS]\n"
+      "                  [--pick | --inspect [mother: | scout:]X,Y | X%%,Y%% | BODY]\n"
+      "                  [--lesson FILE | FILE.lesson] [--text-scale N] [--board [WxH+X+Y]]\n"
+      "                  [--save-to FILE] [-geometry WxH+X+Y] [GLUT options such as -display NAME]\n"
+      "\n"
+      "A small solar system in two windows, \"%s\" and \"%s\", each showing the view\n"
+      "from one of two ships that fly through the same scene. -geometry sizes and places the\n"
+      "first window; the second takes the same size beside it. --keys types KEYS at start-up,\n"
+      "in order, as if pressed in the first window (--keys g6n follows Saturn with names on).\n"
+      "--pick X,Y then picks at (X, Y) of the first window, pixels from its top left, as space\n"
+      "with the pointer there would (mother:X,Y the same); scout:X,Y picks in the second window.\n"
+      "X%%,Y%% picks at fractions of the window's width and height, and a body's name (Saturn)\n"
+      "where that body's centre shows then: both fit a window of any size.\n"
+      "--inspect picks as Shift+space does: the pick is kept for k, and no ship moves.\n"
+      "--lesson FILE (or FILE.lesson alone) loads a lesson: up to twelve prepared states, each a\n"
+      "title, keys and a pick, which F1 to F12 go to from a fresh start-up scene. F1 to F12\n"
+      "work only with a lesson loaded; without one they do nothing.\n"
+      "--text-scale N draws every pixel of the text as an NxN block, N from 1 to 4. Without it\n"
+      "the scale is GDK_SCALE when that is a whole number, else the desktop's dots per inch\n"
+      "(X's Xft.dpi resource; Windows' display setting) over 96, rounded.\n"
+      "--board opens the board (Tab opens and closes it): a third window that shows every number\n"
+      "of i, k, t and u for both windows, whole and as large as fits, while the two windows keep\n"
+      "the status line alone. By default it lies below them, as wide as both; WxH+X+Y places it.\n"
+      "S saves the scene as a lesson's state, under the first free F key of a lesson file:\n"
+      "--save-to FILE, else saved.lesson in the user's data folder (XDG_DATA_HOME or\n"
+      "~/.local/share, then solar-demo/; APPDATA on Windows). --lesson FILE brings it back.\n"
+      "Backspace steps back through the last 100 keys that changed the scene.\n"
+      "Other arguments go to GLUT unchanged. Keys go to the window that has the keyboard focus.\n",
+      mother_title, scout_title);
   return text;
 }

@@ -82,7 +82,7 @@ constexpr option_row option_table[] = {
     {"--keys", nullptr, {}},       {"--pick", nullptr, {"mother:", "scout:"}},
     {"--inspect", nullptr, {}},    {"--lesson", nullptr, {".lesson"}},
     {"--text-scale", nullptr, {}}, {"--board", nullptr, {}},
-    {"-geometry", nullptr, {}},
+    {"--save-to", nullptr, {}},    {"-geometry", nullptr, {}},
 };
 
 // What --help says before the keys: how to call the program and what each option does, the windows named by
@@ -100,6 +100,7 @@ struct own_options {
   bool lesson_by_itself = false;         // the FILE.lesson form, as a file manager starts the program
   std::optional<int> text_scale;         // --text-scale N, 1 to 4
   const char* geometry = nullptr;        // the value of the last -geometry, or null
+  std::string save_to;                   // --save-to FILE: where "S" saves; empty without
   bool board = false;                    // --board: the board opens at start-up
   const char* board_geometry = nullptr;  // its WxH+X+Y when given, or null
   std::string usage_error;               // why the arguments cannot be used, in one line; empty when they can

@@ -4,10 +4,13 @@
 #include "commands.h"
 
 #include <algorithm>
+#include <ctime>
 
 #include "frame_constants.h"
 #include "overlay_text.h"
 #include "scene_state.h"
+#include "scene_steps.h"
+#include "state_saving.h"
 
 namespace {
 
@@ -56,6 +59,22 @@ void move_far_plane(double factor) {
   if (wanted <= lens.near_distance) return say(planes_crossed);
   if (wanted > farthest_far_plane) return say(farthest_plane.c_str());
   lens.far_distance = wanted;
+}
+
+// "S": the scene appended to the user's lesson file as a state, and where it went, or why not.
+void save_scene() {
+  static std::string said;  // a notice holds on to its words
+  if (save_file.empty())
+    return say("not saved: there is no data folder (no HOME): name a file with --save-to");
+  const state_numbers numbers = capture_state_numbers();
+  const std::time_t now = std::time(nullptr);
+  const std::tm* local = std::localtime(&now);
+  const save_outcome saved =
+      append_state(save_file, compute_state_title(numbers, local->tm_hour, local->tm_min), numbers);
+  said = saved.index < 0 ? "not saved: " + saved.why
+                         : "saved as F" + std::to_string(saved.index + 1) + " in " + save_file +
+                               ": --lesson with that file brings it back";
+  say(said.c_str());
 }
 
 // One row of the demo's command table: the keys, how --help and the status overlay write them and what they
@@ -113,6 +132,8 @@ const std::vector<command> command_table = {
     {".", ".", "tick", [](int) { step_paused_scene(); }},
     {lesson_keys.c_str(), "F1-F12", "lesson", nullptr, false, key_use::lesson,
      "an F key starts a state of the lesson afresh, which a state's keys cannot"},
+    {"S", "S", "save state", [](int) { save_scene(); }, false, key_use::command,
+     "S saves the scene to a file, which typed keys must not"},
     {back_keys.c_str(), "Backspace", "step back", nullptr, false, key_use::back,
      "Backspace steps back through what was done by hand"},
     {board_keys.c_str(), "Tab", "board", nullptr, false, key_use::board,

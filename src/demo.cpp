@@ -287,11 +287,12 @@ void demo_type_start(const std::string& keys, const std::optional<start_pick>& p
   type_start(demo_typist, keys, pick);
 }
 
-// The state's first frame lays out its names afresh, and shows the scene after its first tick.
+// The state's first frame lays out its names afresh, and shows the scene after its first tick; a state given
+// by numbers as they were, with no tick.
 void demo_go_to_lesson_state(int index) {
   if (!reach_lesson_state(demo_typist, index)) return;
   for (window_overlay& each : overlays) each.names.clear();
-  demo_idle(compute_timer_step_s(default_timer_period_ms));
+  if (!loaded_lesson.states[size_t(index)]->numbers) demo_idle(compute_timer_step_s(default_timer_period_ms));
   state_frame_owed = {true, true};
 }
 

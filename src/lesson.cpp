@@ -107,6 +107,7 @@ class lesson_reader {
     state_ = index;
     header_line_ = line_;
     given_ = {};
+    numbers_ = {};
     reading_.read.states[size_t(index)] = lesson_state{};
     any_state_ = true;
   }
@@ -120,7 +121,13 @@ class lesson_reader {
     if (!given_.title) refuse(header + " has no title = ...");
     lesson_state& state = *reading_.read.states[size_t(state_)];
     state.step = header.substr(1, header.size() - 2) + ": " + state.title;
-    if (!given_.keys) refuse(header + " has no keys = ... (keys = with nothing after it for none)");
+    if (numbers_.any()) {
+      if (given_.keys || given_.pick) refuse(header + " is given by numbers, which take no keys and no pick");
+      if (const std::string missing = numbers_.finish(); !missing.empty()) refuse(missing);
+      state.numbers = numbers_.read();
+    } else if (!given_.keys) {
+      refuse(header + " has no keys = ... (keys = with nothing after it for none)");
+    }
     line_ = line;
     state_ = -1;
   }
@@ -128,6 +135,10 @@ class lesson_reader {
   void set(const std::string& name, const std::string& value) {
     if (state_ < 0) return set_lesson(name, value);
     lesson_state& state = *reading_.read.states[size_t(state_)];
+    if (numbers_.knows(name)) {
+      if (const std::string why = numbers_.take(name, value); !why.empty()) refuse(why);
+      return;
+    }
     if (name == "title") {
       if (const std::optional<std::string> text = take_text("the title", value))
         if (first_time(given_.title, "title")) state.title = *text;
@@ -271,6 +282,7 @@ class lesson_reader {
   int state_ = -1;  // the block being read, or -1 before the first header
   int header_line_ = 0;
   bool any_state_ = false;
+  state_reader numbers_;
   struct {
     bool title = false, keys = false, pick = false;
   } given_;

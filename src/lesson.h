@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // A lesson: up to twelve prepared states, one for each of F1 to F12, read from a plain text file. A state is
 // a title, the keys that make it from a fresh start-up scene (as --keys types them) and, at most, one pick
-// (as --pick or --inspect makes it). Reading only: the demo goes to a state, and nothing of a file that
+// (as --pick or --inspect makes it); or a title and the scene as numbers (state_numbers.h), as the program
+// saves it. Reading only: the demo goes to a state, and nothing of a file that
 // cannot be used is kept.
 //
 //   # comments and blank lines are ignored
@@ -25,6 +26,7 @@
 #include "command_line.h"
 #include "frame_constants.h"
 #include "key_codes.h"
+#include "state_numbers.h"
 
 constexpr int lesson_state_count = lesson_key_count;  // F1 to F12
 
@@ -42,6 +44,8 @@ struct lesson_state {
   // "mother lens" and "scout lens": a window's projection set exactly once the keys are typed, before the
   // pick; the mother window's first.
   std::array<std::optional<projection_lens>, 2> lenses;
+  // Or the state as numbers, reached as it was written: no keys, no pick, no tick.
+  std::optional<state_numbers> numbers;
 };
 
 struct lesson {

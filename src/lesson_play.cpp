@@ -8,6 +8,7 @@
 #include "opengl.h"
 #include "picking.h"
 #include "scene_state.h"
+#include "scene_steps.h"
 #include "window_frame.h"
 
 lesson loaded_lesson;
@@ -100,6 +101,7 @@ bool reach_lesson_state(const key_typist& typist, int index) {
   const bool presenters_band = shown.status;
   restore_start_scene();
   forget_pick();
+  if (state->numbers) apply_state_numbers(*state->numbers);
   type_start(typist, state->keys, state->pick, state->lenses);
   shown.status = presenters_band;
   lesson_step = state->step;

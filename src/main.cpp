@@ -14,6 +14,7 @@
 #include "demo.h"
 #include "opengl.h"
 #include "platform.h"
+#include "state_saving.h"
 
 namespace {
 
@@ -245,6 +246,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   refuse_untypable_keys(options.keys);
+  save_file = !options.save_to.empty()
+                  ? options.save_to
+                  : compute_default_save_file(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"),
+                                              std::getenv("APPDATA"));
   load_lesson(options);
   platform_end_promptly_on_display_loss(argc, argv);
   glutInit(&argc, argv);

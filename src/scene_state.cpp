@@ -33,6 +33,7 @@ unsigned int glut_mother_ship_window = 0;
 unsigned int glut_scout_ship_window = 0;
 unsigned int glut_board_window = 0;
 int text_scale = 1;
+std::string save_file;
 shown_views shown;
 window_state window_states[ship_count];
 key_notice notice;

@@ -87,3 +87,79 @@ bool step_back() {
 }
 
 void forget_steps() { steps.clear(); }
+
+namespace {
+
+// Each view's flag, in the order of view_letters.
+std::array<bool*, 8> view_flags() {
+  return {&shown.status, &shown.names, &shown.camera, &shown.volume,
+          &shown.frames, &shown.pick,  &shown.chain,  &shown.depth};
+}
+
+}  // namespace
+
+state_numbers capture_state_numbers() {
+  state_numbers numbers;
+  for (size_t s = 0; s < 2; ++s) {
+    const ship& from = *ships[s];
+    ship_numbers& to = numbers.ships[s];
+    to.mode = from.get_mode();
+    std::copy(from.eye, from.eye + 3, to.eye.begin());
+    std::copy(from.origin, from.origin + 3, to.target.begin());
+    std::copy(from.up, from.up + 3, to.up.begin());
+    std::copy(from.pose, from.pose + 16, to.pose.begin());
+    to.follows = from.geosynch_body != nullptr ? int(from.geosynch_body->name) : -1;
+    to.distance = from.geosynch_distance;
+    to.steps = {from.lookat_speed, from.relative_speed, from.relative_turn, from.geosynch_speed};
+    numbers.lenses[s] = window_states[s].lens;
+  }
+  for (int b = 0; b < body_count; ++b)
+    numbers.angles[size_t(b)] = {planet[b]->spin_angle, planet[b]->orbit_angle};
+  const std::array<bool*, 8> flags = view_flags();
+  for (size_t v = 0; v < flags.size(); ++v)
+    if (*flags[v]) numbers.views += view_letters[v];
+  numbers.rate = shown.time_rate;
+  numbers.paused = frozen;
+  numbers.keys_to = ship_name(active_ship);
+  if (const kept_pick& pick = last_pick(); pick.made)
+    numbers.pick = pick_numbers{pick.window, pick.report, pick.view, pick.projection, pick.lens};
+  return numbers;
+}
+
+void apply_state_numbers(const state_numbers& numbers) {
+  for (size_t s = 0; s < 2; ++s) {
+    const ship_numbers& from = numbers.ships[s];
+    ship& to = *ships[s];
+    to.set_mode(from.mode, from.follows >= 0 ? planet[from.follows] : nullptr);
+    std::copy(from.eye.begin(), from.eye.end(), to.eye);
+    std::copy(from.target.begin(), from.target.end(), to.origin);
+    std::copy(from.up.begin(), from.up.end(), to.up);
+    std::copy(from.pose.begin(), from.pose.end(), to.pose);
+    to.geosynch_distance = from.distance;
+    to.lookat_speed = from.steps[0];
+    to.relative_speed = from.steps[1];
+    to.relative_turn = from.steps[2];
+    to.geosynch_speed = from.steps[3];
+  }
+  for (int b = 0; b < body_count; ++b) {
+    planet[b]->spin_angle = numbers.angles[size_t(b)][0];
+    planet[b]->orbit_angle = numbers.angles[size_t(b)][1];
+  }
+  const std::array<bool*, 8> flags = view_flags();
+  for (size_t v = 0; v < flags.size(); ++v)
+    *flags[v] = numbers.views.find(view_letters[v]) != std::string::npos;
+  shown.time_rate = numbers.rate;
+  frozen = numbers.paused;
+  active_ship = numbers.keys_to;
+  if (const std::optional<pick_numbers>& pick = numbers.pick) {
+    kept_pick kept = last_pick();
+    kept.made = true;
+    kept.window = pick->window;
+    kept.report = pick->report;
+    kept.view = pick->view;
+    kept.projection = pick->projection;
+    kept.lens = pick->lens;
+    ++kept.number;
+    restore_pick(kept);
+  }
+}

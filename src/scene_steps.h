@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Steps back: the scene as it stood before each of the last keys that changed it, so that Backspace can
-// return to it. A lesson's state, or "m", is one step however many keys it types.
+// return to it. A lesson's state, or "m", is one step however many keys it types. And the scene as numbers,
+// which a lesson's state can give and the save key writes.
 #pragma once
 
 #include <array>
@@ -9,6 +10,7 @@
 
 #include "picking.h"
 #include "scene_state.h"
+#include "state_numbers.h"
 
 // How many steps back are kept; the oldest goes first.
 constexpr size_t most_steps_back = 100;
@@ -35,3 +37,7 @@ void remember_step(scene_step before);
 bool step_back();
 // Forgets every step, with the scene they were taken in.
 void forget_steps();
+
+// The scene as numbers, and the scene set from them: everything but the lenses, which the caller sets.
+state_numbers capture_state_numbers();
+void apply_state_numbers(const state_numbers& numbers);
