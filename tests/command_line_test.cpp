@@ -3,15 +3,22 @@
 #include "command_line.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "commands.h"
 #include "lesson.h"
+#include "state_saving.h"
 
 namespace {
 
@@ -258,6 +265,18 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
       {"[F1]\ntitle = x\nkeys = g\x81\n", "b.lesson:3: keys cannot type the byte \\x81: no key types it"},
       {"[F1]\ntitle = x\nkeys = \x1b\n", "b.lesson:3: keys cannot type the byte \\x1b: Escape would"},
       {"[F1]\ntitle = x\nkeys = g\tn\n", "b.lesson:3: keys cannot type the byte \\x09: Tab opens a window"},
+      {"[F1]\ntitle = x\nmother mode = FLYING\n",
+       "b.lesson:3: mother mode takes LOOKAT, RELATIVE or GEOSYNCH"},
+      {"[F1]\ntitle = x\nscout eye = 1, 2\n", "b.lesson:3: scout eye takes 3 finite numbers"},
+      {"[F1]\ntitle = x\nscout up = 1, nan, 2\n", "b.lesson:3: scout up takes 3 finite numbers"},
+      {"[F1]\ntitle = x\nmother target = 1e39, 0, 0\n", "b.lesson:3: mother target takes 3 finite"},
+      {"[F1]\ntitle = x\nrate = 9\n", "b.lesson:3: rate takes a number from 1/16 to 8"},
+      {"[F1]\ntitle = x\nviews = hih\n", "b.lesson:3: views takes none, or some of the letters hnivoktu"},
+      {"[F1]\ntitle = x\nkept pick = mother, 1, 2, 3, 0, 0, 4, 4, 1, 2, 5\n", "b.lesson:3: kept pick takes"},
+      {"[F1]\ntitle = x\nkept pick = scout, 1, 2, 3, 0, 0, 4, 4, 1, 1, -5\n", "b.lesson:3: kept pick takes"},
+      {"[F1]\ntitle = x\nrate = 1\nrate = 1\n", "b.lesson:4: rate is given twice"},
+      {"[F1]\ntitle = x\nrate = 1\nkeys = g\n", "b.lesson:1: [F1] is given by numbers, which take no keys"},
+      {"[F1]\ntitle = x\nrate = 1\n", "b.lesson:1: a state given by numbers gives mother mode too"},
       {"[F1]\ntitle = x\nkeys = \xa0\n", "b.lesson:3: keys cannot type the byte \\xa0: no key types it"},
       {"[F1]\ntitle = x\nkeys = g\npick = 1,2\ninspect = 3,4\n",
        "b.lesson:5: a state has one pick, and this one has two"},
@@ -292,4 +311,93 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
             0u);
   for (const auto& shipped : std::filesystem::directory_iterator(SOLAR_SOURCE_DIR "/docs/lessons"))
     EXPECT_EQ(read_lesson_file(shipped.path().string(), demo_refuse_typed_key).error, "");
+}
+
+// Every number of a state comes back from its lines exactly: floats that nine digits only just hold, a
+// double's seventeen (0.0100000035 is a float that eight digits miss), a buffer's largest depths.
+TEST(Lesson, AStateGivenByNumbersReadsBackEveryNumberExactly) {
+  state_numbers state;
+  state.ships[SCOUT_SHIP] = {
+      GEOSYNCH,   {0.1f, 1.0f / 3, 0.0100000035f}, {16777217.0f, 0, 2}, {0, 1, 1e-30f}, {}, SATURN,
+      15.000001f, {1.5f, 0.666f, 2, 3.375f}};
+  for (int i = 0; i < 16; ++i) state.ships[MOTHER_SHIP].pose[size_t(i)] = float(i) / 7 - 1;
+  for (size_t b = 0; b < state.angles.size(); ++b) state.angles[b] = {float(b) * 1.1f, 359.99997f};
+  state.lenses[MOTHER_SHIP] = {55, double(0.1f), 1.0 / 3};
+  state.views = "hikt";
+  state.rate = 0.0625f;
+  state.paused = true;
+  state.keys_to = SCOUT_SHIP;
+  pick_numbers pick;
+  pick.window = SCOUT_SHIP;
+  pick.report = {256,        17, 512, {0, 0, 512, 400}, 2, {1, 4294428416u, 4294967295u, 0, 1, 0, 7, 1},
+                 "Sun: kept"};
+  pick.view[15] = 0.923076928f;
+  pick.projection[10] = -1.0001000050017403;
+  pick.lens = {70, 0.1, 2000};
+  state.pick = pick;
+  std::string text = "[F2]\ntitle = t\n";
+  for (const std::string& line : compute_state_lines(state)) text += line + "\n";
+  const lesson_reading read = compute_lesson(text, "n.lesson", demo_refuse_typed_key);
+  ASSERT_EQ(read.error, "");
+  const lesson_state& got = *read.read.states[1];
+  ASSERT_TRUE(got.numbers);
+  const state_numbers& back = *got.numbers;
+  for (size_t s = 0; s < 2; ++s) {
+    const ship_numbers &a = state.ships[s], &b = back.ships[s];
+    EXPECT_EQ(std::tie(a.mode, a.eye, a.target, a.up, a.pose, a.follows, a.distance, a.steps),
+              std::tie(b.mode, b.eye, b.target, b.up, b.pose, b.follows, b.distance, b.steps))
+        << s;
+    ASSERT_TRUE(got.lenses[s]);
+    EXPECT_EQ(
+        std::tie(got.lenses[s]->field_of_view, got.lenses[s]->near_distance, got.lenses[s]->far_distance),
+        std::tie(state.lenses[s].field_of_view, state.lenses[s].near_distance, state.lenses[s].far_distance));
+  }
+  EXPECT_EQ(back.angles, state.angles);
+  EXPECT_EQ(std::tie(back.views, back.rate, back.paused, back.keys_to),
+            std::tie(state.views, state.rate, state.paused, state.keys_to));
+  ASSERT_TRUE(back.pick);
+  const pick_report &r = back.pick->report, &w = pick.report;
+  EXPECT_EQ(std::tie(back.pick->window, r.x, r.y, r.window_height, r.viewport, r.hits, r.buffer, r.outcome),
+            std::tie(pick.window, w.x, w.y, w.window_height, w.viewport, w.hits, w.buffer, w.outcome));
+  EXPECT_EQ(std::tie(back.pick->view, back.pick->projection, back.pick->lens.near_distance),
+            std::tie(pick.view, pick.projection, pick.lens.near_distance));
+}
+
+std::string whole_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Two programs saving into one file at once: each state under an F key of its own, the user's lines first and
+// untouched, the file a lesson; one save too many, and one into a folder that cannot be made, change nothing.
+TEST(SavedStates, TakeTurnsUnderFreeKeysAndNeverTouchWhatTheFileHeld) {
+  const std::filesystem::path folder = testing::TempDir() + "saves_" + std::to_string(::getpid());
+  std::filesystem::create_directories(folder);
+  const std::string file = (folder / "class.lesson").string();
+  const std::string mine = "# mine\n[F2]\ntitle = kept\nkeys = g";  // no newline at its end
+  std::ofstream(file, std::ios::binary) << mine;
+  state_numbers state;
+  state.ships[MOTHER_SHIP].follows = -1;
+  std::vector<int> keys[2];
+  std::thread other([&] {
+    for (int i = 0; i < 6; ++i) keys[1].push_back(append_state(file, "other", state).index);
+  });
+  for (int i = 0; i < 6; ++i) keys[0].push_back(append_state(file, "this", state).index);
+  other.join();
+  std::vector<int> all = keys[0];
+  all.insert(all.end(), keys[1].begin(), keys[1].end());
+  std::sort(all.begin(), all.end());
+  EXPECT_EQ(all, (std::vector<int>{-1, 0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11})) << "F2 was the user's";
+  const std::string after = whole_file(file);
+  EXPECT_EQ(after.rfind(mine + "\n\n[F", 0), 0u);
+  const lesson_reading read = read_lesson_file(file, demo_refuse_typed_key);
+  EXPECT_EQ(read.error, "");
+  EXPECT_EQ(read.read.states[1]->keys, "g");
+  const save_outcome blocked = append_state(file + "/inside.lesson", "x", state);
+  EXPECT_EQ(blocked.index, -1);
+  EXPECT_NE(blocked.why.find("cannot make the folder"), std::string::npos) << blocked.why;
+  EXPECT_EQ(whole_file(file), after);
+  std::filesystem::remove_all(folder);
 }

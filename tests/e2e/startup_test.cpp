@@ -532,3 +532,58 @@ TEST(CommandLine, WithoutADisplayItSaysWhatToDoInOneLine) {
 }
 
 }  // namespace
+
+namespace {
+
+// Whether a window has drawn its first frame: nothing is black all over.
+bool drawn(const e2e::image& shot) {
+  return std::any_of(shot.rgb.begin(), shot.rgb.end(), [](unsigned char c) { return c != 0; });
+}
+
+// Fly, pick and narrow the scout's lens, then save with S: a fresh start with the saved file brings back,
+// with F1, the very picture of the moment of saving in both windows.
+TEST(SavedState, AFreshStartReachesThePictureOfTheMomentOfSavingByItsFKey) {
+  const std::string saved = e2e::make_own_file(testing::TempDir() + "saved_");
+  std::remove(saved.c_str());  // a save makes its file
+  std::array<e2e::image, ship_count> at_saving;
+  {
+    e2e::virtual_display display;
+    e2e::program app(SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload}, "",
+                     {"--save-to", saved, "--keys", "p<gww((r=wwxki", "--inspect", "scout:50%,50%"});
+    std::array<Window, ship_count> windows{};
+    for (int s = 0; s < ship_count; ++s)
+      windows[s] = e2e::find_window(display.x(), ship_titles[s], window_deadline);
+    ASSERT_NE(windows[SCOUT_SHIP], 0u);
+    for (int s = 0; s < ship_count; ++s) at_saving[s] = e2e::capture(display.x(), windows[s]);
+    ASSERT_TRUE(e2e::wait_until(milliseconds(10000), [&] {
+      const std::array<e2e::image, ship_count> last = at_saving;
+      for (int s = 0; s < ship_count; ++s) at_saving[s] = e2e::capture(display.x(), windows[s]);
+      return at_saving == last && drawn(at_saving[MOTHER_SHIP]) && drawn(at_saving[SCOUT_SHIP]);
+    }));
+    e2e::move_pointer(display.x(), windows[MOTHER_SHIP], 10, 10);
+    e2e::press_keysym(display.x(), XK_S);
+    ASSERT_TRUE(e2e::wait_until(milliseconds(10000), [&] {
+      return e2e::read_file(saved).find("kept pick outcome") != std::string::npos;
+    }));
+    end_with_escape(display, app);
+  }
+  e2e::virtual_display display;
+  e2e::program app(SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload}, "", {"--lesson", saved});
+  std::array<Window, ship_count> windows{};
+  for (int s = 0; s < ship_count; ++s)
+    windows[s] = e2e::find_window(display.x(), ship_titles[s], window_deadline);
+  ASSERT_NE(windows[SCOUT_SHIP], 0u);
+  ASSERT_TRUE(e2e::wait_until(milliseconds(10000),
+                              [&] { return drawn(e2e::capture(display.x(), windows[SCOUT_SHIP])); }));
+  e2e::move_pointer(display.x(), windows[MOTHER_SHIP], 10, 10);
+  e2e::press_keysym(display.x(), XK_F1);
+  // The state's name shows for three seconds, then the picture is the saved one.
+  EXPECT_TRUE(e2e::wait_until(milliseconds(15000), [&] {
+    return e2e::capture(display.x(), windows[MOTHER_SHIP]) == at_saving[MOTHER_SHIP] &&
+           e2e::capture(display.x(), windows[SCOUT_SHIP]) == at_saving[SCOUT_SHIP];
+  }));
+  end_with_escape(display, app);
+  std::remove(saved.c_str());
+}
+
+}  // namespace
