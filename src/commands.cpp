@@ -134,6 +134,8 @@ const std::vector<command> command_table = {
      "an F key starts a state of the lesson afresh, which a state's keys cannot"},
     {"S", "S", "save state", [](int) { save_scene(); }, false, key_use::command,
      "S saves the scene to a file, which typed keys must not"},
+    {"W", "W", "save pictures", nullptr, false, key_use::picture,
+     "W writes files, which typed keys must not"},
     {back_keys.c_str(), "Backspace", "step back", nullptr, false, key_use::back,
      "Backspace steps back through what was done by hand"},
     {board_keys.c_str(), "Tab", "board", nullptr, false, key_use::board,

@@ -13,9 +13,9 @@
 
 // What took a key: a command, which has run; a pick that sends the active ship or one that holds still, which
 // the frame must run; an F key, which goes to a state of the lesson; Tab, which opens or closes the board's
-// window; Backspace, which steps back; the shell (Escape), which never hands it on; or no row, so that the
-// active ship's mode takes it.
-enum class key_use { command, pick, inspect, lesson, board, back, shell, ship };
+// window; Backspace, which steps back; W, whose pictures the frame draws; the shell (Escape), which never
+// hands it on; or no row, so that the active ship's mode takes it.
+enum class key_use { command, pick, inspect, lesson, board, back, picture, shell, ship };
 key_use run_command(unsigned char key);
 
 // The keys as --help lists them, from the command table and a mode's key table (ship_key_table): the demo's

@@ -8,6 +8,7 @@
 #include "demo.h"
 
 #include <algorithm>
+#include <ctime>
 #include <string>
 
 #include "board_window.h"
@@ -18,7 +19,9 @@
 #include "opengl.h"
 #include "overlay.h"
 #include "picking.h"
+#include "picture_file.h"
 #include "scene_steps.h"
+#include "state_saving.h"
 #include "view_words.h"
 
 namespace {
@@ -205,6 +208,34 @@ void draw_view(const pick_point* pick) {
   draw_overlays(viewer);
 }
 
+// "W": each window's frame drawn once more, as it shows now, and written beside the saved states as a PNG
+// file of its own; the status band names them, or says why not.
+void save_window_pictures() {
+  static std::string said;  // a notice holds on to its words
+  if (save_file.empty()) return say("no picture saved: there is no data folder (no HOME): use --save-to");
+  const std::time_t now = std::time(nullptr);
+  const std::tm at = *std::localtime(&now);
+  said.clear();
+  for (const ship_name each : {MOTHER_SHIP, SCOUT_SHIP}) {
+    const picture_stem stem = compute_picture_stem(save_file, each == MOTHER_SHIP ? "mother" : "scout",
+                                                   at.tm_year + 1900, at.tm_mon + 1, at.tm_mday, at.tm_hour,
+                                                   at.tm_min, at.tm_sec);
+    glutSetWindow(int(each == MOTHER_SHIP ? glut_mother_ship_window : glut_scout_ship_window));
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    draw_view(nullptr);
+    const window_state& window = window_states[each];
+    std::vector<unsigned char> rgb(3 * size_t(window.width) * size_t(window.height));
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, window.width, window.height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    const picture_written written =
+        stem.why.empty() ? write_new_png(stem.stem, window.width, window.height, rgb) : picture_written{"", stem.why};
+    if (!written.why.empty()) return say((said = "no picture saved: " + written.why).c_str());
+    said += (said.empty() ? "pictures saved: " : " and ") + written.path;
+  }
+  say(said.c_str());
+}
+
 }  // namespace
 
 // As far as what the other camera looks at (its target in LOOKAT, its body's centre in GEOSYNCH) but no
@@ -317,6 +348,7 @@ void demo_keyboard(unsigned char key, int x, int y) {
   if (use == key_use::lesson) demo_go_to_lesson_state(key - first_lesson_key);
   if (use == key_use::board) board_toggle();
   if (use == key_use::back && !step_back()) say("Backspace steps back after a key that changed the scene");
+  if (use == key_use::picture) save_window_pictures();
   if (use == key_use::ship) ships[active_ship]->handle_keyboard(key);
   --typing_depth;
   if (typing_depth == 0 && use != key_use::back) remember_step(std::move(before));

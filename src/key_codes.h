@@ -13,6 +13,8 @@ constexpr unsigned char pick_key = ' ';
 constexpr unsigned char inspect_key = 0xa0;
 // Tab opens and closes the board, a window of its own that the shell makes.
 constexpr unsigned char board_key = '\t';
+// W writes each window's picture.
+constexpr unsigned char picture_key = 'W';
 // Backspace steps back.
 constexpr unsigned char back_key = '\b';
 // F1 to F12 have no characters either: the shell hands them on as these twelve codes, which no keyboard

@@ -18,6 +18,7 @@
 
 #include "commands.h"
 #include "lesson.h"
+#include "picture_file.h"
 #include "state_saving.h"
 
 namespace {
@@ -399,5 +400,13 @@ TEST(SavedStates, TakeTurnsUnderFreeKeysAndNeverTouchWhatTheFileHeld) {
   EXPECT_EQ(blocked.index, -1);
   EXPECT_NE(blocked.why.find("cannot make the folder"), std::string::npos) << blocked.why;
   EXPECT_EQ(whole_file(file), after);
+  // A picture never goes over another: the second of one name takes the next free one.
+  const std::string stem = (folder / "shot").string();
+  const std::vector<unsigned char> red = {255, 0, 0}, blue = {0, 0, 255};
+  EXPECT_EQ(write_new_png(stem, 1, 1, red).path, stem + ".png");
+  const std::string first = whole_file(stem + ".png");
+  EXPECT_EQ(write_new_png(stem, 1, 1, blue).path, stem + "-2.png");
+  EXPECT_EQ(whole_file(stem + ".png"), first);
+  EXPECT_NE(whole_file(stem + "-2.png"), first);
   std::filesystem::remove_all(folder);
 }

@@ -9,7 +9,7 @@ build_dir="$project_root/build"
 # What building and running the program need on a fresh Debian machine.
 run_packages=(
   cmake g++ make pkg-config
-  libgl-dev libgl1-mesa-dri libglu1-mesa-dev freeglut3-dev libx11-dev
+  libgl-dev libgl1-mesa-dri libglu1-mesa-dev freeglut3-dev libx11-dev libpng-dev
 )
 # What the tests and benchmarks need besides, and the virtual X server the other scripts draw on.
 required_packages=(

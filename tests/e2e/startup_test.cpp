@@ -2,6 +2,7 @@
 // The real executable: its windows as the user sees them on a private X server, the way out, and its options.
 #include <X11/Xatom.h>
 #include <X11/keysym.h>
+#include <png.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -540,11 +541,25 @@ bool drawn(const e2e::image& shot) {
   return std::any_of(shot.rgb.begin(), shot.rgb.end(), [](unsigned char c) { return c != 0; });
 }
 
-// Fly, pick and narrow the scout's lens, then save with S: a fresh start with the saved file brings back,
-// with F1, the very picture of the moment of saving in both windows.
+// A PNG file's pixels, top row first; nothing when it cannot be read.
+e2e::image read_png(const std::string& path) {
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  e2e::image read;
+  if (!png_image_begin_read_from_file(&png, path.c_str())) return read;
+  png.format = PNG_FORMAT_RGB;
+  read.width = int(png.width);
+  read.height = int(png.height);
+  read.rgb.resize(PNG_IMAGE_SIZE(png));
+  if (!png_image_finish_read(&png, nullptr, read.rgb.data(), 0, nullptr)) return {};
+  return read;
+}
+
+// Fly, pick and narrow the scout's lens, then save with S and W: each window's PNG is its pixels, and a fresh
+// start with the saved file brings back, with F1, the very picture of the moment of saving in both windows.
 TEST(SavedState, AFreshStartReachesThePictureOfTheMomentOfSavingByItsFKey) {
-  const std::string saved = e2e::make_own_file(testing::TempDir() + "saved_");
-  std::remove(saved.c_str());  // a save makes its file
+  const std::filesystem::path folder = e2e::make_own_file(testing::TempDir() + "saves_") + ".d";
+  const std::string saved = (folder / "class.lesson").string();
   std::array<e2e::image, ship_count> at_saving;
   {
     e2e::virtual_display display;
@@ -561,6 +576,18 @@ TEST(SavedState, AFreshStartReachesThePictureOfTheMomentOfSavingByItsFKey) {
       return at_saving == last && drawn(at_saving[MOTHER_SHIP]) && drawn(at_saving[SCOUT_SHIP]);
     }));
     e2e::move_pointer(display.x(), windows[MOTHER_SHIP], 10, 10);
+    e2e::press_keysym(display.x(), XK_W);  // drawn before its own word shows
+    for (const char* window : {"mother", "scout"}) {
+      std::string picture;
+      ASSERT_TRUE(e2e::wait_until(milliseconds(10000), [&] {
+        std::error_code not_yet;  // the program makes the folder
+        for (const auto& entry : std::filesystem::directory_iterator(folder, not_yet))
+          if (entry.path().string().find(std::string(window) + ".png") != std::string::npos)
+            picture = entry.path().string();
+        return !picture.empty() && read_png(picture).width > 0;
+      }));
+      EXPECT_TRUE(read_png(picture) == at_saving[window[0] == 'm' ? MOTHER_SHIP : SCOUT_SHIP]) << picture;
+    }
     e2e::press_keysym(display.x(), XK_S);
     ASSERT_TRUE(e2e::wait_until(milliseconds(10000), [&] {
       return e2e::read_file(saved).find("kept pick outcome") != std::string::npos;

@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: MIT
+#include "picture_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#if SOLAR_HAVE_PNG
+#include <png.h>
+#endif
+
+#if SOLAR_HAVE_PNG
+
+namespace {
+
+// The file made anew, or null when one of that name is there ("x": never opened over another).
+std::FILE* create_new(const std::string& path) { return std::fopen(path.c_str(), "wbx"); }
+
+// libpng reports a fault by a long jump back into the function that set it; nothing there needs unwinding.
+bool write_rows(std::FILE* file, int width, int height, const std::vector<unsigned char>& rgb) {
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+  if (info == nullptr || setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    return false;
+  }
+  png_init_io(png, file);
+  png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  for (int row = height - 1; row >= 0; --row)  // a PNG's rows run top to bottom
+    png_write_row(png, &rgb[3 * size_t(row) * size_t(width)]);
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return true;
+}
+
+}  // namespace
+
+bool can_write_pictures() { return true; }
+
+picture_written write_new_png(const std::string& stem, int width, int height,
+                              const std::vector<unsigned char>& rgb) {
+  constexpr int most_tries = 1000;
+  for (int copy = 1; copy <= most_tries; ++copy) {
+    const std::string path = stem + (copy == 1 ? "" : "-" + std::to_string(copy)) + ".png";
+    std::FILE* file = create_new(path);
+    if (file == nullptr && errno == EEXIST) continue;
+    if (file == nullptr) return {"", "cannot make " + path + ": " + std::strerror(errno)};
+    const bool written = write_rows(file, width, height, rgb);
+    if (std::fclose(file) == 0 && written) return {path, ""};
+    std::remove(path.c_str());  // a picture cut short is no picture
+    return {"", "cannot write " + path};
+  }
+  return {"", "every name from " + stem + ".png on is taken"};
+}
+
+#else
+
+bool can_write_pictures() { return false; }
+
+picture_written write_new_png(const std::string&, int, int, const std::vector<unsigned char>&) {
+  return {"", "this build of the program writes no pictures"};
+}
+
+#endif
