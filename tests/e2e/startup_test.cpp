@@ -2,8 +2,8 @@
 // The real executable: its windows as the user sees them on a private X server, the way out, and its options.
 #include <X11/Xatom.h>
 #include <X11/keysym.h>
-#include <png.h>
 #include <gtest/gtest.h>
+#include <png.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -558,7 +558,8 @@ e2e::image read_png(const std::string& path) {
 // Fly, pick and narrow the scout's lens, then save with S and W: each window's PNG is its pixels, and a fresh
 // start with the saved file brings back, with F1, the very picture of the moment of saving in both windows.
 TEST(SavedState, AFreshStartReachesThePictureOfTheMomentOfSavingByItsFKey) {
-  const std::filesystem::path folder = e2e::make_own_file(testing::TempDir() + "saves_") + ".d";
+  const std::string own = e2e::make_own_file(testing::TempDir() + "saves_");
+  const std::filesystem::path folder = own + ".d";
   const std::string saved = (folder / "class.lesson").string();
   std::array<e2e::image, ship_count> at_saving;
   {
@@ -610,7 +611,8 @@ TEST(SavedState, AFreshStartReachesThePictureOfTheMomentOfSavingByItsFKey) {
            e2e::capture(display.x(), windows[SCOUT_SHIP]) == at_saving[SCOUT_SHIP];
   }));
   end_with_escape(display, app);
-  std::remove(saved.c_str());
+  std::filesystem::remove_all(folder);
+  std::remove(own.c_str());
 }
 
 }  // namespace

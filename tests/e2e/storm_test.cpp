@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <initializer_list>
 #include <map>
 #include <random>
@@ -82,11 +83,13 @@ TEST_F(KeyStorm, ThousandsOfRandomKeysLeaveTheProgramRunningAndItQuitsCleanly) {
   // leak checker's other options come from the environment. The swap probe checks for leaks while the GL
   // driver is still loaded.
   const char* asan_options = std::getenv("ASAN_OPTIONS");
-  e2e::program app(
-      storm_executable(), display.name(),
-      {std::string("ASAN_OPTIONS=") + (asan_options != nullptr ? asan_options : "") +
-           ":detect_leaks=1:abort_on_error=0:exitcode=86",
-       "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1", e2e::probe_preload, swap_file.environment()});
+  // S and W save into the data folder: a folder of the test's own, not the user's.
+  const std::string own = e2e::make_own_file(testing::TempDir() + "storm_data_"), data = own + ".d";
+  e2e::program app(storm_executable(), display.name(),
+                   {std::string("ASAN_OPTIONS=") + (asan_options != nullptr ? asan_options : "") +
+                        ":detect_leaks=1:abort_on_error=0:exitcode=86",
+                    "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1", e2e::probe_preload,
+                    swap_file.environment(), "XDG_DATA_HOME=" + data});
   Display* x = display.x();
   const Window mother = e2e::find_window(x, "Mother Ship", e2e::window_deadline);
   const Window scout = e2e::find_window(x, "Scout Ship", e2e::window_deadline);
@@ -157,6 +160,8 @@ TEST_F(KeyStorm, ThousandsOfRandomKeysLeaveTheProgramRunningAndItQuitsCleanly) {
   const std::optional<int> status = app.wait_exit(e2e::exit_deadline);
   ASSERT_TRUE(status.has_value()) << "still running after Escape";
   EXPECT_EQ(*status, 0) << "86 means a sanitizer report";
+  std::filesystem::remove_all(data);
+  std::remove(own.c_str());
 }
 
 }  // namespace
