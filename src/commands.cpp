@@ -69,8 +69,13 @@ void save_scene() {
   const state_numbers numbers = capture_state_numbers();
   const std::time_t now = std::time(nullptr);
   const std::tm* local = std::localtime(&now);
+  // A new file says the windows' size and text scale the saved pictures need; the command line still wins.
+  const window_state& mother = window_states[MOTHER_SHIP];
+  const std::string settings = "size = " + std::to_string(mother.width) + "x" +
+                               std::to_string(mother.height) +
+                               "\ntext scale = " + std::to_string(text_scale) + "\n";
   const save_outcome saved =
-      append_state(save_file, compute_state_title(numbers, local->tm_hour, local->tm_min), numbers);
+      append_state(save_file, compute_state_title(numbers, local->tm_hour, local->tm_min), numbers, settings);
   said = saved.index < 0 ? "not saved: " + saved.why
                          : "saved as F" + std::to_string(saved.index + 1) + " in " + save_file +
                                ": --lesson with that file brings it back";

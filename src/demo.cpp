@@ -217,9 +217,9 @@ void save_window_pictures() {
   const std::tm at = *std::localtime(&now);
   said.clear();
   for (const ship_name each : {MOTHER_SHIP, SCOUT_SHIP}) {
-    const picture_stem stem = compute_picture_stem(save_file, each == MOTHER_SHIP ? "mother" : "scout",
-                                                   at.tm_year + 1900, at.tm_mon + 1, at.tm_mday, at.tm_hour,
-                                                   at.tm_min, at.tm_sec);
+    const picture_stem stem =
+        compute_picture_stem(save_file, each == MOTHER_SHIP ? "mother" : "scout", at.tm_year + 1900,
+                             at.tm_mon + 1, at.tm_mday, at.tm_hour, at.tm_min, at.tm_sec);
     glutSetWindow(int(each == MOTHER_SHIP ? glut_mother_ship_window : glut_scout_ship_window));
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     draw_view(nullptr);
@@ -228,8 +228,9 @@ void save_window_pictures() {
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, window.width, window.height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    const picture_written written =
-        stem.why.empty() ? write_new_png(stem.stem, window.width, window.height, rgb) : picture_written{"", stem.why};
+    const picture_written written = stem.why.empty()
+                                        ? write_new_png(stem.stem, window.width, window.height, rgb)
+                                        : picture_written{"", stem.why};
     if (!written.why.empty()) return say((said = "no picture saved: " + written.why).c_str());
     said += (said.empty() ? "pictures saved: " : " and ") + written.path;
   }

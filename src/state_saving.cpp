@@ -116,7 +116,8 @@ std::string compute_state_block(int index, const std::string& title, const state
   return block;
 }
 
-save_outcome append_state(const std::string& file, const std::string& title, const state_numbers& state) {
+save_outcome append_state(const std::string& file, const std::string& title, const state_numbers& state,
+                          const std::string& new_lesson_settings) {
   const fs::path path(file);
   std::error_code error;
   if (path.has_parent_path()) fs::create_directories(path.parent_path(), error);
@@ -124,6 +125,8 @@ save_outcome append_state(const std::string& file, const std::string& title, con
   const save_lock lock(path);
   if (!lock.held()) return {-1, "another program holds " + file + ".lock: it is saving, or died saving"};
   const bool existed = fs::exists(path, error);
+  // A pipe would hold the program up, and a device is no file to keep states in.
+  if (existed && !fs::is_regular_file(path, error)) return {-1, file + " is not a regular file"};
   if (existed && !std::ifstream(path, std::ios::binary))
     return {-1, "cannot read " + file + ": " + std::strerror(errno)};
   const std::string old = existed ? read_whole(path) : "";
@@ -132,10 +135,9 @@ save_outcome append_state(const std::string& file, const std::string& title, con
   while (index < lesson_key_count && used[size_t(index)]) ++index;
   if (index == lesson_key_count)
     return {-1, file + " has a state on every F key: save to another with --save-to"};
-  std::string text = old.empty()
-                         ? "# Saved by solar_demo: --lesson this file brings each state back on its F key\n"
-                     : old.back() == '\n' ? "\n"
-                                          : "\n\n";
+  constexpr const char* heading =
+      "# Saved by solar_demo: --lesson this file brings each state back on its F key\n";
+  std::string text = old.empty() ? heading + new_lesson_settings : old.back() == '\n' ? "\n" : "\n\n";
   text += compute_state_block(index, title, state);
   {
     std::ofstream out(path, std::ios::binary | std::ios::app);

@@ -27,10 +27,12 @@ std::string compute_state_title(const state_numbers& state, int hour, int minute
 // The state's block under its header, "[F3]", its title and its lines, each ending in a newline.
 std::string compute_state_block(int index, const std::string& title, const state_numbers& state);
 
-// Appends the state to the file, made with its folder when missing: the F key it got (0 for F1), or -1 with
-// why it could not be saved, the file as it was.
+// Appends the state to the file, made with its folder when missing and then begun with the lesson's own
+// settings given (the windows' size and text scale the picture needs): the F key it got (0 for F1), or -1
+// with why it could not be saved, the file as it was.
 struct save_outcome {
   int index = -1;
   std::string why;
 };
-save_outcome append_state(const std::string& file, const std::string& title, const state_numbers& state);
+save_outcome append_state(const std::string& file, const std::string& title, const state_numbers& state,
+                          const std::string& new_lesson_settings = "");
