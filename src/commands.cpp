@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "frame_constants.h"
+#include "lesson.h"
 #include "overlay_text.h"
 #include "scene_state.h"
 #include "scene_steps.h"
@@ -71,9 +72,10 @@ void save_scene() {
   const std::tm* local = std::localtime(&now);
   // A new file says the windows' size and text scale the saved pictures need; the command line still wins.
   const window_state& mother = window_states[MOTHER_SHIP];
-  const std::string settings = "size = " + std::to_string(mother.width) + "x" +
-                               std::to_string(mother.height) +
-                               "\ntext scale = " + std::to_string(text_scale) + "\n";
+  const bool sized = mother.width <= largest_lesson_window_px && mother.height <= largest_lesson_window_px;
+  const std::string settings =
+      (sized ? "size = " + std::to_string(mother.width) + "x" + std::to_string(mother.height) + "\n" : "") +
+      "text scale = " + std::to_string(text_scale) + "\n";
   const save_outcome saved =
       append_state(save_file, compute_state_title(numbers, local->tm_hour, local->tm_min), numbers, settings);
   said = saved.index < 0 ? "not saved: " + saved.why
