@@ -43,10 +43,15 @@ class save_lock {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     std::error_code error;
     while (!(held_ = fs::create_directory(path_, error)) && std::chrono::steady_clock::now() < deadline) {
+      if (error) {  // not another program's lock: a folder that takes no new entry
+        why_ = "cannot lock " + path_.string() + ": " + error.message();
+        return;
+      }
       const auto age = fs::file_time_type::clock::now() - fs::last_write_time(path_, error);
       if (!error && age > std::chrono::seconds(30)) fs::remove(path_, error);
       std::this_thread::sleep_for(std::chrono::milliseconds(5));  // another program's save takes a moment
     }
+    if (!held_) why_ = "another program holds " + path_.string() + ": it is saving, or died saving";
   }
   ~save_lock() {
     std::error_code ignored;
@@ -55,10 +60,12 @@ class save_lock {
   save_lock(const save_lock&) = delete;
   save_lock& operator=(const save_lock&) = delete;
   bool held() const { return held_; }
+  const std::string& why() const { return why_; }
 
  private:
   fs::path path_;
   bool held_ = false;
+  std::string why_;
 };
 
 std::string read_whole(const fs::path& file) {
@@ -123,7 +130,7 @@ save_outcome append_state(const std::string& file, const std::string& title, con
   if (path.has_parent_path()) fs::create_directories(path.parent_path(), error);
   if (error) return {-1, "cannot make the folder " + path.parent_path().string() + ": " + error.message()};
   const save_lock lock(path);
-  if (!lock.held()) return {-1, "another program holds " + file + ".lock: it is saving, or died saving"};
+  if (!lock.held()) return {-1, lock.why()};
   const bool existed = fs::exists(path, error);
   // A pipe would hold the program up, and a device is no file to keep states in.
   if (existed && !fs::is_regular_file(path, error)) return {-1, file + " is not a regular file"};

@@ -400,6 +400,11 @@ TEST(SavedStates, TakeTurnsUnderFreeKeysAndNeverTouchWhatTheFileHeld) {
   EXPECT_EQ(blocked.index, -1);
   EXPECT_NE(blocked.why.find("cannot make the folder"), std::string::npos) << blocked.why;
   EXPECT_EQ(whole_file(file), after);
+  // A file of the user's where the lock would go is no lock: the save says so and leaves both alone.
+  std::ofstream(file + ".lock") << "mine";
+  EXPECT_NE(append_state(file, "x", state).why.find("cannot lock"), std::string::npos);
+  EXPECT_EQ(whole_file(file + ".lock"), "mine");
+  EXPECT_EQ(whole_file(file), after);
   // A picture never goes over another: the second of one name takes the next free one.
   const std::string stem = (folder / "shot").string();
   const std::vector<unsigned char> red = {255, 0, 0}, blue = {0, 0, 255};
