@@ -302,7 +302,7 @@ own_options take_own_options(int& argc, char** argv) {
       options.board = true;
       if (placed) options.board_geometry = next;
       drop(i, placed ? 2 : 1);
-      if (placed && !compute_board_geometry(options.board_geometry))
+      if (placed && !compute_board_geometry(options.board_geometry.c_str()))
         refuse(
             "--board takes WIDTHxHEIGHT+X+Y as -geometry does, or nothing, such as --board 1920x540+0+660");
       continue;

@@ -94,16 +94,16 @@ std::string compute_usage_text(const char* mother_title, const char* scout_title
 struct own_options {
   bool help = false;
   bool version = false;
-  std::string keys;                      // typed at start-up; empty without --keys
-  std::optional<start_pick> pick;        // --pick or --inspect
-  std::string lesson;                    // --lesson FILE, or a FILE.lesson by itself; empty without
-  bool lesson_by_itself = false;         // the FILE.lesson form, as a file manager starts the program
-  std::optional<int> text_scale;         // --text-scale N, 1 to 4
-  const char* geometry = nullptr;        // the value of the last -geometry, or null
-  std::string save_to;                   // --save-to FILE: where "S" saves; empty without
-  bool board = false;                    // --board: the board opens at start-up
-  const char* board_geometry = nullptr;  // its WxH+X+Y when given, or null
-  std::string usage_error;               // why the arguments cannot be used, in one line; empty when they can
+  std::string keys;                // typed at start-up; empty without --keys
+  std::optional<start_pick> pick;  // --pick or --inspect
+  std::string lesson;              // --lesson FILE, or a FILE.lesson by itself; empty without
+  bool lesson_by_itself = false;   // the FILE.lesson form, as a file manager starts the program
+  std::optional<int> text_scale;   // --text-scale N, 1 to 4
+  const char* geometry = nullptr;  // the value of the last -geometry, or null
+  std::string save_to;             // --save-to FILE: where "S" saves; empty without
+  bool board = false;              // --board: the board opens at start-up
+  std::string board_geometry;      // its WxH+X+Y when given, or empty
+  std::string usage_error;         // why the arguments cannot be used, in one line; empty when they can
 };
 own_options take_own_options(int& argc, char** argv);
 // Whether an argument names a lesson by itself, as a file manager hands one over: it ends in ".lesson", in

@@ -193,9 +193,7 @@ window_placement place_board(const own_options& options, const window_placement&
                              const window_placement& scout) {
   const window_placement defaults =
       compute_board_placement(mother, scout, window_gap_px, glutGet(GLUT_SCREEN_HEIGHT));
-  const std::string asked = options.board_geometry != nullptr       ? options.board_geometry
-                            : !options.board && loaded_lesson.board ? *loaded_lesson.board
-                                                                    : "";
+  const std::string asked = options.board ? options.board_geometry : loaded_lesson.board.value_or("");
   if (asked.empty()) return defaults;
   const std::string where = options.board ? "--board " : loaded_lesson.file + ": board = ";
   const std::optional<window_placement> placed =

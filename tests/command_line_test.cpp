@@ -97,10 +97,10 @@ TEST(OwnOptions, KeysTakeTheNextArgumentOnceAndAMissingValueIsAUsageError) {
   // --board's place is optional: taken when the next argument starts as a place does, and read as one.
   const auto [board, after_board] = take({"--board", "-display", ":1"});
   EXPECT_TRUE(board.board);
-  EXPECT_EQ(board.board_geometry, nullptr);
+  EXPECT_EQ(board.board_geometry, "");
   EXPECT_EQ(after_board, "(none) -display :1");
   const auto [placed, after_placed] = take({"--board", "1920x540+0+660", "x.lesson"});
-  EXPECT_STREQ(placed.board_geometry, "1920x540+0+660");
+  EXPECT_EQ(placed.board_geometry, "1920x540+0+660");
   EXPECT_EQ(after_placed, "(none)") << "the place and the lesson are taken out";
   EXPECT_NE(take({"--board", "19x"}).first.usage_error.find("--board takes WIDTHxHEIGHT+X+Y"),
             std::string::npos);
