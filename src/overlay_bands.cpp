@@ -28,13 +28,12 @@ std::string end_with_ellipsis(const std::string& line, int columns) {
   return line.substr(0, space != std::string::npos && space > 0 ? space : room) + ellipsis;
 }
 
-// How many lines of text a band of at most max_height pixels holds.
+}  // namespace
+
 size_t lines_that_fit(int max_height, int margin) {
   const int room = max_height - 2 * margin - glyph_height_px;
   return room < 0 ? 0 : size_t(1 + room / text_line_px);
 }
-
-}  // namespace
 
 int band_height_px(size_t lines, int margin) {
   return 2 * margin + int(lines - 1) * text_line_px + glyph_height_px;

@@ -31,6 +31,8 @@ std::vector<window_rect> add_bands(std::vector<text_block>& blocks, const band_t
 // A band's height in text pixels for lines of text: a margin, the lines text_line_px apart, a margin, with
 // every glyph row of the first and the last line (descenders included) inside.
 int band_height_px(size_t lines, int margin);
+// How many lines of text a band of at most max_height text pixels with that margin holds.
+size_t lines_that_fit(int max_height, int margin);
 // A band of lines laid out as the status band is, with its top-left corner at (left, top) of the window, each
 // text pixel scale x scale window pixels, its blocks from row row of the texture on: on a backing as wide as
 // its longest line, text_margin_px around. Returns the texture rows it took.

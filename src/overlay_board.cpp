@@ -14,12 +14,6 @@ int column_width(const std::vector<std::string>& lines) {
   return 2 * text_margin_px + glyph_width_px * int(longest_line(lines));
 }
 
-// How many lines a column at most height text pixels high holds.
-size_t lines_within(int height) {
-  const int room = height - 2 * text_margin_px - glyph_height_px;
-  return room < 0 ? 0 : size_t(1 + room / text_line_px);
-}
-
 // One window's topics in columns of at most max_lines lines, read down then across: a topic starts a new
 // column where it does not fit below the one before, and only a topic longer than a column is split.
 std::vector<std::vector<std::string>> flow(const std::vector<std::vector<std::string>>& topics,
@@ -51,7 +45,7 @@ int place_row(std::vector<board_column>& placed, const std::vector<std::vector<s
 std::optional<std::vector<board_column>> arrange(const board_text& text, int rows, int text_width,
                                                  int height) {
   const int row_height = (height - (rows - 1) * column_gap_px) / rows;
-  const size_t max_lines = lines_within(row_height);
+  const size_t max_lines = lines_that_fit(row_height, text_margin_px);
   if (max_lines == 0) return std::nullopt;
   std::vector<board_column> placed;
   int left = 0, top = 0, widest = 0;
@@ -81,7 +75,7 @@ int board_chars(int text_width) { return (text_width - 2 * text_margin_px) / gly
 board_layout cut_to_fit(const board_text& text, int width, int height) {
   board_layout layout;
   layout.whole = false;
-  const size_t max_lines = std::max<size_t>(1, lines_within(height));
+  const size_t max_lines = std::max<size_t>(1, lines_that_fit(height, text_margin_px));
   int left = 0;
   for (const std::vector<std::vector<std::string>>& window : text.windows)
     for (std::vector<std::string> column : flow(window, max_lines)) {
