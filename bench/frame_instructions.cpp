@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
   const std::map<std::string, std::string> keys_of = {
       {"overlays", "hn"}, {"status", "h"}, {"names", "n"}, {"views", "hnivo"}, {"every", "hnivokt"}, {"depth", "u"}};
 #ifdef SOLAR_HAS_BOARD
-  board_prepare({1074, 362, 0, 662}, {nullptr, nullptr, nullptr, nullptr});
+  board_prepare({1074, 362, 0, 662}, {nullptr, nullptr, nullptr, nullptr, nullptr});
   if (argc > 2 && std::string(argv[2]) == "board")
     for (const char key : std::string("hnivokt\t")) demo_keyboard(static_cast<unsigned char>(key), 256, 256);
 #endif

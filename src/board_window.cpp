@@ -23,11 +23,17 @@ void post_scene_redisplay() {
   }
 }
 
-// Closed by Tab or by the window manager alike: the scene windows take their bands back.
-void board_closed() {
+// The board let go: from here on Tab opens a new one, and the scene windows take their bands back.
+void forget_board() {
   glut_board_window = 0;
   text = {};
   post_scene_redisplay();
+}
+
+// GLUT closes a window some time after it is asked to, with that window current: a board Tab already let go
+// is no longer the board, and one closed by the window manager is let go now.
+void board_closed() {
+  if (unsigned(glutGetWindow()) == glut_board_window) forget_board();
 }
 
 // Closing the board through the window manager must close the board alone, and GLUT's choice is one for all
@@ -78,9 +84,18 @@ void board_display() {
   glutSwapBuffers();
 }
 
+// The board is let go at once, so that a second Tab before GLUT has closed it opens a new one rather than
+// destroying the same window twice.
 void board_toggle() {
   if (glut_board_window == 0) return board_open();
-  glutDestroyWindow(int(glut_board_window));  // its close callback tidies up
+  const int closing = int(glut_board_window);
+  forget_board();
+  glutDestroyWindow(closing);
+}
+
+// A board destroyed by another program closes alone: the scenes go on, and Tab opens a new one.
+void board_check_window() {
+  if (glut_board_window != 0 && shell.board_exists != nullptr && !shell.board_exists()) board_toggle();
 }
 
 void board_post_redisplay() {

@@ -11,12 +11,14 @@ constexpr const char* board_title = "Board";
 
 // What the board needs from the shell: the keyboard callbacks, so that a key pressed on the board does what
 // it does in a scene window (the special one only with a lesson, else null), what ends the program when a
-// scene window is closed while the board may be open, and the naming of a new window for the desktop.
+// scene window is closed while the board may be open, the naming of a new board for the desktop (with it
+// current), and whether the board's window is still there, which another program may destroy.
 struct board_shell {
   void (*keyboard)(unsigned char key, int x, int y);
   void (*special)(int key, int x, int y);
   void (*scene_window_closed)();
   void (*name_window)();
+  bool (*board_exists)();
 };
 // Where the board goes when it opens, and the shell's callbacks; before any of the others.
 void board_prepare(const window_placement& at, const board_shell& shell);
@@ -24,6 +26,8 @@ void board_open();
 void board_toggle();
 // The board's display callback: its frame, drawn in the current window, which must be the board.
 void board_display();
+// Called every tick: a board destroyed by another program is closed, the scenes going on.
+void board_check_window();
 // Asks the board, when it is open, to redraw; the current window is left as it was found.
 void board_post_redisplay();
 // Whether GLUT's current window is the board.

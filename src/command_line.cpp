@@ -294,10 +294,11 @@ own_options take_own_options(int& argc, char** argv) {
       continue;
     }
     if (argument == "--board") {
-      // Its place is optional: a value that starts as a place does is its place, anything else is not.
+      // Its place is optional: the next argument is its place unless it is another option or a lesson
+      // file, so that a mistyped place ("garbage", "-5x5") is refused rather than ignored.
       const char* next = i + 1 < argc ? argv[i + 1] : "";
-      const bool placed =
-          std::isdigit(static_cast<unsigned char>(next[0])) || next[0] == '+' || next[0] == '=';
+      const bool another_option = next[0] == '-' && !std::isdigit(static_cast<unsigned char>(next[1]));
+      const bool placed = next[0] != '\0' && !another_option && !names_a_lesson(next);
       if (options.board) refuse("--board is given twice");
       options.board = true;
       if (placed) options.board_geometry = next;

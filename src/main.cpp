@@ -152,6 +152,7 @@ void idle(int /*value*/) {
     std::exit(0);
   }
   demo_idle(compute_timer_step_s(dt));
+  board_check_window();
   board_post_redisplay();
   glutSetWindow(mother_window);
   platform_check_window();
@@ -199,11 +200,18 @@ window_placement place_board(const own_options& options, const window_placement&
   const std::optional<window_placement> placed =
       compute_geometry(asked.c_str(), defaults, glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT));
   if (!placed) end_refused(where + asked + " is not a place X can hold (see --help)");
+  // The board lays its text out on the whole window, so each side must be one the driver draws.
   const granted_viewport largest = demo_largest_viewport();
-  if (!compute_drawable(placed->width, placed->height, largest))
-    end_refused(where + asked + " has more pixels than this driver draws: " + std::to_string(largest.width) +
-                "x" + std::to_string(largest.height) + " at most (see --help)");
+  if (placed->width > largest.width || placed->height > largest.height)
+    end_refused(where + asked + " is larger than this driver draws: " + std::to_string(largest.width) + "x" +
+                std::to_string(largest.height) + " at most (see --help)");
   return *placed;
+}
+
+// The board is named as the scene windows are, and another program may destroy it without ending this one.
+void name_board_window() {
+  platform_name_window();
+  platform_let_board_go();
 }
 
 // A scene window closed through the window manager ends the program, board or not.
@@ -270,7 +278,7 @@ int main(int argc, char** argv) {
       compute_scout_placement(mother, window_gap_px, glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT));
   board_prepare(place_board(options, mother, scout),
                 {keyboard_callback, loaded_lesson.file.empty() ? nullptr : special_callback,
-                 end_on_window_close, platform_name_window});
+                 end_on_window_close, name_board_window, platform_board_exists});
   scout_window = create_window(ship_titles[SCOUT_SHIP], scout);
   glutSetWindow(mother_window);
   init();

@@ -16,3 +16,8 @@ void platform_name_window();
 double platform_display_dpi();
 // Called every tick with each window current: a window destroyed under the program shows as its loss.
 void platform_check_window();
+// Called right after the board is created, with it current: the board may be destroyed by another program
+// without ending this one, so its loss, and any error about its window after, is the board's alone.
+void platform_let_board_go();
+// Whether the board's window is still there.
+bool platform_board_exists();

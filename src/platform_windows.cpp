@@ -39,3 +39,7 @@ double platform_display_dpi() {
 }
 
 void platform_check_window() {}
+
+void platform_let_board_go() {}
+
+bool platform_board_exists() { return true; }

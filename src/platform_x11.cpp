@@ -11,6 +11,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdarg>
@@ -18,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "command_line.h"
 #include "opengl.h"
@@ -112,7 +114,14 @@ void tell_faults_after_loss() {
   sigaction(SIGBUS, &action, &earlier_bus_action);
 }
 
+// The boards' windows, which another program may destroy: an error about one of them, however late it
+// arrives, is that board's loss, which the tick's check closes, and not the display's.
+std::vector<XID> boards;
+XID open_board = 0;
+Display* board_display = nullptr;
+
 int on_x_error(Display* display, XErrorEvent* error) {
+  if (std::find(boards.begin(), boards.end(), error->resourceid) != boards.end()) return 0;
   char text[160] = "";
   XGetErrorText(display, error->error_code, text, sizeof text);
   char what[256];
@@ -182,4 +191,16 @@ void platform_check_window() {
   Display* display = glXGetCurrentDisplay();
   XWindowAttributes attributes;
   if (display != nullptr) XGetWindowAttributes(display, glXGetCurrentDrawable(), &attributes);
+}
+
+void platform_let_board_go() {
+  board_display = glXGetCurrentDisplay();
+  open_board = glXGetCurrentDrawable();
+  boards.push_back(open_board);
+}
+
+// A window another program destroyed answers no question: the error that says so is tolerated above.
+bool platform_board_exists() {
+  XWindowAttributes attributes;
+  return board_display == nullptr || XGetWindowAttributes(board_display, open_board, &attributes) != 0;
 }

@@ -102,8 +102,11 @@ TEST(OwnOptions, KeysTakeTheNextArgumentOnceAndAMissingValueIsAUsageError) {
   const auto [placed, after_placed] = take({"--board", "1920x540+0+660", "x.lesson"});
   EXPECT_EQ(placed.board_geometry, "1920x540+0+660");
   EXPECT_EQ(after_placed, "(none)") << "the place and the lesson are taken out";
-  EXPECT_NE(take({"--board", "19x"}).first.usage_error.find("--board takes WIDTHxHEIGHT+X+Y"),
-            std::string::npos);
+  for (const char* bad : {"19x", "garbage", "-5x5", "1920x540+0"})
+    EXPECT_NE(take({"--board", bad}).first.usage_error.find("--board takes WIDTHxHEIGHT+X+Y"),
+              std::string::npos)
+        << bad;
+  EXPECT_EQ(take({"--board", "-0-0"}).first.board_geometry, "-0-0") << "a place from the far edges";
   EXPECT_NE(take({"--board", "--board"}).first.usage_error.find("twice"), std::string::npos);
 }
 

@@ -120,6 +120,29 @@ TEST(Board, HoldsEveryNumberOfBothWindowsWholeWhileTheScenesKeepTheStatusLineAlo
   EXPECT_TRUE(e2e::wait_until(milliseconds(10000), [&] {
     return lit_below(e2e::capture(x, mother), status_line_rows) > scene_text + 1000;
   })) << "no bands in the mother window after Tab";
+  // Two Tabs in one burst close the board and open another, though GLUT closes the first only later; a board
+  // destroyed by another program closes alone, the scenes take their bands back, and Tab opens a new one.
+  const auto board_other_than = [&](Window before) {
+    Window found = 0;
+    e2e::wait_until(milliseconds(10000), [&] {
+      found = e2e::find_window(x, "Board", milliseconds(0));
+      return found != 0 && found != before;
+    });
+    return found == before ? 0 : found;
+  };
+  e2e::press_keysym(x, XK_Tab);
+  const Window first = board_other_than(0);
+  e2e::press_keysym(x, XK_Tab);
+  e2e::press_keysym(x, XK_Tab);
+  const Window second = board_other_than(first);
+  ASSERT_NE(second, 0u) << "no new board after two Tabs: " << app.how_it_ended();
+  XDestroyWindow(x, second);
+  XSync(x, False);
+  EXPECT_TRUE(e2e::wait_until(milliseconds(10000), [&] {
+    return lit_below(e2e::capture(x, mother), status_line_rows) > scene_text + 1000;
+  })) << "the board destroyed by another program is not closed: " << app.how_it_ended();
+  e2e::press_keysym(x, XK_Tab);
+  EXPECT_NE(board_other_than(second), 0u) << "Tab opens no board after the last was destroyed";
   e2e::press_keysym(x, XK_Escape);
   ASSERT_TRUE(app.wait_exit(e2e::exit_deadline).has_value());
   EXPECT_EQ(app.how_it_ended(), "exited with status 0");

@@ -14,6 +14,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "commands.h"
@@ -409,7 +410,7 @@ TEST(CommandLine, AMissingValueOrARepeatedOptionIsAUsageError) {
   for (const char* arguments :
        {"-geometry", "--keys", "--keys g --keys n", "--pick", "--pick 3", "--pick -1,5",
         "--pick 1,2 --pick 3,4", "--pick 1,2 --inspect 3,4", "--inspect", "--inspect scout:", "--text-scale",
-        "--text-scale 5", "--text-scale 0", "--text-scale 1.5"}) {
+        "--text-scale 5", "--text-scale 0", "--text-scale 1.5", "--board garbage", "--board -5x5"}) {
     int status = -1;
     const std::string message = output_without_display(arguments, status);
     EXPECT_EQ(WEXITSTATUS(status), 2) << arguments << ": " << message;
@@ -482,14 +483,17 @@ TEST(TextScale, FollowsXftDpiUnlessGdkScaleOrTheOptionSaysOtherwiseEachGlyphPixe
 }
 
 // A size X cannot hold would end in an X error that does not name -geometry; one with more pixels than the
-// driver draws, in a crash inside the software renderer at the first frame.
+// driver draws, in a crash inside the software renderer at the first frame. The board's sides must each be
+// one the driver draws.
 TEST(Geometry, ASizeXCannotHoldOrTheDriverCannotDrawIsRefusedNamingTheOption) {
-  for (const auto& [size, said] : {std::pair{"65536x100", "\"65536x100\" is not"},
-                                   {"32767x32767", "32767x32767 has more pixels than this driver draws"}}) {
-    const refusal refused = refused_on_a_display({"-geometry", size});
+  for (const auto& [option, size, said] :
+       {std::tuple{"-geometry", "65536x100", "\"65536x100\" is not"},
+        {"-geometry", "32767x32767", "32767x32767 has more pixels than this driver draws"},
+        {"--board", "16385x10", "16385x10 is larger than this driver draws"}}) {
+    const refusal refused = refused_on_a_display({option, size});
     ASSERT_TRUE(refused.status.has_value()) << size;
     EXPECT_EQ(*refused.status, 2) << size;
-    EXPECT_EQ(refused.said.rfind(std::string("solar_demo: -geometry ") + said, 0), 0u) << refused.said;
+    EXPECT_EQ(refused.said.rfind(std::string("solar_demo: ") + option + " " + said, 0), 0u) << refused.said;
   }
 }
 
