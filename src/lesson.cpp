@@ -16,9 +16,6 @@
 
 namespace {
 
-// A lesson is a page of text; anything much larger is not one, and is not read into memory whole.
-constexpr std::streamsize largest_lesson_bytes = 1 << 20;
-
 std::string trim(const std::string& text) {
   const size_t first = text.find_first_not_of(" \t\r");
   if (first == std::string::npos) return "";
@@ -232,22 +229,14 @@ class lesson_reader {
     return text;
   }
 
-  // "FIELD OF VIEW, NEAR, FAR" within the limits the keys keep to.
+  // "FIELD OF VIEW, NEAR, FAR" within the limits the keys keep to, in the grammar a saved state writes.
   std::optional<projection_lens> take_lens(const std::string& name, const std::string& value) {
-    projection_lens lens;
-    double* const parts[] = {&lens.field_of_view, &lens.near_distance, &lens.far_distance};
-    const char* next = value.c_str();
-    for (size_t i = 0; i < 3; ++i) {
-      char* end = nullptr;
-      *parts[i] = std::strtod(next, &end);
-      while (*end == ' ') ++end;
-      const bool plain = end != next && std::strspn(next, " 0123456789.") == size_t(end - next);
-      if (!plain || *end != (i < 2 ? ',' : '\0')) {
-        refuse(name + " takes FIELD OF VIEW, NEAR, FAR in degrees and scene units, such as 50, 1, 100");
-        return std::nullopt;
-      }
-      next = end + 1;
+    const std::optional<std::vector<double>> numbers = read_number_list(value, false);
+    if (!numbers || numbers->size() != 3) {
+      refuse(name + " takes FIELD OF VIEW, NEAR, FAR in degrees and scene units, such as 50, 1, 100");
+      return std::nullopt;
     }
+    const projection_lens lens = {(*numbers)[0], (*numbers)[1], (*numbers)[2]};
     if (!(lens.field_of_view >= narrowest_view_deg && lens.field_of_view <= widest_view_deg))
       refuse(name + "'s field of view runs from " + std::to_string(narrowest_view_deg) + " to " +
              std::to_string(widest_view_deg) + " degrees");
@@ -334,12 +323,22 @@ lesson_reading read_lesson_file(const std::string& file, key_refusal refuse_key)
   if (const std::optional<std::string> why = refuse_file_type(file)) return refused(*why);
   std::ifstream in(file, std::ios::binary);
   if (!in) return refused(std::string("cannot be read: ") + std::strerror(errno));
-  std::string text(size_t(largest_lesson_bytes) + 1, '\0');
-  in.read(text.data(), largest_lesson_bytes + 1);
+  std::string text(largest_lesson_bytes + 1, '\0');
+  in.read(text.data(), std::streamsize(largest_lesson_bytes + 1));
   if (in.bad()) return refused(std::string("cannot be read: ") + std::strerror(errno));
-  if (in.gcount() > largest_lesson_bytes)
-    return refused("is larger than a lesson can be (" + std::to_string(largest_lesson_bytes >> 20) + " MB)");
   text.resize(size_t(in.gcount()));
-  if (text.find('\0') != std::string::npos) return refused("is not text");
+  return compute_lesson_file(text, file, refuse_key);
+}
+
+lesson_reading compute_lesson_file(const std::string& text, const std::string& file, key_refusal refuse_key) {
+  if (text.size() > largest_lesson_bytes || text.find('\0') != std::string::npos) {
+    lesson_reading reading;
+    reading.read.file = file;
+    reading.error = file + (text.size() > largest_lesson_bytes ? ": is larger than a lesson can be (" +
+                                                                     std::to_string(largest_lesson_bytes >> 20) +
+                                                                     " MB)"
+                                                               : ": is not text");
+    return reading;
+  }
   return compute_lesson(text, file, refuse_key);
 }

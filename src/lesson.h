@@ -67,5 +67,10 @@ struct lesson_reading {
 // Why a key cannot be typed, or null when it can: the command table's answer (demo_refuse_typed_key).
 using key_refusal = const char* (*)(unsigned char key);
 lesson_reading compute_lesson(const std::string& text, const std::string& file, key_refusal refuse_key);
-// Reads the file and then its text as compute_lesson does.
+// Reads the file and then its text as compute_lesson_file does.
 lesson_reading read_lesson_file(const std::string& file, key_refusal refuse_key);
+// A lesson is a page of text; anything much larger is not one, and is not read into memory whole.
+constexpr size_t largest_lesson_bytes = size_t(1) << 20;
+// A file's whole text as a lesson: refused when larger than a lesson can be or holding a NUL byte, else
+// read by compute_lesson. What saving appends to a file must leave it one this accepts.
+lesson_reading compute_lesson_file(const std::string& text, const std::string& file, key_refusal refuse_key);

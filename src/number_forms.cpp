@@ -2,8 +2,10 @@
 #include "number_forms.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -12,7 +14,53 @@ double round_away_negative_zero(double value, int decimals) {
   return std::fabs(value) < 0.5 * std::pow(10.0, -decimals) ? 0.0 : value;
 }
 
+// How many characters of text make the decimal number it starts with, or 0 when it starts with none: what
+// strtod would also read as hexadecimal, infinity or NaN is no number here.
+size_t decimal_length(const char* text) {
+  const char* at = text;
+  const auto skip_sign = [&] { at += *at == '+' || *at == '-'; };
+  const auto skip_digits = [&] {
+    const char* from = at;
+    while (std::isdigit(static_cast<unsigned char>(*at))) ++at;
+    return at != from;
+  };
+  skip_sign();
+  const bool whole = skip_digits();
+  const bool fraction = *at == '.' && (++at, skip_digits());
+  if (!whole && !fraction) return 0;
+  if (*at == 'e' || *at == 'E') {
+    const char* exponent = at++;
+    skip_sign();
+    if (!skip_digits()) at = exponent;  // "1e" is the number 1 and a stray "e"
+  }
+  return size_t(at - text);
+}
+
 }  // namespace
+
+std::optional<std::vector<double>> read_number_list(const std::string& text, bool as_floats) {
+  std::vector<double> read;
+  const char* at = text.c_str();
+  while (*at == ' ') ++at;
+  while (*at != '\0') {
+    const size_t length = decimal_length(at);
+    char* end = nullptr;
+    // Underflow reads as the nearest small value, which is what was written; overflow is no finite number.
+    const double number = length == 0 ? 0 : as_floats ? double(std::strtof(at, &end)) : std::strtod(at, &end);
+    if (length == 0 || end != at + length || !std::isfinite(number)) return std::nullopt;
+    read.push_back(number);
+    at = end;
+    while (*at == ' ') ++at;
+    if (*at == ',') {
+      ++at;
+      while (*at == ' ') ++at;
+      if (*at == '\0') return std::nullopt;
+    } else if (*at != '\0') {
+      return std::nullopt;
+    }
+  }
+  return read;
+}
 
 std::string compute_significant_text(double value, int digits) {
   if (!std::isfinite(value) || value == 0) return compute_number_text(value, 0);

@@ -4,6 +4,7 @@
 // and the chain of transforms all write through these.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,3 +29,8 @@ std::vector<std::string> compute_matrix_rows(const double* m, int decimals);
 constexpr int band_aspect_decimals = 2, board_aspect_decimals = 4;
 std::string compute_perspective_call(double fovy_deg, float aspect, double near_plane, double far_plane,
                                      int aspect_decimals = band_aspect_decimals);
+
+// The numbers of a comma-separated list as saved states and lessons write them: each an optional sign,
+// digits with at most one point and an optional exponent (9.7656251455191523e-05), and finite; nothing for
+// any other text. Read as floats when asked, so that the nine digits a float is written with give it back.
+std::optional<std::vector<double>> read_number_list(const std::string& text, bool as_floats);

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "body_labels.h"
+#include "number_forms.h"
 
 namespace {
 
@@ -47,28 +48,12 @@ std::string list_text(const T* values, size_t count) {
   return text;
 }
 
-// The numbers of a comma-separated list, each finite and the whole of its item; nothing for anything else.
+// The numbers of a comma-separated list, in the one grammar every saved number is written in.
 template <typename T>
 std::optional<std::vector<T>> read_list(const std::string& value) {
-  std::vector<T> read;
-  const char* at = value.c_str();
-  while (*at != '\0') {
-    char* end = nullptr;
-    errno = 0;
-    const double number = std::is_same_v<T, float> ? double(std::strtof(at, &end)) : std::strtod(at, &end);
-    if (end == at || errno == ERANGE || !std::isfinite(number)) return std::nullopt;
-    read.push_back(T(number));
-    at = end;
-    while (*at == ' ') ++at;
-    if (*at == ',') {
-      ++at;
-      while (*at == ' ') ++at;
-      if (*at == '\0') return std::nullopt;
-    } else if (*at != '\0') {
-      return std::nullopt;
-    }
-  }
-  return read;
+  const std::optional<std::vector<double>> read = read_number_list(value, std::is_same_v<T, float>);
+  if (!read) return std::nullopt;
+  return std::vector<T>(read->begin(), read->end());
 }
 
 template <typename T, size_t n>

@@ -9,10 +9,10 @@
 #include <fstream>
 #include <sstream>
 #include <system_error>
-#include <thread>
 
 #include "body_labels.h"
 #include "key_codes.h"
+#include "process.h"
 
 namespace fs = std::filesystem;
 
@@ -20,59 +20,162 @@ namespace {
 
 constexpr const char* save_folder = "solar-demo";
 constexpr const char* save_name = "saved.lesson";
+// How many files a save goes on into, "saved.lesson" to "saved-99.lesson", before it gives up.
+constexpr int most_continued_files = 99;
 
-// The F keys a lesson's text already gives, from its "[Fn]" headers.
-std::array<bool, lesson_key_count> used_keys(const std::string& text) {
-  std::array<bool, lesson_key_count> used{};
-  std::istringstream lines(text);
-  for (std::string line; std::getline(lines, line);) {
-    int key = 0;
-    char close = 0;
-    if (std::sscanf(line.c_str(), " [F%d%c", &key, &close) == 2 && close == ']' && key >= 1 &&
-        key <= lesson_key_count)
-      used[size_t(key - 1)] = true;
+// Latin-1, a byte a character, as UTF-8, which the lesson reader takes back to the same bytes.
+std::string compute_utf8(const std::string& latin1) {
+  std::string utf8;
+  for (const char c : latin1) {
+    const auto code = static_cast<unsigned char>(c);
+    if (code < 0x80) {
+      utf8 += c;
+    } else {
+      utf8 += char(0xc0 | code >> 6);
+      utf8 += char(0x80 | (code & 0x3f));
+    }
   }
-  return used;
+  return utf8;
 }
 
-// Two programs saving at once take turns: the one that makes the lock folder saves, the other waits for it
-// to go. A lock left by a program that died is taken after a while.
+// Two programs saving at once take turns: the one that makes the lock folder saves, with its host and
+// process written inside, and the other says so at once rather than hold its frames up. A lock whose
+// process is gone from this host is taken over; one without an owner (its program died before writing it)
+// after a while. Anything else in the lock's place is the user's, and is never removed.
 class save_lock {
  public:
-  explicit save_lock(const fs::path& file) : path_(file.string() + ".lock") {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  explicit save_lock(const fs::path& file) : path_(file.string() + ".lock"), owner_(path_ / "owner") {
     std::error_code error;
-    while (!(held_ = fs::create_directory(path_, error)) && std::chrono::steady_clock::now() < deadline) {
-      if (error) {  // not another program's lock: a folder that takes no new entry
-        why_ = "cannot lock " + path_.string() + ": " + error.message();
+    for (int tries = 0; tries < 2 && !held_; ++tries) {
+      held_ = fs::create_directory(path_, error);
+      if (error) {
+        why_ = "cannot lock " + file.string() + ": " + path_.string() + " is in the way (" + error.message() +
+               "), and it is no lock of this program's: move it away";
         return;
       }
-      const auto age = fs::file_time_type::clock::now() - fs::last_write_time(path_, error);
-      if (!error && age > std::chrono::seconds(30)) fs::remove(path_, error);
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));  // another program's save takes a moment
+      if (!held_ && !take_over_stale(file)) return;
     }
-    if (!held_) why_ = "another program holds " + path_.string() + ": it is saving, or died saving";
+    if (held_) std::ofstream(owner_) << current_host_name() << ' ' << current_process_id() << '\n';
   }
   ~save_lock() {
     std::error_code ignored;
-    if (held_) fs::remove(path_, ignored);
+    if (!held_) return;
+    fs::remove(owner_, ignored);
+    fs::remove(path_, ignored);
   }
   save_lock(const save_lock&) = delete;
   save_lock& operator=(const save_lock&) = delete;
   bool held() const { return held_; }
+  bool busy() const { return busy_; }
   const std::string& why() const { return why_; }
 
  private:
-  fs::path path_;
-  bool held_ = false;
+  // Whether the lock there was left by a program that is gone, and is now removed; else why_ says who holds
+  // it and which folder to delete if nobody does.
+  bool take_over_stale(const fs::path& file) {
+    std::string host;
+    long process = 0;
+    std::ifstream(owner_) >> host >> process;
+    std::error_code error;
+    const auto age = fs::file_time_type::clock::now() - fs::last_write_time(path_, error);
+    const bool stale = process > 0 ? host == current_host_name() && !process_runs(process)
+                                   : !error && age > std::chrono::seconds(30);
+    if (stale) {
+      fs::remove(owner_, error);
+      if (fs::remove(path_, error)) return true;
+    }
+    busy_ = true;
+    why_ = "another program" + (process > 0 ? " (process " + std::to_string(process) + " on " + host + ")"
+                                            : std::string()) +
+           " is saving to " + file.string() + ": press S again, or if none is, delete the folder " +
+           path_.string();
+    return false;
+  }
+
+  fs::path path_, owner_;
+  bool held_ = false, busy_ = false;
   std::string why_;
 };
 
-std::string read_whole(const fs::path& file) {
+// The file a path names, its links followed: a save that fails removes only a file it made, never a link.
+fs::path follow_links(fs::path path) {
+  std::error_code error;
+  for (int hops = 0; hops < 40 && fs::is_symlink(path, error); ++hops) {
+    const fs::path to = fs::read_symlink(path, error);
+    if (error) break;
+    path = to.is_absolute() ? to : path.parent_path() / to;
+  }
+  return path;
+}
+
+// At most a byte more than a lesson can hold: enough to know that it is too large.
+std::string read_start(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  std::string text(largest_lesson_bytes + 1, '\0');
+  in.read(text.data(), std::streamsize(text.size()));
+  text.resize(size_t(in.gcount()));
+  return text;
+}
+
+// The first F key the lesson's reader finds free in the text, or lesson_key_count when none is.
+int first_free_key(const std::string& text, key_refusal refuse_key) {
+  const lesson_reading reading = compute_lesson(text, "", refuse_key);
+  int index = 0;
+  while (index < lesson_key_count && reading.read.states[size_t(index)]) ++index;
+  return index;
+}
+
+// The outcome of a save into one file; full when each of its F keys is used.
+struct file_outcome {
+  save_outcome saved;
+  bool full = false;
+};
+
+file_outcome save_into(const std::string& file, const state_to_save& state) {
+  const auto refused = [&](const std::string& why, bool busy = false) {
+    return file_outcome{{-1, file, why, busy}, false};
+  };
+  const fs::path path(file);
+  std::error_code error;
+  if (path.has_parent_path()) fs::create_directories(path.parent_path(), error);
+  if (error) return refused("cannot make the folder " + path.parent_path().string() + ": " + error.message());
+  const save_lock lock(path);
+  if (!lock.held()) return refused(lock.why(), lock.busy());
+  const fs::path target = follow_links(path);
+  const bool existed = fs::exists(target, error);
+  // A pipe would hold the program up, and a device is no file to keep states in.
+  if (existed && !fs::is_regular_file(target, error)) return refused(file + " is not a regular file");
+  if (existed && !std::ifstream(target, std::ios::binary))
+    return refused("cannot read " + file + ": " + std::strerror(errno));
+  const std::string old = existed ? read_start(target) : "";
+  const int index = first_free_key(old, state.refuse_key);
+  if (index == lesson_key_count && compute_lesson_file(old, file, state.refuse_key).error.empty())
+    return {{-1, file, "", false}, true};
+  constexpr const char* heading =
+      "# Saved by solar_demo: --lesson this file brings each state back on its F key\n";
+  const std::string added = (old.empty() ? heading + state.new_lesson_settings
+                             : old.back() == '\n' ? "\n"
+                                                  : "\n\n") +
+                            compute_state_block(index, state.title, state.notes, state.numbers);
+  // What is appended must leave a file that loads: the file as the reader would then find it.
+  if (old.size() + added.size() > largest_lesson_bytes)
+    return refused(file + " would grow past the largest a lesson can be (" +
+                   std::to_string(largest_lesson_bytes >> 20) + " MB): save to another with --save-to");
+  const lesson_reading after = compute_lesson_file(old + added, file, state.refuse_key);
+  if (!after.error.empty()) return refused(file + " is left as it was, for it would not load: " + after.error);
+  {
+    std::ofstream out(target, std::ios::binary | std::ios::app);
+    out.write(added.data(), std::streamsize(added.size()));
+    out.close();
+    if (out) return {{index, file, "", false}, false};
+  }
+  // Not all of it was written (a full disk, a file that cannot be written): the file as it was.
+  const std::string why = "cannot write " + file + ": " + std::strerror(errno);
+  if (existed)
+    fs::resize_file(target, old.size(), error);
+  else
+    fs::remove(target, error);
+  return refused(why);
 }
 
 }  // namespace
@@ -80,7 +183,7 @@ std::string read_whole(const fs::path& file) {
 std::string compute_default_save_file(const char* xdg_data_home, const char* home, const char* appdata) {
   const auto given = [](const char* value) { return value != nullptr && *value != '\0'; };
   fs::path folder;
-  if (given(xdg_data_home))
+  if (given(xdg_data_home) && fs::path(xdg_data_home).is_absolute())
     folder = xdg_data_home;
   else if (given(home))
     folder = fs::path(home) / ".local" / "share";
@@ -91,8 +194,8 @@ std::string compute_default_save_file(const char* xdg_data_home, const char* hom
   return (folder / save_folder / save_name).string();
 }
 
-picture_stem compute_picture_stem(const std::string& save_file, const char* window_word, int year, int month,
-                                  int day, int hour, int minute, int second) {
+picture_stem make_picture_stem(const std::string& save_file, const char* window_word, int year, int month,
+                               int day, int hour, int minute, int second) {
   const fs::path folder = fs::path(save_file).parent_path();
   std::error_code error;
   if (!folder.empty()) fs::create_directories(folder, error);
@@ -117,46 +220,43 @@ std::string compute_state_title(const state_numbers& state, int hour, int minute
   return std::string(time) + ", " + who + " looking at " + target;
 }
 
-std::string compute_state_block(int index, const std::string& title, const state_numbers& state) {
-  std::string block = "[F" + std::to_string(index + 1) + "]\ntitle = " + title + "\n";
+std::string compute_kept_title(const std::string& lesson_step, int hour, int minute) {
+  char time[8];
+  std::snprintf(time, sizeof time, "%02d:%02d", hour, minute);
+  const size_t named = lesson_step.find(": ");  // after "F3: "
+  return lesson_step.substr(named == std::string::npos ? 0 : named + 2) + ", " + time;
+}
+
+std::string compute_state_block(int index, const std::string& title, const std::vector<std::string>& notes,
+                                const state_numbers& state) {
+  std::string block = "[F" + std::to_string(index + 1) + "]\ntitle = " + compute_utf8(title) + "\n";
+  for (const std::string& note : notes) block += "note = " + compute_utf8(note) + "\n";
   for (const std::string& line : compute_state_lines(state)) block += line + "\n";
   return block;
 }
 
-save_outcome append_state(const std::string& file, const std::string& title, const state_numbers& state,
-                          const std::string& new_lesson_settings) {
+std::string compute_continued_file(const std::string& file, int number) {
+  if (number <= 1) return file;
   const fs::path path(file);
-  std::error_code error;
-  if (path.has_parent_path()) fs::create_directories(path.parent_path(), error);
-  if (error) return {-1, "cannot make the folder " + path.parent_path().string() + ": " + error.message()};
-  const save_lock lock(path);
-  if (!lock.held()) return {-1, lock.why()};
-  const bool existed = fs::exists(path, error);
-  // A pipe would hold the program up, and a device is no file to keep states in.
-  if (existed && !fs::is_regular_file(path, error)) return {-1, file + " is not a regular file"};
-  if (existed && !std::ifstream(path, std::ios::binary))
-    return {-1, "cannot read " + file + ": " + std::strerror(errno)};
-  const std::string old = existed ? read_whole(path) : "";
-  const std::array<bool, lesson_key_count> used = used_keys(old);
-  int index = 0;
-  while (index < lesson_key_count && used[size_t(index)]) ++index;
-  if (index == lesson_key_count)
-    return {-1, file + " has a state on every F key: save to another with --save-to"};
-  constexpr const char* heading =
-      "# Saved by solar_demo: --lesson this file brings each state back on its F key\n";
-  std::string text = old.empty() ? heading + new_lesson_settings : old.back() == '\n' ? "\n" : "\n\n";
-  text += compute_state_block(index, title, state);
-  {
-    std::ofstream out(path, std::ios::binary | std::ios::app);
-    out.write(text.data(), std::streamsize(text.size()));
-    out.close();
-    if (out) return {index, ""};
+  fs::path continued = path;
+  continued.replace_filename(path.stem().string() + "-" + std::to_string(number) + path.extension().string());
+  return continued.string();
+}
+
+save_outcome append_state(const std::string& file, const state_to_save& state) {
+  for (int number = 1; number <= most_continued_files; ++number) {
+    const file_outcome outcome = save_into(compute_continued_file(file, number), state);
+    if (!outcome.full) return outcome.saved;
   }
-  // Not all of it was written (a full disk, a file that cannot be written): the file as it was.
-  const std::string why = "cannot write " + file + ": " + std::strerror(errno);
-  if (existed)
-    fs::resize_file(path, old.size(), error);
-  else
-    fs::remove(path, error);
-  return {-1, why};
+  return {-1, file,
+          "every F key of " + file + " and of the files after it, up to " +
+              compute_continued_file(file, most_continued_files) + ", is used: save to another with --save-to",
+          false};
+}
+
+std::string compute_save_message(const std::string& file, const save_outcome& saved) {
+  if (saved.index < 0) return "not saved: " + saved.why;
+  const std::string where = "saved as F" + std::to_string(saved.index + 1) + " in " + saved.file;
+  if (saved.file == file) return where + ": --lesson with that file brings it back";
+  return file + " has a state on every F key, so " + where + ": --lesson with that file brings it back";
 }

@@ -1,16 +1,20 @@
 // SPDX-License-Identifier: MIT
 // Saving the scene: its state as numbers appended to a lesson file of the user's, under the first F key that
 // file has free, so that "--lesson FILE" and that key bring it back. The user's earlier lines are never
-// rewritten: a save that cannot be made whole is taken back to the file's old length, and two programs
-// saving at once take turns.
+// rewritten, and nothing is appended that would leave a file the lesson reader refuses: a save that cannot be
+// made whole leaves the file exactly as it was. Two programs saving at once take turns without waiting: the
+// one that finds the other saving says so, and the next S tries again.
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "lesson.h"
 #include "state_numbers.h"
 
-// Where saves go by default: the user's data folder, XDG_DATA_HOME or ~/.local/share on Linux, APPDATA on
-// Windows (whichever is given, in that order), then "solar-demo/saved.lesson"; empty when none is.
+// Where saves go by default: the user's data folder, XDG_DATA_HOME (when it is an absolute path, as the XDG
+// rule asks) or ~/.local/share on Linux, APPDATA on Windows, then "solar-demo/saved.lesson"; empty when none
+// is given.
 std::string compute_default_save_file(const char* xdg_data_home, const char* home, const char* appdata);
 
 // Where a window's picture goes, without ".png": beside the saved states, named for the time and the window
@@ -18,21 +22,42 @@ std::string compute_default_save_file(const char* xdg_data_home, const char* hom
 struct picture_stem {
   std::string stem, why;
 };
-picture_stem compute_picture_stem(const std::string& save_file, const char* window_word, int year, int month,
-                                  int day, int hour, int minute, int second);
+picture_stem make_picture_stem(const std::string& save_file, const char* window_word, int year, int month,
+                               int day, int hour, int minute, int second);
 
 // A title for the state: the time of day and what the ship with the keys follows or looks at.
 std::string compute_state_title(const state_numbers& state, int hour, int minute);
+// The title of a lesson's state the scene was reached from, "F3: Saturn from 15 units", kept with the clock
+// after it: "Saturn from 15 units, 23:25".
+std::string compute_kept_title(const std::string& lesson_step, int hour, int minute);
 
-// The state's block under its header, "[F3]", its title and its lines, each ending in a newline.
-std::string compute_state_block(int index, const std::string& title, const state_numbers& state);
+// The state's block under its header, "[F3]", its title, its notes and its lines, each ending in a newline;
+// the title and notes, kept as the overlays' font writes them, written back in UTF-8.
+std::string compute_state_block(int index, const std::string& title, const std::vector<std::string>& notes,
+                                const state_numbers& state);
 
-// Appends the state to the file, made with its folder when missing and then begun with the lesson's own
-// settings given (the windows' size and text scale the picture needs): the F key it got (0 for F1), or -1
-// with why it could not be saved, the file as it was.
+// The file a save goes on into once every F key of the one named is used: "saved.lesson", then
+// "saved-2.lesson", "saved-3.lesson" and so on.
+std::string compute_continued_file(const std::string& file, int number);
+
+// What a save is given: the state with its title and notes, the lesson's own settings that a new file
+// begins with (the windows' size and text scale its pictures need), and the keys a lesson may type.
+struct state_to_save {
+  std::string title;
+  std::vector<std::string> notes;
+  state_numbers numbers;
+  std::string new_lesson_settings;
+  key_refusal refuse_key = nullptr;
+};
+// Appends the state to the file named, made with its folder when missing, or when its twelve keys are used
+// to the first continued file with a key free: the F key it got (0 for F1) and the file, or -1 with why it
+// could not be saved, every file as it was. busy says another program was saving there at that moment.
 struct save_outcome {
   int index = -1;
+  std::string file;
   std::string why;
+  bool busy = false;
 };
-save_outcome append_state(const std::string& file, const std::string& title, const state_numbers& state,
-                          const std::string& new_lesson_settings = "");
+save_outcome append_state(const std::string& file, const state_to_save& state);
+// What the band says of a save, in words that name the file (wrapped there, never cut).
+std::string compute_save_message(const std::string& file, const save_outcome& saved);

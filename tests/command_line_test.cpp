@@ -3,10 +3,13 @@
 #include "command_line.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -257,7 +260,7 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
       {"[F1]\ntitle = x\nmother lens = 50, 100, 100\n",
        "b.lesson:3: mother lens's near plane must lie nearer than its far plane"},
       {"[F1]\ntitle = x\nmother lens = 50, 1\n", "b.lesson:3: mother lens takes FIELD OF VIEW, NEAR, FAR"},
-      {"[F1]\ntitle = x\nmother lens = 50, 1e1, 100\n", "b.lesson:3: mother lens takes FIELD OF VIEW"},
+      {"[F1]\ntitle = x\nmother lens = 50, 0x10, 100\n", "b.lesson:3: mother lens takes FIELD OF VIEW"},
       {"[F1]\ntitle = x\nscout lens = 50,1,100\nscout lens = 50,1,100\n",
        "b.lesson:4: scout lens is given twice in this state"},
       {"[F1]\ntitle = x\n\n", "b.lesson:1: [F1] has no keys = ..."},
@@ -318,7 +321,9 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
 }
 
 // Every number of a state comes back from its lines exactly: floats that nine digits only just hold, a
-// double's seventeen (0.0100000035 is a float that eight digits miss), a buffer's largest depths.
+// double's seventeen (0.0100000035 is a float that eight digits miss), a buffer's largest depths; and every
+// setting at the limits the keys keep to, which some write with an exponent. The title and notes come back
+// as the font writes them.
 TEST(Lesson, AStateGivenByNumbersReadsBackEveryNumberExactly) {
   state_numbers state;
   state.ships[SCOUT_SHIP] = {
@@ -339,32 +344,46 @@ TEST(Lesson, AStateGivenByNumbersReadsBackEveryNumberExactly) {
   pick.projection[10] = -1.0001000050017403;
   pick.lens = {70, 0.1, 2000};
   state.pick = pick;
-  std::string text = "[F2]\ntitle = t\n";
-  for (const std::string& line : compute_state_lines(state)) text += line + "\n";
-  const lesson_reading read = compute_lesson(text, "n.lesson", demo_refuse_typed_key);
-  ASSERT_EQ(read.error, "");
-  const lesson_state& got = *read.read.states[1];
-  ASSERT_TRUE(got.numbers);
-  const state_numbers& back = *got.numbers;
-  for (size_t s = 0; s < 2; ++s) {
-    const ship_numbers &a = state.ships[s], &b = back.ships[s];
-    EXPECT_EQ(std::tie(a.mode, a.eye, a.target, a.up, a.pose, a.follows, a.distance, a.steps),
-              std::tie(b.mode, b.eye, b.target, b.up, b.pose, b.follows, b.distance, b.steps))
-        << s;
-    ASSERT_TRUE(got.lenses[s]);
-    EXPECT_EQ(
-        std::tie(got.lenses[s]->field_of_view, got.lenses[s]->near_distance, got.lenses[s]->far_distance),
-        std::tie(state.lenses[s].field_of_view, state.lenses[s].near_distance, state.lenses[s].far_distance));
+  // At the limits: planes halved and doubled ten times from the start, the narrowest and widest views, eyes
+  // far out, the slowest and fastest rates, every mode, a pick that hit nothing and one that overflowed.
+  state_numbers limits = state;
+  limits.ships[MOTHER_SHIP].mode = RELATIVE;
+  limits.ships[SCOUT_SHIP] = {LOOKAT, {1e30f, -1e30f, 0}, {-1e30f, 1e-30f, 2}, {0, 0, 1}, {}, -1, 0, {}};
+  limits.lenses = {projection_lens{5, double(0.1f) / 1024, 2000}, projection_lens{170, 0.1, 2000.0 * 1024}};
+  limits.rate = 8;
+  limits.pick->report = {5, 6, 512, {0, 0, 512, 512}, 0, {}, "nothing under the pointer"};
+  state_numbers overflowed = limits;
+  overflowed.pick->report.hits = -1;
+  overflowed.pick->report.outcome = "the selection buffer overflowed";
+  for (const state_numbers& written : {state, limits, overflowed}) {
+    const lesson_reading read = compute_lesson(
+        compute_state_block(1, "20\xb0 caf\xe9", {"\xd7 2", "n"}, written), "n.lesson", demo_refuse_typed_key);
+    ASSERT_EQ(read.error, "");
+    const lesson_state& got = *read.read.states[1];
+    EXPECT_EQ(got.title, "20\xb0 caf\xe9");
+    EXPECT_EQ(got.notes, (std::vector<std::string>{"\xd7 2", "n"}));
+    ASSERT_TRUE(got.numbers);
+    const state_numbers& back = *got.numbers;
+    for (size_t s = 0; s < 2; ++s) {
+      const ship_numbers &a = written.ships[s], &b = back.ships[s];
+      EXPECT_EQ(std::tie(a.mode, a.eye, a.target, a.up, a.pose, a.follows, a.distance, a.steps),
+                std::tie(b.mode, b.eye, b.target, b.up, b.pose, b.follows, b.distance, b.steps))
+          << s;
+      ASSERT_TRUE(got.lenses[s]);
+      EXPECT_EQ(
+          std::tie(got.lenses[s]->field_of_view, got.lenses[s]->near_distance, got.lenses[s]->far_distance),
+          std::tie(written.lenses[s].field_of_view, written.lenses[s].near_distance, written.lenses[s].far_distance));
+    }
+    EXPECT_EQ(back.angles, written.angles);
+    EXPECT_EQ(std::tie(back.views, back.rate, back.paused, back.keys_to),
+              std::tie(written.views, written.rate, written.paused, written.keys_to));
+    ASSERT_TRUE(back.pick);
+    const pick_report &r = back.pick->report, &w = written.pick->report;
+    EXPECT_EQ(std::tie(back.pick->window, r.x, r.y, r.window_height, r.viewport, r.hits, r.buffer, r.outcome),
+              std::tie(written.pick->window, w.x, w.y, w.window_height, w.viewport, w.hits, w.buffer, w.outcome));
+    EXPECT_EQ(std::tie(back.pick->view, back.pick->projection, back.pick->lens.near_distance),
+              std::tie(written.pick->view, written.pick->projection, written.pick->lens.near_distance));
   }
-  EXPECT_EQ(back.angles, state.angles);
-  EXPECT_EQ(std::tie(back.views, back.rate, back.paused, back.keys_to),
-            std::tie(state.views, state.rate, state.paused, state.keys_to));
-  ASSERT_TRUE(back.pick);
-  const pick_report &r = back.pick->report, &w = pick.report;
-  EXPECT_EQ(std::tie(back.pick->window, r.x, r.y, r.window_height, r.viewport, r.hits, r.buffer, r.outcome),
-            std::tie(pick.window, w.x, w.y, w.window_height, w.viewport, w.hits, w.buffer, w.outcome));
-  EXPECT_EQ(std::tie(back.pick->view, back.pick->projection, back.pick->lens.near_distance),
-            std::tie(pick.view, pick.projection, pick.lens.near_distance));
 }
 
 std::string whole_file(const std::string& path) {
@@ -374,40 +393,145 @@ std::string whole_file(const std::string& path) {
   return text.str();
 }
 
+// A scene of zeros saved under the title, with the keys a lesson may type as the program refuses them.
+save_outcome save(const std::string& file, const std::string& title = "t") {
+  state_to_save state;
+  state.title = title;
+  state.refuse_key = demo_refuse_typed_key;
+  return append_state(file, state);
+}
+
+// As the user would press S again while another program saves.
+save_outcome save_when_free(const std::string& file, const std::string& title) {
+  save_outcome saved;
+  do saved = save(file, title);
+  while (saved.busy);
+  return saved;
+}
+
 // Two programs saving into one file at once: each state under an F key of its own, the user's lines first and
-// untouched, the file a lesson; one save too many, and one into a folder that cannot be made, change nothing.
+// untouched, the file a lesson, and the save after its last key into the file beside it; one into a folder
+// that cannot be made, and one that would leave a file the reader refuses, change nothing.
 TEST(SavedStates, TakeTurnsUnderFreeKeysAndNeverTouchWhatTheFileHeld) {
   const std::filesystem::path folder = testing::TempDir() + "saves_" + std::to_string(::getpid());
   std::filesystem::create_directories(folder);
   const std::string file = (folder / "class.lesson").string();
   const std::string mine = "# mine\n[F2]\ntitle = kept\nkeys = g";  // no newline at its end
   std::ofstream(file, std::ios::binary) << mine;
-  state_numbers state;
-  state.ships[MOTHER_SHIP].follows = -1;
-  std::vector<int> keys[2];
+  std::vector<std::pair<std::string, int>> got[2];
   std::thread other([&] {
-    for (int i = 0; i < 6; ++i) keys[1].push_back(append_state(file, "other", state).index);
+    for (int i = 0; i < 6; ++i) {
+      const save_outcome saved = save_when_free(file, "other");
+      got[1].emplace_back(saved.file, saved.index);
+    }
   });
-  for (int i = 0; i < 6; ++i) keys[0].push_back(append_state(file, "this", state).index);
+  for (int i = 0; i < 6; ++i) {
+    const save_outcome saved = save_when_free(file, "this");
+    got[0].emplace_back(saved.file, saved.index);
+  }
   other.join();
-  std::vector<int> all = keys[0];
-  all.insert(all.end(), keys[1].begin(), keys[1].end());
+  std::vector<std::pair<std::string, int>> all = got[0];
+  all.insert(all.end(), got[1].begin(), got[1].end());
   std::sort(all.begin(), all.end());
-  EXPECT_EQ(all, (std::vector<int>{-1, 0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11})) << "F2 was the user's";
+  const std::string next = (folder / "class-2.lesson").string();
+  EXPECT_EQ(all, (std::vector<std::pair<std::string, int>>{{next, 0},
+                                                           {file, 0},
+                                                           {file, 2},
+                                                           {file, 3},
+                                                           {file, 4},
+                                                           {file, 5},
+                                                           {file, 6},
+                                                           {file, 7},
+                                                           {file, 8},
+                                                           {file, 9},
+                                                           {file, 10},
+                                                           {file, 11}}))
+      << "F2 was the user's";
   const std::string after = whole_file(file);
   EXPECT_EQ(after.rfind(mine + "\n\n[F", 0), 0u);
   const lesson_reading read = read_lesson_file(file, demo_refuse_typed_key);
   EXPECT_EQ(read.error, "");
   EXPECT_EQ(read.read.states[1]->keys, "g");
-  const save_outcome blocked = append_state(file + "/inside.lesson", "x", state);
+  EXPECT_EQ(read_lesson_file(next, demo_refuse_typed_key).error, "");
+  const save_outcome blocked = save(file + "/inside.lesson");
   EXPECT_EQ(blocked.index, -1);
   EXPECT_NE(blocked.why.find("cannot make the folder"), std::string::npos) << blocked.why;
   EXPECT_EQ(whole_file(file), after);
-  // A file of the user's where the lock would go is no lock: the save says so and leaves both alone.
+  // Files the reader refuses, or would once the state is appended, are left byte for byte; one that begins
+  // with a byte order mark has its F1 used.
+  const std::string comment_to_limit = std::string(largest_lesson_bytes - 40, '#');
+  for (const auto& [text, told] : std::initializer_list<std::pair<std::string, std::string>>{
+           {"[F1]\ntitle = t\nkeys =\n" + comment_to_limit + "\n", "would grow past the largest"},
+           {"\x7f" "ELF\x02\x01\x01\x00\x00\x00\x00\n", "would not load"},
+           {"[F1]\ntitle = t\nkeys = g\nnot a setting\n", "would not load"},
+           {"[F1]\ntitle = t\nkeys = g\n" + std::string(1, '\0') + "\n", "is not text"},
+           {"\xEF\xBB\xBF[F1]\ntitle = t\nkeys = g\n", ""}}) {
+    const std::string user = (folder / "user.lesson").string();
+    std::ofstream(user, std::ios::binary) << text;
+    const save_outcome saved = save(user);
+    if (told.empty()) {
+      EXPECT_EQ(saved.index, 1) << saved.why;
+      EXPECT_EQ(read_lesson_file(user, demo_refuse_typed_key).error, "");
+    } else {
+      EXPECT_EQ(saved.index, -1) << text.substr(0, 20);
+      EXPECT_NE(saved.why.find(told), std::string::npos) << saved.why;
+      EXPECT_NE(saved.why.find(user), std::string::npos) << "the band names the file: " << saved.why;
+      EXPECT_EQ(whole_file(user), text) << text.substr(0, 20);
+    }
+  }
+  // A lock: another program's, live, or one with no owner yet is waited for by the next S; one whose process
+  // is gone is taken over at once; a file of the user's in its place is no lock. None is waited on.
+  const pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  waitpid(gone, nullptr, 0);
+  const std::string host = [] {
+    char name[256] = "";
+    gethostname(name, sizeof name - 1);
+    return std::string(name);
+  }();
+  for (const auto& [owner, taken] : {std::pair{host + " " + std::to_string(getpid()), false},
+                                     {std::string(), false},
+                                     {host + " " + std::to_string(gone), true}}) {
+    std::filesystem::create_directory(file + ".lock");
+    if (!owner.empty()) std::ofstream(file + ".lock/owner") << owner << "\n";
+    const save_outcome saved = save(file);
+    EXPECT_EQ(saved.index >= 0, taken) << owner << ": " << saved.why;
+    EXPECT_EQ(saved.busy, !taken) << owner;
+    EXPECT_EQ(std::filesystem::exists(file + ".lock"), !taken) << owner;
+    EXPECT_EQ(saved.why.find("delete the folder " + file + ".lock") != std::string::npos, !taken) << saved.why;
+    std::filesystem::remove_all(file + ".lock");
+  }
+  // A disk that fills during the save (a file size limit makes it so here): a link stays a link, to the file
+  // as it was, and a file made for the save is removed.
+  const std::string target = (folder / "target.lesson").string(), link = (folder / "link.lesson").string();
+  std::filesystem::create_symlink("target.lesson", link);
+  const auto save_on_a_full_disk = [&] {
+    rlimit old_limit{};
+    getrlimit(RLIMIT_FSIZE, &old_limit);
+    rlimit limit = old_limit;
+    limit.rlim_cur = 200;
+    const auto old_signal = signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const save_outcome saved = save(link);
+    setrlimit(RLIMIT_FSIZE, &old_limit);
+    signal(SIGXFSZ, old_signal);
+    return saved;
+  };
+  EXPECT_NE(save_on_a_full_disk().why.find("cannot write " + link), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_FALSE(std::filesystem::exists(target)) << "the file made for the save is left";
+  std::ofstream(target, std::ios::binary) << "[F1]\ntitle = t\nkeys = g\n";
+  EXPECT_EQ(save_on_a_full_disk().index, -1);
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(whole_file(target), "[F1]\ntitle = t\nkeys = g\n");
   std::ofstream(file + ".lock") << "mine";
-  EXPECT_NE(append_state(file, "x", state).why.find("cannot lock"), std::string::npos);
+  const std::string before_lock = whole_file(file);
+  const save_outcome in_the_way = save(file);
+  EXPECT_NE(in_the_way.why.find(file + ".lock is in the way"), std::string::npos) << in_the_way.why;
+  EXPECT_FALSE(in_the_way.busy);
   EXPECT_EQ(whole_file(file + ".lock"), "mine");
-  EXPECT_EQ(whole_file(file), after);
+  EXPECT_EQ(whole_file(file), before_lock);
+  std::filesystem::remove(file + ".lock");
   // A picture never goes over another: the second of one name takes the next free one.
   const std::string stem = (folder / "shot").string();
   const std::vector<unsigned char> red = {255, 0, 0}, blue = {0, 0, 255};
