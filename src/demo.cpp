@@ -209,7 +209,7 @@ void draw_view(const pick_point* pick) {
 }
 
 // "W": each window's frame drawn once more, as it shows now, and written beside the saved states as a PNG
-// file of its own; the status band names them, or says why not.
+// file of its own; the status band names each, or says why it was not written.
 void save_window_pictures() {
   static std::string said;  // a notice holds on to its words
   if (save_file.empty()) return say("no picture saved: there is no data folder (no HOME): use --save-to");
@@ -231,8 +231,8 @@ void save_window_pictures() {
     const picture_written written = stem.why.empty()
                                         ? write_new_png(stem.stem, window.width, window.height, rgb)
                                         : picture_written{"", stem.why};
-    if (!written.why.empty()) return say((said = "no picture saved: " + written.why).c_str());
-    said += (said.empty() ? "pictures saved: " : " and ") + written.path;
+    said += std::string(said.empty() ? "" : "; ") + (each == MOTHER_SHIP ? "mother" : "scout") +
+            (written.why.empty() ? " picture saved: " + written.path : " picture not saved: " + written.why);
   }
   say(said.c_str());
 }

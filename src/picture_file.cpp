@@ -16,13 +16,30 @@ namespace {
 // The file made anew, or null when one of that name is there ("x": never opened over another).
 std::FILE* create_new(const std::string& path) { return std::fopen(path.c_str(), "wbx"); }
 
+// libpng's own words on a fault or a doubt would go to the terminal beside the program's: they are kept
+// instead, a fault with what the system said of the last write, and the program says what came of it.
+struct png_words {
+  std::string fault;
+};
+
+[[noreturn]] void keep_fault(png_structp png, png_const_charp message) {
+  auto* words = static_cast<png_words*>(png_get_error_ptr(png));
+  words->fault = errno != 0 ? std::strerror(errno) : message;
+  png_longjmp(png, 1);
+}
+
+void ignore_warning(png_structp, png_const_charp) {}
+
 // libpng reports a fault by a long jump back into the function that set it; nothing there needs unwinding.
-bool write_rows(std::FILE* file, int width, int height, const std::vector<unsigned char>& rgb) {
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+// Empty when written, else why not.
+std::string write_rows(std::FILE* file, int width, int height, const std::vector<unsigned char>& rgb) {
+  png_words words;
+  errno = 0;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &words, keep_fault, ignore_warning);
   png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
   if (info == nullptr || setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
-    return false;
+    return words.fault.empty() ? "out of memory" : words.fault;
   }
   png_init_io(png, file);
   png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
@@ -32,7 +49,7 @@ bool write_rows(std::FILE* file, int width, int height, const std::vector<unsign
     png_write_row(png, &rgb[3 * size_t(row) * size_t(width)]);
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
-  return true;
+  return "";
 }
 
 }  // namespace
@@ -47,10 +64,11 @@ picture_written write_new_png(const std::string& stem, int width, int height,
     std::FILE* file = create_new(path);
     if (file == nullptr && errno == EEXIST) continue;
     if (file == nullptr) return {"", "cannot make " + path + ": " + std::strerror(errno)};
-    const bool written = write_rows(file, width, height, rgb);
-    if (std::fclose(file) == 0 && written) return {path, ""};
+    std::string why = write_rows(file, width, height, rgb);
+    if (std::fclose(file) != 0 && why.empty()) why = std::strerror(errno);
+    if (why.empty()) return {path, ""};
     std::remove(path.c_str());  // a picture cut short is no picture
-    return {"", "cannot write " + path};
+    return {"", "cannot write " + path + ": " + why};
   }
   return {"", "every name from " + stem + ".png on is taken"};
 }

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -393,6 +394,22 @@ std::string whole_file(const std::string& path) {
   return text.str();
 }
 
+// What comes of the call when the disk fills after a few bytes: a file size limit makes each longer write
+// fail, as a full disk does.
+template <typename call>
+auto on_a_full_disk(call what) {
+  rlimit old_limit{};
+  getrlimit(RLIMIT_FSIZE, &old_limit);
+  rlimit limit = old_limit;
+  limit.rlim_cur = 200;
+  const auto old_signal = signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &limit);
+  const auto outcome = what();
+  setrlimit(RLIMIT_FSIZE, &old_limit);
+  signal(SIGXFSZ, old_signal);
+  return outcome;
+}
+
 // A scene of zeros saved under the title, with the keys a lesson may type as the program refuses them.
 save_outcome save(const std::string& file, const std::string& title = "t") {
   state_to_save state;
@@ -505,18 +522,7 @@ TEST(SavedStates, TakeTurnsUnderFreeKeysAndNeverTouchWhatTheFileHeld) {
   // as it was, and a file made for the save is removed.
   const std::string target = (folder / "target.lesson").string(), link = (folder / "link.lesson").string();
   std::filesystem::create_symlink("target.lesson", link);
-  const auto save_on_a_full_disk = [&] {
-    rlimit old_limit{};
-    getrlimit(RLIMIT_FSIZE, &old_limit);
-    rlimit limit = old_limit;
-    limit.rlim_cur = 200;
-    const auto old_signal = signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &limit);
-    const save_outcome saved = save(link);
-    setrlimit(RLIMIT_FSIZE, &old_limit);
-    signal(SIGXFSZ, old_signal);
-    return saved;
-  };
+  const auto save_on_a_full_disk = [&] { return on_a_full_disk([&] { return save(link); }); };
   EXPECT_NE(save_on_a_full_disk().why.find("cannot write " + link), std::string::npos);
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   EXPECT_FALSE(std::filesystem::exists(target)) << "the file made for the save is left";
@@ -535,10 +541,18 @@ TEST(SavedStates, TakeTurnsUnderFreeKeysAndNeverTouchWhatTheFileHeld) {
   // A picture never goes over another: the second of one name takes the next free one.
   const std::string stem = (folder / "shot").string();
   const std::vector<unsigned char> red = {255, 0, 0}, blue = {0, 0, 255};
+  std::vector<unsigned char> noise(3 * 64 * 64);  // more than the full disk holds, however compressed
+  for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<unsigned char>(i * 2654435761u >> 24);
   EXPECT_EQ(write_new_png(stem, 1, 1, red).path, stem + ".png");
   const std::string first = whole_file(stem + ".png");
   EXPECT_EQ(write_new_png(stem, 1, 1, blue).path, stem + "-2.png");
   EXPECT_EQ(whole_file(stem + ".png"), first);
   EXPECT_NE(whole_file(stem + "-2.png"), first);
+  // A picture the disk has no room for says why, in the program's words only, and leaves no file.
+  testing::internal::CaptureStderr();
+  const picture_written cut = on_a_full_disk([&] { return write_new_png(stem, 64, 64, noise); });
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(cut.why, "cannot write " + stem + "-3.png: " + std::strerror(EFBIG));
+  EXPECT_FALSE(std::filesystem::exists(stem + "-3.png"));
   std::filesystem::remove_all(folder);
 }
