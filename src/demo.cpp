@@ -348,7 +348,7 @@ void demo_keyboard(unsigned char key, int x, int y) {
   if (use == key_use::pick || use == key_use::inspect) pick_at(x, y, use == key_use::inspect);
   if (use == key_use::lesson) demo_go_to_lesson_state(key - first_lesson_key);
   if (use == key_use::board) board_toggle();
-  if (use == key_use::back && !step_back()) say("Backspace steps back after a key that changed the scene");
+  if (use == key_use::back && !step_back()) say(why_no_step_back());
   if (use == key_use::picture) save_window_pictures();
   if (use == key_use::ship) ships[active_ship]->handle_keyboard(key);
   --typing_depth;

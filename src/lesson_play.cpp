@@ -75,7 +75,9 @@ void type_start(const key_typist& typist, const std::string& keys, const std::op
   const std::optional<std::array<int, 2>> at = aim_pick(*pick, window);
   if (!at) {
     set_window(MOTHER_SHIP);
-    return say(out_of_view_words(find_aimable_body(pick->body), window));
+    const char* why = out_of_view_words(find_aimable_body(pick->body), window);
+    keep_pick_not_run(why);
+    return say(why);
   }
   type_keys(typist, std::string(1, char(pick->holds_still ? inspect_key : pick_key)), (*at)[0], (*at)[1],
             window);

@@ -106,6 +106,11 @@ void forget_pick() {
   kept.number = next;
 }
 
+void keep_pick_not_run(const std::string& why) {
+  forget_pick();
+  kept.not_run = why;
+}
+
 void restore_pick(const kept_pick& pick) { kept = pick; }
 
 std::optional<std::array<point3, 5>> demo_pick_volume(ship_name viewer) {

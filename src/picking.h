@@ -8,6 +8,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 
 #include "pick_report.h"
 #include "scene_state.h"
@@ -42,6 +43,7 @@ struct kept_pick {
   std::array<double, 16> projection = {};  // what the selection pass loaded, the pick region aside
   projection_lens lens;                    // the near and far planes that projection has
   unsigned long number = 0;                // how many picks the scene has made: a new pick is a new number
+  std::string not_run;                     // why the pick asked for last did not run, until the next
 };
 const kept_pick& last_pick();
 // Puts back a pick kept earlier, as a step back does.
@@ -53,6 +55,8 @@ std::optional<chosen_record> last_pick_choice();
 const body* last_picked_body();
 // Forgets the last pick, with the scene it was made in.
 void forget_pick();
+// A pick asked for that could not run (its body out of view): the pick forgotten, and why kept in its place.
+void keep_pick_not_run(const std::string& why);
 
 // With "k" and "v" on, in the window where the last pick did not run: the pick's own volume, from the
 // picking eye (as it was) through the region's corners out to the depth of the chosen record, or to the far

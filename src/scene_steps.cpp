@@ -12,6 +12,7 @@ struct kept_step {
   bool bodies_moved;
 };
 std::deque<kept_step> steps;
+bool oldest_let_go = false;  // once a step has been let go, an empty history is used up, not unused
 
 bool same_ship(const ship& a, const ship& b) {
   return a.mode == b.mode && a.lookat_speed == b.lookat_speed && std::equal(a.eye, a.eye + 3, b.eye) &&
@@ -61,7 +62,10 @@ void remember_step(scene_step before) {
   const scene_step now = capture_scene_step();
   const bool bodies_moved = before.angles != now.angles;
   if (!bodies_moved && same_but_bodies(before, now)) return;
-  if (steps.size() == most_steps_back) steps.pop_front();
+  if (steps.size() == most_steps_back) {
+    steps.pop_front();
+    oldest_let_go = true;
+  }
   steps.push_back({std::move(before), bodies_moved});
 }
 
@@ -86,7 +90,16 @@ bool step_back() {
   return true;
 }
 
-void forget_steps() { steps.clear(); }
+void forget_steps() {
+  steps.clear();
+  oldest_let_go = false;
+}
+
+const char* why_no_step_back() {
+  static const std::string used_up =
+      "nothing older to step back to: the last " + std::to_string(most_steps_back) + " steps are kept";
+  return oldest_let_go ? used_up.c_str() : "Backspace steps back after a key that changed the scene";
+}
 
 namespace {
 

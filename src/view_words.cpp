@@ -102,7 +102,7 @@ std::vector<std::string> compute_camera_lines(ship_name window, const ship& s, c
 }
 
 std::vector<std::string> compute_kept_pick_lines(const kept_pick& pick, ship_name viewer) {
-  if (!pick.made) return {"no pick yet: press space over a body"};
+  if (!pick.made) return {pick.not_run.empty() ? "no pick yet: press space over a body" : pick.not_run};
   if (pick.window != viewer) return {};  // shown where it ran
   return compute_pick_lines(pick.report, name_of_record, pick.lens.near_distance, pick.lens.far_distance);
 }

@@ -185,6 +185,7 @@ TEST_F(CommandTable, BackspaceStepsBackThroughEachKeyThatChangedTheScene) {
   EXPECT_TRUE(shown.names) << "the state after the fifth n: the first five are forgotten";
   press(back_key);
   EXPECT_TRUE(shown.names);
+  EXPECT_STREQ(current_notice(), "nothing older to step back to: the last 100 steps are kept");
 }
 
 TEST_F(CommandTable, EveryKeyRedrawsBothWindowsAndLeavesTheScoutCurrent) {
