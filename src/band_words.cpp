@@ -13,8 +13,9 @@
 
 band_text demo_band_text(ship_name viewer) {
   band_text bands;
-  if (shown.status) bands.status = demo_status_lines(viewer);
-  if (!shown.status && current_notice() != nullptr) bands.notice = current_notice();
+  // The notice is wrapped below the status lines, or in their place, and never cut as they may be.
+  if (shown.status) bands.status = demo_status_lines(viewer, false);
+  if (current_notice() != nullptr) bands.notice = current_notice();
   if (glut_board_window != 0) {
     bands.status.resize(std::min<size_t>(bands.status.size(), 1));
     return bands;
@@ -58,10 +59,10 @@ std::vector<std::string> demo_camera_band_lines(ship_name viewer) {
   return lines;
 }
 
-std::vector<std::string> demo_status_lines(ship_name window) {
+std::vector<std::string> demo_status_lines(ship_name window, bool with_notice) {
   return compute_status_lines(window, *ships[window],
-                              {active_ship == window, frozen, shown.time_rate, text_scale, current_notice(),
-                               lesson_step, lesson_notes});
+                              {active_ship == window, frozen, shown.time_rate, text_scale,
+                               with_notice ? current_notice() : nullptr, lesson_step, lesson_notes});
 }
 
 std::vector<std::string> demo_camera_lines(ship_name window, bool exact_aspect) {

@@ -31,7 +31,7 @@ band_text demo_band_text(ship_name viewer);
 board_text demo_board_text();
 // What the status overlay says in a window: its ship, whether it has the keys, its mode and step, the body
 // it follows, "paused", the rate, the text scale and the word on the last key that changed nothing.
-std::vector<std::string> demo_status_lines(ship_name window);
+std::vector<std::string> demo_status_lines(ship_name window, bool with_notice = true);
 // What the camera readout says of a window's camera: its mode, where it is, the projection call of its latest
 // frame and the model-view matrix the frame loads, in rows.
 std::vector<std::string> demo_camera_lines(ship_name window, bool exact_aspect = false);

@@ -141,11 +141,18 @@ std::vector<window_rect> add_bands(std::vector<text_block>& blocks, const band_t
     row += band_height_px(lines.size(), margin);
     return window_rect{0, covered.back().bottom, 0, covered.front().top};
   };
-  const std::vector<std::string> status_lines = text.notice.empty()
-                                                    ? cut_each_line(text.status, columns)
-                                                    : compute_wrapped_lines({{text.notice}}, columns);
-  const std::vector<std::string> status =
-      compute_band_lines(status_lines, columns, height / scale / status_band_share, margin);
+  // The status lines take their share of the window; a notice below them takes what it needs of the whole
+  // window, the status lines giving way: what a key did (where a file was saved) must be read whole.
+  const int whole = height / scale;
+  const std::vector<std::string> notice =
+      text.notice.empty() ? std::vector<std::string>{}
+                          : compute_band_lines(compute_wrapped_lines({{text.notice}}, columns), columns, whole,
+                                               margin);
+  const size_t status_room = std::min(lines_that_fit(whole / status_band_share, margin),
+                                      lines_that_fit(whole, margin) - notice.size());
+  std::vector<std::string> status = compute_band_lines(cut_each_line(text.status, columns), columns,
+                                                       band_height_px(status_room, margin), margin);
+  status.insert(status.end(), notice.begin(), notice.end());
   if (!status.empty()) status_bottom = add(status, height - band_height(status.size()), 0, 0, false).bottom;
   const std::vector<std::string> keys = compute_band_lines(compute_wrapped_lines(text.keys, columns), columns,
                                                            height / scale / keys_band_share, margin);

@@ -19,7 +19,7 @@ struct band_text {
   std::vector<std::vector<std::string>> keys;  // items such as "l/r: LOOKAT/RELATIVE"; each section starts
                                                // on a line of its own
   std::vector<std::string> camera;             // the window's camera as numbers, one line each
-  std::string notice;  // said in the status band's place while that is off, wrapped between words, not cut
+  std::string notice;  // said below the status lines, or in their place, wrapped between words, never cut
 };
 
 // Adds the bands' text blocks for a width x height window whose text may be text_width text pixels wide,

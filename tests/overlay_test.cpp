@@ -787,8 +787,9 @@ TEST_F(Overlays, WithEveryBandOnAfterAPickHalfOfEachWindowShowsTheScene) {
       const band_text text = demo_band_text(viewer);
       const std::vector<window_rect> covered =
           add_bands(blocks, text, width, height, width / scale, 0, scale);
-      if (text.keys.empty()) {  // the status band's lines, then the camera's two text pixels below
-        EXPECT_EQ(covered.at(text.status.size() - 1).bottom - covered.at(text.status.size()).top, 2 * scale);
+      if (text.keys.empty()) {  // the status band's lines and the pick's one-line notice, then the camera's
+        const size_t status = text.status.size() + (text.notice.empty() ? 0 : 1);  // two text pixels below
+        EXPECT_EQ(covered.at(status - 1).bottom - covered.at(status).top, 2 * scale);
       }
       for (const window_rect& r : covered)
         for (int y = std::max(r.bottom, 0); y < std::min(r.top, height); ++y)
@@ -821,6 +822,22 @@ TEST(BandLines, LinesLeftOutAreMarkedWithAnEllipsis) {
   EXPECT_EQ(compute_cut_line("z2 4294439936 (0.9998772, 578.8 units)", 30), "z2 4294439936 (0.9998772,...");
   EXPECT_EQ(compute_cut_line("z2 4294439936", 13), "z2 4294439936");
   EXPECT_TRUE(compute_band_lines(lines, 40, 2 * 6 + 12, 6).empty());
+  // A save's message is read whole at any scale, the status lines above it giving way.
+  const std::string saved = "saved as F1 in /home/teacher/.local/share/solar-demo/saved-2.lesson: --lesson with "
+                            "that file brings it back";
+  for (const auto& [size, scale] : {std::pair{512, 1}, {512, 2}, {512, 3}, {1024, 4}}) {
+    band_text text;
+    text.status = std::vector<std::string>(12, "Mother Ship, has the keys");
+    text.notice = saved;
+    std::vector<text_block> blocks;
+    add_bands(blocks, text, size, size, size / scale, 0, scale);
+    std::string shown, words = saved;
+    for (const text_block& block : blocks) shown += block.content.substr(0, block.content.find('\n'));
+    for (std::string* each : {&shown, &words})
+      each->erase(std::remove_if(each->begin(), each->end(), [](char c) { return c == ' ' || c == '\n'; }),
+                  each->end());
+    EXPECT_NE(shown.find(words), std::string::npos) << "at scale " << scale << ": " << shown;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, SmallWindows,
