@@ -2,6 +2,7 @@
 // The depth buffer read back as window depths and drawn over the frame as grey pixels.
 #include "depth_view.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -20,6 +21,18 @@ namespace {
 // after its frame, as the whole is when the view goes off.
 constexpr size_t largest_kept_pixels = size_t(1) << 20;
 std::vector<GLuint> read_back;
+
+// The driver keeps a texture made of each of the last few images drawn with glDrawPixels (Mesa's: a 4096 x
+// 4096 window's is 64 MB, in each window's context, kept after the window shrinks or the view goes off).
+// After a large frame its first greys are drawn again, each from an image of its own, one pixel in place,
+// to take those places: the frame is unchanged, and the memory goes with it.
+void let_driver_forget_frame(int width) {
+  constexpr int images_kept = 8;  // more than the driver keeps
+  for (int i = 0; i < std::min(width, images_kept); ++i) {
+    glRasterPos2i(i, 0);
+    glDrawPixels(1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &read_back[size_t(i)]);
+  }
+}
 
 }  // namespace
 
@@ -44,6 +57,7 @@ void draw_depth_as_grey(int width, int height) {
   draw_in_window_pixels(width, height, [&] {
     glRasterPos2i(0, 0);
     glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, read_back.data());
+    if (pixels > largest_kept_pixels) let_driver_forget_frame(width);
   });
   glPopAttrib();
   glPopClientAttrib();
