@@ -219,7 +219,7 @@ void save_window_pictures() {
   for (const ship_name each : {MOTHER_SHIP, SCOUT_SHIP}) {
     const picture_stem stem =
         make_picture_stem(save_file, each == MOTHER_SHIP ? "mother" : "scout", at.tm_year + 1900,
-                             at.tm_mon + 1, at.tm_mday, at.tm_hour, at.tm_min, at.tm_sec);
+                          at.tm_mon + 1, at.tm_mday, at.tm_hour, at.tm_min, at.tm_sec);
     glutSetWindow(int(each == MOTHER_SHIP ? glut_mother_ship_window : glut_scout_ship_window));
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     draw_view(nullptr);

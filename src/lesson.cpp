@@ -334,10 +334,10 @@ lesson_reading compute_lesson_file(const std::string& text, const std::string& f
   if (text.size() > largest_lesson_bytes || text.find('\0') != std::string::npos) {
     lesson_reading reading;
     reading.read.file = file;
-    reading.error = file + (text.size() > largest_lesson_bytes ? ": is larger than a lesson can be (" +
-                                                                     std::to_string(largest_lesson_bytes >> 20) +
-                                                                     " MB)"
-                                                               : ": is not text");
+    reading.error =
+        file + (text.size() > largest_lesson_bytes ? ": is larger than a lesson can be (" +
+                                                         std::to_string(largest_lesson_bytes >> 20) + " MB)"
+                                                   : ": is not text");
     return reading;
   }
   return compute_lesson(text, file, refuse_key);

@@ -145,9 +145,9 @@ std::vector<window_rect> add_bands(std::vector<text_block>& blocks, const band_t
   // window, the status lines giving way: what a key did (where a file was saved) must be read whole.
   const int whole = height / scale;
   const std::vector<std::string> notice =
-      text.notice.empty() ? std::vector<std::string>{}
-                          : compute_band_lines(compute_wrapped_lines({{text.notice}}, columns), columns, whole,
-                                               margin);
+      text.notice.empty()
+          ? std::vector<std::string>{}
+          : compute_band_lines(compute_wrapped_lines({{text.notice}}, columns), columns, whole, margin);
   const size_t status_room = std::min(lines_that_fit(whole / status_band_share, margin),
                                       lines_that_fit(whole, margin) - notice.size());
   std::vector<std::string> status = compute_band_lines(cut_each_line(text.status, columns), columns,

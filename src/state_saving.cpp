@@ -85,8 +85,8 @@ class save_lock {
       if (fs::remove(path_, error)) return true;
     }
     busy_ = true;
-    why_ = "another program" + (process > 0 ? " (process " + std::to_string(process) + " on " + host + ")"
-                                            : std::string()) +
+    why_ = "another program" +
+           (process > 0 ? " (process " + std::to_string(process) + " on " + host + ")" : std::string()) +
            " is saving to " + file.string() + ": press S again, or if none is, delete the folder " +
            path_.string();
     return false;
@@ -153,7 +153,7 @@ file_outcome save_into(const std::string& file, const state_to_save& state) {
     return {{-1, file, "", false}, true};
   constexpr const char* heading =
       "# Saved by solar_demo: --lesson this file brings each state back on its F key\n";
-  const std::string added = (old.empty() ? heading + state.new_lesson_settings
+  const std::string added = (old.empty()          ? heading + state.new_lesson_settings
                              : old.back() == '\n' ? "\n"
                                                   : "\n\n") +
                             compute_state_block(index, state.title, state.notes, state.numbers);
@@ -162,7 +162,8 @@ file_outcome save_into(const std::string& file, const state_to_save& state) {
     return refused(file + " would grow past the largest a lesson can be (" +
                    std::to_string(largest_lesson_bytes >> 20) + " MB): save to another with --save-to");
   const lesson_reading after = compute_lesson_file(old + added, file, state.refuse_key);
-  if (!after.error.empty()) return refused(file + " is left as it was, for it would not load: " + after.error);
+  if (!after.error.empty())
+    return refused(file + " is left as it was, for it would not load: " + after.error);
   {
     std::ofstream out(target, std::ios::binary | std::ios::app);
     out.write(added.data(), std::streamsize(added.size()));
@@ -250,7 +251,8 @@ save_outcome append_state(const std::string& file, const state_to_save& state) {
   }
   return {-1, file,
           "every F key of " + file + " and of the files after it, up to " +
-              compute_continued_file(file, most_continued_files) + ", is used: save to another with --save-to",
+              compute_continued_file(file, most_continued_files) +
+              ", is used: save to another with --save-to",
           false};
 }
 

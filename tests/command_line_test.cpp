@@ -357,8 +357,9 @@ TEST(Lesson, AStateGivenByNumbersReadsBackEveryNumberExactly) {
   overflowed.pick->report.hits = -1;
   overflowed.pick->report.outcome = "the selection buffer overflowed";
   for (const state_numbers& written : {state, limits, overflowed}) {
-    const lesson_reading read = compute_lesson(
-        compute_state_block(1, "20\xb0 caf\xe9", {"\xd7 2", "n"}, written), "n.lesson", demo_refuse_typed_key);
+    const lesson_reading read =
+        compute_lesson(compute_state_block(1, "20\xb0 caf\xe9", {"\xd7 2", "n"}, written), "n.lesson",
+                       demo_refuse_typed_key);
     ASSERT_EQ(read.error, "");
     const lesson_state& got = *read.read.states[1];
     EXPECT_EQ(got.title, "20\xb0 caf\xe9");
@@ -373,15 +374,17 @@ TEST(Lesson, AStateGivenByNumbersReadsBackEveryNumberExactly) {
       ASSERT_TRUE(got.lenses[s]);
       EXPECT_EQ(
           std::tie(got.lenses[s]->field_of_view, got.lenses[s]->near_distance, got.lenses[s]->far_distance),
-          std::tie(written.lenses[s].field_of_view, written.lenses[s].near_distance, written.lenses[s].far_distance));
+          std::tie(written.lenses[s].field_of_view, written.lenses[s].near_distance,
+                   written.lenses[s].far_distance));
     }
     EXPECT_EQ(back.angles, written.angles);
     EXPECT_EQ(std::tie(back.views, back.rate, back.paused, back.keys_to),
               std::tie(written.views, written.rate, written.paused, written.keys_to));
     ASSERT_TRUE(back.pick);
     const pick_report &r = back.pick->report, &w = written.pick->report;
-    EXPECT_EQ(std::tie(back.pick->window, r.x, r.y, r.window_height, r.viewport, r.hits, r.buffer, r.outcome),
-              std::tie(written.pick->window, w.x, w.y, w.window_height, w.viewport, w.hits, w.buffer, w.outcome));
+    EXPECT_EQ(
+        std::tie(back.pick->window, r.x, r.y, r.window_height, r.viewport, r.hits, r.buffer, r.outcome),
+        std::tie(written.pick->window, w.x, w.y, w.window_height, w.viewport, w.hits, w.buffer, w.outcome));
     EXPECT_EQ(std::tie(back.pick->view, back.pick->projection, back.pick->lens.near_distance),
               std::tie(written.pick->view, written.pick->projection, written.pick->lens.near_distance));
   }
@@ -430,6 +433,12 @@ save_outcome save_when_free(const std::string& file, const std::string& title) {
 // untouched, the file a lesson, and the save after its last key into the file beside it; one into a folder
 // that cannot be made, and one that would leave a file the reader refuses, change nothing.
 TEST(SavedStates, TakeTurnsUnderFreeKeysAndNeverTouchWhatTheFileHeld) {
+  EXPECT_EQ(compute_default_save_file("rel/dir", "/home/u", nullptr),
+            "/home/u/.local/share/solar-demo/saved.lesson")
+      << "a relative XDG_DATA_HOME is ignored";
+  EXPECT_EQ(compute_default_save_file("/data", "/home/u", nullptr), "/data/solar-demo/saved.lesson");
+  EXPECT_EQ(compute_continued_file("a.b/class", 3), "a.b/class-3");
+  EXPECT_EQ(compute_kept_title("F3: Saturn: from 15 units", 9, 5), "Saturn: from 15 units, 09:05");
   const std::filesystem::path folder = testing::TempDir() + "saves_" + std::to_string(::getpid());
   std::filesystem::create_directories(folder);
   const std::string file = (folder / "class.lesson").string();
@@ -479,7 +488,9 @@ TEST(SavedStates, TakeTurnsUnderFreeKeysAndNeverTouchWhatTheFileHeld) {
   const std::string comment_to_limit = std::string(largest_lesson_bytes - 40, '#');
   for (const auto& [text, told] : std::initializer_list<std::pair<std::string, std::string>>{
            {"[F1]\ntitle = t\nkeys =\n" + comment_to_limit + "\n", "would grow past the largest"},
-           {"\x7f" "ELF\x02\x01\x01\x00\x00\x00\x00\n", "would not load"},
+           {"\x7f"
+            "ELF\x02\x01\x01\x00\x00\x00\x00\n",
+            "would not load"},
            {"[F1]\ntitle = t\nkeys = g\nnot a setting\n", "would not load"},
            {"[F1]\ntitle = t\nkeys = g\n" + std::string(1, '\0') + "\n", "is not text"},
            {"\xEF\xBB\xBF[F1]\ntitle = t\nkeys = g\n", ""}}) {
@@ -515,7 +526,8 @@ TEST(SavedStates, TakeTurnsUnderFreeKeysAndNeverTouchWhatTheFileHeld) {
     EXPECT_EQ(saved.index >= 0, taken) << owner << ": " << saved.why;
     EXPECT_EQ(saved.busy, !taken) << owner;
     EXPECT_EQ(std::filesystem::exists(file + ".lock"), !taken) << owner;
-    EXPECT_EQ(saved.why.find("delete the folder " + file + ".lock") != std::string::npos, !taken) << saved.why;
+    EXPECT_EQ(saved.why.find("delete the folder " + file + ".lock") != std::string::npos, !taken)
+        << saved.why;
     std::filesystem::remove_all(file + ".lock");
   }
   // A disk that fills during the save (a file size limit makes it so here): a link stays a link, to the file

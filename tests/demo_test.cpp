@@ -112,11 +112,12 @@ TEST_F(SceneSetUp, TheFrameAfterAnFKeyIsTheStatesFirstWhateverTickCameBetween) {
   demo_idle(tick);
   EXPECT_GT(planet[EARTH]->orbit_angle, first) << "no frame drawn, one tick held back";
   // A pick at a body out of view says so, and "k" and the board keep saying it after the notice has gone.
-  loaded_lesson = compute_lesson("[F2]\ntitle = t\nkeys = g\npick = mother:Sun\n", "b.lesson",
-                                 demo_refuse_typed_key)
-                      .read;
+  loaded_lesson =
+      compute_lesson("[F2]\ntitle = t\nkeys = g\npick = mother:Sun\n", "b.lesson", demo_refuse_typed_key)
+          .read;
   demo_keyboard(lesson_key(1), 256, 256);
-  const std::string unseen = "Sun is not in view in the Mother Ship window: the state goes on without its pick";
+  const std::string unseen =
+      "Sun is not in view in the Mother Ship window: the state goes on without its pick";
   EXPECT_STREQ(current_notice(), unseen.c_str());
   for (int t = 0; t < 200; ++t) demo_idle(tick);
   EXPECT_EQ(compute_kept_pick_lines(last_pick(), MOTHER_SHIP), std::vector<std::string>{unseen});

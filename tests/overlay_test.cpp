@@ -823,8 +823,9 @@ TEST(BandLines, LinesLeftOutAreMarkedWithAnEllipsis) {
   EXPECT_EQ(compute_cut_line("z2 4294439936", 13), "z2 4294439936");
   EXPECT_TRUE(compute_band_lines(lines, 40, 2 * 6 + 12, 6).empty());
   // A save's message is read whole at any scale, the status lines above it giving way.
-  const std::string saved = "saved as F1 in /home/teacher/.local/share/solar-demo/saved-2.lesson: --lesson with "
-                            "that file brings it back";
+  const std::string saved =
+      "saved as F1 in /home/teacher/.local/share/solar-demo/saved-2.lesson: --lesson with "
+      "that file brings it back";
   for (const auto& [size, scale] : {std::pair{512, 1}, {512, 2}, {512, 3}, {1024, 4}}) {
     band_text text;
     text.status = std::vector<std::string>(12, "Mother Ship, has the keys");

@@ -138,9 +138,10 @@ TEST(Board, HoldsEveryNumberOfBothWindowsWholeWhileTheScenesKeepTheStatusLineAlo
   ASSERT_NE(second, 0u) << "no new board after two Tabs: " << app.how_it_ended();
   XDestroyWindow(x, second);
   XSync(x, False);
-  EXPECT_TRUE(e2e::wait_until(milliseconds(10000), [&] {
-    return lit_below(e2e::capture(x, mother), status_line_rows) > scene_text + 1000;
-  })) << "the board destroyed by another program is not closed: " << app.how_it_ended();
+  EXPECT_TRUE(e2e::wait_until(
+      milliseconds(10000),
+      [&] { return lit_below(e2e::capture(x, mother), status_line_rows) > scene_text + 1000; }))
+      << "the board destroyed by another program is not closed: " << app.how_it_ended();
   e2e::press_keysym(x, XK_Tab);
   EXPECT_NE(board_other_than(second), 0u) << "Tab opens no board after the last was destroyed";
   e2e::press_keysym(x, XK_Escape);

@@ -136,9 +136,9 @@ TEST(DepthView, GivesBackWhatALargeWindowTookOnceTheWindowsShrink) {
   // A program's memory once both its windows have drawn a few frames.
   const auto started = [&](std::vector<std::string> arguments, e2e::swap_count& swaps) {
     arguments.insert(arguments.end(), {"--keys", "u"});
-    auto app = std::make_unique<e2e::program>(SOLAR_DEMO_PATH, display.name(),
-                                              std::vector<std::string>{e2e::probe_preload, swaps.environment()},
-                                              "", arguments);
+    auto app = std::make_unique<e2e::program>(
+        SOLAR_DEMO_PATH, display.name(), std::vector<std::string>{e2e::probe_preload, swaps.environment()},
+        "", arguments);
     e2e::wait_until(e2e::window_deadline, [&] { return swaps.swaps() >= 8; });
     return app;
   };
@@ -153,10 +153,12 @@ TEST(DepthView, GivesBackWhatALargeWindowTookOnceTheWindowsShrink) {
     XResizeWindow(display.x(), e2e::find_window(display.x(), title, e2e::window_deadline), 512, 512);
   XSync(display.x(), False);
   long now = 0;
-  EXPECT_TRUE(e2e::wait_until(e2e::milliseconds(20000), [&] {
-    now = resident_bytes(app->pid());
-    return now > 0 && now < fresh + (10 << 20);
-  })) << now - fresh << " bytes more than a fresh start at 512x512";
+  EXPECT_TRUE(e2e::wait_until(e2e::milliseconds(20000),
+                              [&] {
+                                now = resident_bytes(app->pid());
+                                return now > 0 && now < fresh + (10 << 20);
+                              }))
+      << now - fresh << " bytes more than a fresh start at 512x512";
 }
 
 }  // namespace
