@@ -385,6 +385,7 @@ void demo_cleanup() {
     each = nullptr;
   }
   notice = {};  // a word about the last key belongs to the scene it was said in
+  state_frame_owed = {};
   forget_pick();
   forget_steps();
   demo_initialized = false;

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "lesson_play.h"
+
 #ifdef SOLAR_SANITIZED
 #include <sanitizer/lsan_interface.h>
 #endif
@@ -47,6 +49,12 @@ class GlEnvironment : public testing::Environment {
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
     mother_id = create_window("Mother Ship", 0);
     scout_id = create_window("Scout Ship", window_size_px + 50);
+    // Each context's state as new, kept on its attribute stacks for every test to start from.
+    for (const int window : {mother_id, scout_id}) {
+      glutSetWindow(window);
+      glPushAttrib(GL_ALL_ATTRIB_BITS);
+      glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
+    }
     demo_set_window_ids(mother_id, scout_id);
     // freeglut redraws a window only once the server has mapped it, which a loaded machine may delay.
     if (!wait_for_redraws()) abort_set_up("the test windows were never mapped and drawn");
@@ -128,6 +136,16 @@ void rebuild_scene() {
   frozen = false;
   shown = {};
   active_ship = MOTHER_SHIP;
+  // What the program keeps beside the scene, as a fresh start has it: no lesson, no state reached from one,
+  // no pick under way, the windows' lenses and the text at their start.
+  loaded_lesson = {};
+  lesson_step.clear();
+  lesson_notes.clear();
+  is_picking = false;
+  pick_x = pick_y = 0;
+  text_scale = 1;
+  save_file.clear();
+  for (window_state& window : window_states) window = {};
   reseed_default_stream();
   demo_set_window_ids(mother_id, scout_id);
   for (int window : {mother_id, scout_id}) {
@@ -221,10 +239,16 @@ hit_list select(int x, int y) {
 
 }  // namespace gl_test
 
-// Every test starts from windows of the start-up size, whatever the test before left.
+// Every test starts from windows of the start-up size and contexts as new, whatever the test before left (a
+// frame leaves line smoothing on, which changes how an outline drawn after it covers its faces).
 void GlTest::SetUp() {
-  for (const int window : {gl_test::mother_window(), gl_test::scout_window()})
+  for (const int window : {gl_test::mother_window(), gl_test::scout_window()}) {
     gl_test::resize_window(window, gl_test::window_size_px, gl_test::window_size_px);
+    glPopAttrib();
+    glPopClientAttrib();
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
+  }
   gl_test::rebuild_scene();
   while (glGetError() != GL_NO_ERROR) {
   }
