@@ -16,6 +16,7 @@
 #include "depth_view.h"
 #include "gl_test_support.h"
 #include "number_forms.h"
+#include "overlay_text.h"
 #include "pick_report.h"
 #include "transform_chain.h"
 #include "view_geometry.h"
@@ -266,6 +267,9 @@ TEST_F(CameraViews, TheChainIsOfTheFollowedBodyElseTheLastPicksElseTheSuns) {
 // The number forms a student redoes: no "-0" where only zeros show, no exponent, no trailing zeros.
 TEST(NumberForms, NoMinusZeroNoExponentNoTrailingZeros) {
   EXPECT_EQ(compute_number_text(-0.00004, 4), "0");
+  EXPECT_EQ(compute_number_text(-0.00051, 3), "-0.001") << "only what rounds to zero loses its sign";
+  EXPECT_EQ(compute_wrapped_lines({{"abcd", "ef"}}, 8), std::vector<std::string>{"abcd  ef"})
+      << "a line just full";
   EXPECT_EQ(compute_number_text(2048000, 4), "2048000");
   EXPECT_EQ(compute_significant_text(double(0.1f) / 1024, 4), "0.00009766");
 }

@@ -212,11 +212,12 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
   EXPECT_EQ(last.notes, (std::vector<std::string>{"a", "b c"}));
   EXPECT_EQ(last.step, "F12: x");
   EXPECT_EQ(
-      compute_lesson("[F1]\ntitle = 20\xc2\xb0 \xe2\x86\x92 caf\xc3\xa9 \xc3\x97\xf0\x9f\x98\x80\nkeys =\n",
-                     "u.lesson", demo_refuse_typed_key)
+      compute_lesson(
+          "[F1]\ntitle = 20\xc2\xb0 \xe2\x86\x92 caf\xc3\xa9 \xc3\x97\xf0\x9f\x98\x80\xc3\xbf\nkeys =\n",
+          "u.lesson", demo_refuse_typed_key)
           .read.states[0]
           ->title,
-      "20\xb0 ? caf\xe9 \xd7?")
+      "20\xb0 ? caf\xe9 \xd7?\xff")
       << "Latin-1's characters a byte each, as the font draws them; any other \"?\"";
   ASSERT_TRUE(last.lenses[1] && last.lenses[0]);
   EXPECT_EQ(std::vector<double>(
@@ -234,6 +235,12 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
   EXPECT_EQ(
       compute_lesson("\xEF\xBB\xBF[F1]\ntitle = t\nkeys = g\n", "c.lesson", demo_refuse_typed_key).error, "")
       << "a byte order mark before the first header";
+  EXPECT_EQ(
+      compute_lesson_file("[F1]\ntitle = t\nkeys =\n#" + std::string(largest_lesson_bytes - 24, '#') + "\n",
+                          "c.lesson", demo_refuse_typed_key)
+          .error,
+      "")
+      << "a lesson of exactly the largest size";
   const std::string most_keys(most_typed_keys, 'w');
   EXPECT_EQ(
       compute_lesson("[F1]\ntitle = t\nkeys = " + most_keys + "\n", "c.lesson", demo_refuse_typed_key).error,
@@ -247,6 +254,19 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
       {"keys = g\n", "b.lesson:1: \"keys\" comes before the first [F1] to [F12] header, and a lesson's own"},
       {"size = 950x1000+0+0\n", "b.lesson:1: size takes the windows' WIDTHxHEIGHT, each from 1 to 8192"},
       {"size = 8193x10\n", "b.lesson:1: size takes the windows' WIDTHxHEIGHT"},
+      {"size = 10x8193\n", "b.lesson:1: size takes the windows' WIDTHxHEIGHT"},
+      {"[F1]\ntitle = a\xc3\x28\nkeys = g\n", "b.lesson:2: the title is not UTF-8"},
+      {"[F1]\ntitle = \xe0\x83\xa9\nkeys = g\n", "b.lesson:2: the title is not UTF-8"},
+      {"[F1]\ntitle = a\x7f\nkeys = g\n", "b.lesson:2: the title is not UTF-8 text, or holds a control"},
+      {compute_state_block(0, "x", {},
+                           [] {
+                             state_numbers following_nothing;
+                             following_nothing.ships[MOTHER_SHIP].mode = GEOSYNCH;
+                             return following_nothing;
+                           }()),
+       "b.lesson:1: mother follows nothing, and GEOSYNCH follows a body"},
+      {"[F1]\ntitle = t\nkeys =\n#" + std::string(largest_lesson_bytes - 23, '#') + "\n",
+       "b.lesson: is larger"},
       {"text scale = 5\n", "b.lesson:1: text scale takes a whole number from 1 to 4"},
       {"board = yes\n", "b.lesson:1: board takes on, or its WIDTHxHEIGHT+X+Y with sizes from 1 to 8192"},
       {"board = 8193x10+0+0\n", "b.lesson:1: board takes on"},
@@ -306,7 +326,7 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
       {"# nothing\n", "b.lesson: holds no state"},
   };
   for (const auto& [text, told] : faults) {
-    const lesson_reading bad = compute_lesson(text, "b.lesson", demo_refuse_typed_key);
+    const lesson_reading bad = compute_lesson_file(text, "b.lesson", demo_refuse_typed_key);
     EXPECT_EQ(bad.error.rfind(told, 0), 0u) << text.substr(0, 80) << " -> " << bad.error;
     EXPECT_LT(bad.error.size(), 200u) << "a quoted line is cut";
     for (const auto& state : bad.read.states) EXPECT_FALSE(state) << text.substr(0, 80);
