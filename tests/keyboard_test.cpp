@@ -228,11 +228,14 @@ TEST_F(Picking, SpaceOverAPlanetMakesTheActiveShipFollowIt) {
         << "after the inspect in " << window;
     EXPECT_EQ(ships[MOTHER_SHIP]->get_mode(), LOOKAT);
     EXPECT_EQ(last_pick().window, window);
+    EXPECT_STREQ(current_notice(), "inspected: press k to see the pick") << "k is off";
     const auto chosen = last_pick_choice();
     ASSERT_TRUE(chosen);
     EXPECT_EQ(chosen->name, unsigned(window == MOTHER_SHIP ? JUPITER : SUN)) << "what k shows as chosen";
   }
+  say("an older word");
   press_space(at[0], at[1]);
+  EXPECT_EQ(current_notice(), nullptr) << "a ship sent says nothing, and the older word goes";
   EXPECT_EQ(ships[MOTHER_SHIP]->get_mode(), GEOSYNCH);
   EXPECT_EQ(ships[MOTHER_SHIP]->geosynch_body, planet[JUPITER]);
   EXPECT_FALSE(is_picking);
@@ -244,6 +247,7 @@ TEST_F(Picking, TheSunTheMoonAndTheSkyCannotBeFollowed) {
   EXPECT_EQ(demo_pick(256, 256), SUN);
   press_space(256, 256);
   EXPECT_EQ(ships[MOTHER_SHIP]->get_mode(), LOOKAT);
+  EXPECT_EQ(last_picked_body(), planet[SUN]) << "the views ring the Sun as the pick's";
 
   EXPECT_EQ(demo_pick(3, 3), STARFIELD) << "from inside, the star-field lies under every pixel";
   press_space(3, 3);
