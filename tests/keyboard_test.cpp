@@ -9,6 +9,7 @@
 
 #include "gl_test_support.h"
 #include "matrix_math.h"
+#include "scene_steps.h"
 
 using testing::ElementsAre;
 
@@ -186,6 +187,21 @@ TEST_F(CommandTable, BackspaceStepsBackThroughEachKeyThatChangedTheScene) {
   press(back_key);
   EXPECT_TRUE(shown.names);
   EXPECT_STREQ(current_notice(), "nothing older to step back to: the last 100 steps are kept");
+}
+
+// A state taken as numbers and set again after a reset brings back the scene it was taken from: the ship
+// with the keys, what it follows and its step, the bodies, the views, the rate and the pause.
+TEST_F(CommandTable, AStatesNumbersBringBackTheSceneTheyWereTakenFrom) {
+  for (const unsigned char key : {'<', 'g', '6', '=', ']', 'i', 'k', 'p'}) press(key);
+  const float step = scout().geosynch_speed, saturn_orbit = planet[SATURN]->orbit_angle + 1;
+  planet[SATURN]->orbit_angle = saturn_orbit;
+  const state_numbers taken = capture_state_numbers();
+  restore_start_scene();
+  apply_state_numbers(taken);
+  EXPECT_EQ(std::tie(active_ship, scout().geosynch_body, scout().geosynch_speed, planet[SATURN]->orbit_angle),
+            std::make_tuple(int(SCOUT_SHIP), planet[SATURN], step, saturn_orbit));
+  EXPECT_EQ(std::tie(shown.camera, shown.pick, shown.names, shown.time_rate, frozen),
+            std::make_tuple(true, true, false, 2.0f, true));
 }
 
 TEST_F(CommandTable, EveryKeyRedrawsBothWindowsAndLeavesTheScoutCurrent) {
