@@ -877,6 +877,13 @@ TEST(BoardLayout, EveryLineWholeInColumnsAtTheLargestScaleThatHoldsThem) {
        250,
        70,
        "1, 1: 0,0 aaaa bbbb | 56,0 c1 c2 c3 c4 | 96,0 c5 | 136,0 xxxx |"},
+      // A topic that just fits below the last stays in its column.
+      {{{{{"aaaa", "bbbb"}, {"c1", "c2"}}, {{"xxxx"}}}, {}},
+       250,
+       70,
+       "1, 1: 0,0 aaaa bbbb c1 c2 | 56,0 xxxx |"},
+      // Lines that no column holds at scale 1: the last kept says that more follows.
+      {{{{{"d1", "d2", "d3", "d4", "d5", "d6"}}}, {}}, 40, 40, "1 cut, 1: 0,0 d1 ... |"},
       // The keys' line, 25 high and 12 below the columns, costs a scale.
       {keys, 1000, 200, "2, 1: 0,0" + d + " 104,0" + d + " / 67 h: help  i: camera"},
       // Not even scale 1 holds 50 characters in 100 pixels: cut to the 11 that fit, ending in "...".
