@@ -100,7 +100,14 @@ TEST_F(CameraViews, TheReadoutShowsTheMatrixAndProjectionTheFrameUsed) {
 }
 
 TEST_F(CameraViews, ThreeDoublingsMakeTenTicksGoAsFarAsEighty) {
+  const auto rate_line = [] {
+    const std::vector<std::string> lines = demo_camera_lines(MOTHER_SHIP);
+    return *std::find_if(lines.begin(), lines.end(),
+                         [](const std::string& l) { return l.rfind("scene", 0) == 0; });
+  };
+  EXPECT_EQ(rate_line(), "scene time x1");
   for (int k = 0; k < 3; ++k) press(']');
+  EXPECT_EQ(rate_line(), "scene time x8");
   EXPECT_EQ(shown.time_rate, 8.0f);
   for (int tick = 0; tick < 10; ++tick) demo_idle(tick_s);
   const std::vector<float> fast = angles();
@@ -113,6 +120,7 @@ TEST_F(CameraViews, ThreeDoublingsMakeTenTicksGoAsFarAsEighty) {
   EXPECT_EQ(shown.time_rate, 8.0f) << "8 is the fastest";
   for (int k = 0; k < 12; ++k) press('[');
   EXPECT_EQ(shown.time_rate, 1.0f / 16) << "1/16 the slowest";
+  EXPECT_EQ(rate_line(), "scene time x1/16");
   press('m');
   EXPECT_EQ(shown.time_rate, 1.0f / 16) << "a reset leaves the rate";
 }
@@ -262,6 +270,15 @@ TEST_F(CameraViews, TheChainIsOfTheFollowedBodyElseTheLastPicksElseTheSuns) {
   ASSERT_NE(turn, std::string::npos) << earth;
   const double within = std::atof(earth.c_str() + turn + 3);
   EXPECT_TRUE(within >= 0 && within < 360) << earth;
+  planet[EARTH]->orbit_angle = planet[EARTH]->spin_angle = 360;  // a whole turn exactly is past a turn too
+  frame();
+  int whole_turns = 0;
+  for (const std::string& line : demo_chain_lines())
+    if (line.find("glRotatef(360,") != std::string::npos) {
+      EXPECT_EQ(line.substr(line.size() - 6), " [= 0]") << line;
+      ++whole_turns;
+    }
+  EXPECT_EQ(whole_turns, 2);
 }
 
 // The number forms a student redoes: no "-0" where only zeros show, no exponent, no trailing zeros.
