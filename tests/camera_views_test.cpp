@@ -636,6 +636,11 @@ TEST_F(CameraViews, TheProjectionKeysChangeWhatTheFrameLoadsAndMPutsItBack) {
 TEST_F(CameraViews, TheDepthViewsGreyAtABodysCentreIsItsWindowDepth) {
   for (const unsigned char key : {'p', 'u', '}', '}', '}', '}', '}', '}', '}', '}', '}', '}'}) press(key);
   const std::vector<unsigned char> pixels = frame();
+  // Each window's line names its own planes, the mother's moved out by her keys.
+  EXPECT_EQ(demo_camera_band_topics(MOTHER_SHIP, false).at(0).at(0),
+            "depth as grey: white at near 102.4, black at far 2000");
+  EXPECT_EQ(demo_camera_band_topics(SCOUT_SHIP, false).at(0).at(0),
+            "depth as grey: white at near 0.1, black at far 2000");
   const std::array<float, 3> centre = gl_test::body_centre(SUN);
   const std::array<float, 3> at = gl_test::window_point(centre, MOTHER_SHIP);
   const int x = int(at[0]), y = int(at[1]);
