@@ -3,6 +3,7 @@
 #include "command_line.h"
 
 #include <gtest/gtest.h>
+#include <png.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -551,6 +552,19 @@ TEST(SavedStates, TakeTurnsUnderFreeKeysAndNeverTouchWhatTheFileHeld) {
   const std::vector<unsigned char> red = {255, 0, 0}, blue = {0, 0, 255};
   std::vector<unsigned char> noise(3 * 64 * 64);  // more than the full disk holds, however compressed
   for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<unsigned char>(i * 2654435761u >> 24);
+  // Given bottom row first, as glReadPixels gives it, written top row first: neither square nor symmetric.
+  const std::vector<unsigned char> bottom_first = {1,  2,  3,  4,  5,  6,  7,  8,  9,
+                                                   10, 11, 12, 13, 14, 15, 16, 17, 18};
+  ASSERT_EQ(write_new_png(stem + "-rows", 3, 2, bottom_first).why, "");
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  ASSERT_TRUE(png_image_begin_read_from_file(&png, (stem + "-rows.png").c_str()));
+  png.format = PNG_FORMAT_RGB;
+  std::vector<unsigned char> top_first(PNG_IMAGE_SIZE(png));
+  ASSERT_TRUE(png_image_finish_read(&png, nullptr, top_first.data(), 0, nullptr));
+  EXPECT_EQ(std::tie(png.width, png.height), std::make_tuple(3u, 2u));
+  EXPECT_EQ(top_first,
+            (std::vector<unsigned char>{10, 11, 12, 13, 14, 15, 16, 17, 18, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
   EXPECT_EQ(write_new_png(stem, 1, 1, red).path, stem + ".png");
   const std::string first = whole_file(stem + ".png");
   EXPECT_EQ(write_new_png(stem, 1, 1, blue).path, stem + "-2.png");
