@@ -31,7 +31,7 @@ void step_paused_scene() {
 // them changes nothing, and says why.
 constexpr int view_step_deg = 5;
 constexpr const char* planes_crossed = "the near plane must stay nearer than the far plane";
-// The words on a limit, made from the limit itself; kept for good, as the word on a key is.
+// The words on a limit, made from the limit itself.
 const std::string view_limits = "the field of view runs from " + std::to_string(narrowest_view_deg) + " to " +
                                 std::to_string(widest_view_deg) + " degrees";
 const std::string nearest_plane =
@@ -42,7 +42,7 @@ const std::string farthest_plane =
 void widen_view(double by_deg) {
   projection_lens& lens = window_states[active_ship].lens;
   const double wanted = lens.field_of_view + by_deg;
-  if (wanted < narrowest_view_deg || wanted > widest_view_deg) return say(view_limits.c_str());
+  if (wanted < narrowest_view_deg || wanted > widest_view_deg) return say(view_limits);
   lens.field_of_view = wanted;
 }
 
@@ -50,7 +50,7 @@ void move_near_plane(double factor) {
   projection_lens& lens = window_states[active_ship].lens;
   const double wanted = lens.near_distance * factor;
   if (wanted >= lens.far_distance) return say(planes_crossed);
-  if (wanted < nearest_near_plane) return say(nearest_plane.c_str());
+  if (wanted < nearest_near_plane) return say(nearest_plane);
   lens.near_distance = wanted;
 }
 
@@ -58,14 +58,13 @@ void move_far_plane(double factor) {
   projection_lens& lens = window_states[active_ship].lens;
   const double wanted = lens.far_distance * factor;
   if (wanted <= lens.near_distance) return say(planes_crossed);
-  if (wanted > farthest_far_plane) return say(farthest_plane.c_str());
+  if (wanted > farthest_far_plane) return say(farthest_plane);
   lens.far_distance = wanted;
 }
 
 // "S": the scene appended to the user's lesson file as a state, and where it went, or why not. A state
 // reached from a lesson keeps that state's title and notes.
 void save_scene() {
-  static std::string said;  // a notice holds on to its words
   if (save_file.empty())
     return say("not saved: there is no data folder (no HOME): name a file with --save-to");
   state_to_save state;
@@ -82,8 +81,7 @@ void save_scene() {
       (sized ? "size = " + std::to_string(mother.width) + "x" + std::to_string(mother.height) + "\n" : "") +
       "text scale = " + std::to_string(text_scale) + "\n";
   state.refuse_key = demo_refuse_typed_key;
-  said = compute_save_message(save_file, append_state(save_file, state));
-  say(said.c_str());
+  say(compute_save_message(save_file, append_state(save_file, state)));
 }
 
 // One row of the demo's command table: the keys, how --help and the status overlay write them and what they

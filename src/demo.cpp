@@ -211,11 +211,10 @@ void draw_view(const pick_point* pick) {
 // "W": each window's frame drawn once more, as it shows now, and written beside the saved states as a PNG
 // file of its own; the status band names each, or says why it was not written.
 void save_window_pictures() {
-  static std::string said;  // a notice holds on to its words
   if (save_file.empty()) return say("no picture saved: there is no data folder (no HOME): use --save-to");
   const std::time_t now = std::time(nullptr);
   const std::tm at = *std::localtime(&now);
-  said.clear();
+  std::string said;
   for (const ship_name each : {MOTHER_SHIP, SCOUT_SHIP}) {
     const picture_stem stem =
         make_picture_stem(save_file, each == MOTHER_SHIP ? "mother" : "scout", at.tm_year + 1900,
@@ -234,7 +233,7 @@ void save_window_pictures() {
     said += std::string(said.empty() ? "" : "; ") + (each == MOTHER_SHIP ? "mother" : "scout") +
             (written.why.empty() ? " picture saved: " + written.path : " picture not saved: " + written.why);
   }
-  say(said.c_str());
+  say(said);
 }
 
 }  // namespace

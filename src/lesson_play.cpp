@@ -37,17 +37,10 @@ std::optional<std::array<int, 2>> aim_pick(const start_pick& pick, ship_name win
   return at;
 }
 
-// What is said of a pick whose body is not in view, for every body and window, kept as a notice keeps words.
-const char* out_of_view_words(int body, ship_name window) {
-  static const std::array<std::string, body_count* ship_count> words = [] {
-    std::array<std::string, body_count * ship_count> all;
-    for (int b = 0; b < body_count; ++b)
-      for (const ship_name w : {MOTHER_SHIP, SCOUT_SHIP})
-        all[size_t(b * ship_count + w)] = std::string(body_labels[b]) + " is not in view in the " +
-                                          ship_titles[w] + " window: the state goes on without its pick";
-    return all;
-  }();
-  return words[size_t(body * ship_count + window)].c_str();
+// What is said of a pick whose body is not in view.
+std::string out_of_view_words(int body, ship_name window) {
+  return std::string(body_labels[body]) + " is not in view in the " + ship_titles[window] +
+         " window: the state goes on without its pick";
 }
 
 }  // namespace
@@ -75,7 +68,7 @@ void type_start(const key_typist& typist, const std::string& keys, const std::op
   const std::optional<std::array<int, 2>> at = aim_pick(*pick, window);
   if (!at) {
     set_window(MOTHER_SHIP);
-    const char* why = out_of_view_words(find_aimable_body(pick->body), window);
+    const std::string why = out_of_view_words(find_aimable_body(pick->body), window);
     keep_pick_not_run(why);
     return say(why);
   }
@@ -84,20 +77,13 @@ void type_start(const key_typist& typist, const std::string& keys, const std::op
 }
 
 bool reach_lesson_state(const key_typist& typist, int index) {
-  // The words are kept, as a notice holds on to what it says.
-  static const std::array<std::string, lesson_state_count> no_state = [] {
-    std::array<std::string, lesson_state_count> words;
-    for (int i = 0; i < lesson_state_count; ++i)
-      words[size_t(i)] = "the lesson has no state on F" + std::to_string(i + 1);
-    return words;
-  }();
   if (loaded_lesson.file.empty()) {
     say("F1 to F12 go to a lesson's states: start with --lesson FILE");
     return false;
   }
   const std::optional<lesson_state>& state = loaded_lesson.states[size_t(index)];
   if (!state) {
-    say(no_state[size_t(index)].c_str());
+    say("the lesson has no state on F" + std::to_string(index + 1));
     return false;
   }
   const bool presenters_band = shown.status;
@@ -108,7 +94,6 @@ bool reach_lesson_state(const key_typist& typist, int index) {
   shown.status = presenters_band;
   lesson_step = state->step;
   lesson_notes = state->notes;
-  // The lesson holds the words while it is loaded, as a notice needs them held.
-  if (!shown.status && current_notice() == nullptr) say(state->step.c_str());
+  if (!shown.status && current_notice() == nullptr) say(state->step);
   return true;
 }

@@ -286,10 +286,9 @@ int main(int argc, char** argv) {
   init();
   // A lesson can start where it begins: the keys, then the pick, before the first tick.
   demo_type_start(options.keys, options.pick);
-  if (!unusable_lesson.empty()) say_until_key(unusable_lesson.c_str());
+  if (!unusable_lesson.empty()) say_until_key(unusable_lesson);
   // The lesson's title greets the class, with how to go on.
-  static const std::string greeting = loaded_lesson.title + ": F1 to F12 go to its states";
-  if (!loaded_lesson.title.empty()) say(greeting.c_str());
+  if (!loaded_lesson.title.empty()) say(loaded_lesson.title + ": F1 to F12 go to its states");
   if (options.board || loaded_lesson.board) board_open();
   glutSetWindow(mother_window);
   std::printf("solar_demo: press h in either window to show the keys\n");

@@ -55,11 +55,13 @@ std::array<start_angles, body_count> body_start_angles;
 
 const char* demo_body_label(body_name b) { return body_labels[b]; }
 
-void say(const char* message) { notice = {message, notice_duration_ticks}; }
+void say(std::string message) { notice = {std::move(message), notice_duration_ticks}; }
 
-void say_until_key(const char* message) { notice = {message, notice_duration_ticks, true}; }
+void say_until_key(std::string message) { notice = {std::move(message), notice_duration_ticks, true}; }
 
-const char* current_notice() { return notice.ticks > 0 || notice.until_key ? notice.message : nullptr; }
+const char* current_notice() {
+  return notice.ticks > 0 || notice.until_key ? notice.message.c_str() : nullptr;
+}
 
 void follow(body_name target) { ships[active_ship]->set_mode(GEOSYNCH, planet[target]); }
 

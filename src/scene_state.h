@@ -85,16 +85,16 @@ extern window_state window_states[ship_count];
 // What the program says after a key that changed nothing anyone could see, so that no key seems dead, and
 // for how many more ticks: in the status band, or on a line of its own while that is off.
 struct key_notice {
-  const char* message = nullptr;
+  std::string message;
   int ticks = 0;
   bool until_key = false;  // held, whatever the ticks, until the next key
 };
 extern key_notice notice;
-void say(const char* message);
+void say(std::string message);
 // Says what must not be missed, held in both windows until a key is pressed: a lesson the program was
 // handed but cannot use, where nobody may be watching a terminal.
-void say_until_key(const char* message);
-// The notice while it lasts, or null.
+void say_until_key(std::string message);
+// The notice's words while it lasts, or null.
 const char* current_notice();
 
 // The lesson's state last gone to, "F3: Saturn from 15 units", and its notes, which the status band shows;

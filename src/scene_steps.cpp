@@ -95,10 +95,10 @@ void forget_steps() {
   oldest_let_go = false;
 }
 
-const char* why_no_step_back() {
-  static const std::string used_up =
-      "nothing older to step back to: the last " + std::to_string(most_steps_back) + " steps are kept";
-  return oldest_let_go ? used_up.c_str() : "Backspace steps back after a key that changed the scene";
+std::string why_no_step_back() {
+  return oldest_let_go ? "nothing older to step back to: the last " + std::to_string(most_steps_back) +
+                             " steps are kept"
+                       : "Backspace steps back after a key that changed the scene";
 }
 
 namespace {

@@ -38,7 +38,7 @@ bool step_back();
 // Forgets every step, with the scene they were taken in.
 void forget_steps();
 // Why Backspace found no step: no key changed the scene yet, or the oldest steps were let go.
-const char* why_no_step_back();
+std::string why_no_step_back();
 
 // The scene as numbers, and the scene set from them: everything but the lenses, which the caller sets.
 state_numbers capture_state_numbers();
