@@ -219,7 +219,7 @@ void save_window_pictures() {
     const picture_stem stem =
         make_picture_stem(save_file, each == MOTHER_SHIP ? "mother" : "scout", at.tm_year + 1900,
                           at.tm_mon + 1, at.tm_mday, at.tm_hour, at.tm_min, at.tm_sec);
-    glutSetWindow(int(each == MOTHER_SHIP ? glut_mother_ship_window : glut_scout_ship_window));
+    set_ship_window(each);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     draw_view(nullptr);
     const window_state& window = window_states[each];
@@ -298,7 +298,7 @@ void demo_resize(int width, int height) {
 
 void demo_place_cameras() {
   for (const ship_name each : {MOTHER_SHIP, SCOUT_SHIP}) {
-    glutSetWindow(each == MOTHER_SHIP ? glut_mother_ship_window : glut_scout_ship_window);
+    set_ship_window(each);
     load_projection(each, nullptr);
     glLoadIdentity();
     planet[STARFIELD]->update_world_pose();

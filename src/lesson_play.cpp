@@ -15,15 +15,11 @@ lesson loaded_lesson;
 
 namespace {
 
-void set_window(ship_name window) {
-  glutSetWindow(window == MOTHER_SHIP ? glut_mother_ship_window : glut_scout_ship_window);
-}
-
 // Where a pick lands in its window as it stands, in GLUT's pixels from the top left: its pixel, its fraction
 // of the window, or where its body's centre shows in the frame the window would draw now, the nearest pixel;
 // nothing when that lies outside the window, or before the near plane or beyond the far one.
 std::optional<std::array<int, 2>> aim_pick(const start_pick& pick, ship_name window) {
-  set_window(window);
+  set_ship_window(window);
   const int width = glutGet(GLUT_WINDOW_WIDTH), height = glutGet(GLUT_WINDOW_HEIGHT);
   if (pick.aim == pick_aim::pixel) return pick.at;
   if (pick.aim == pick_aim::fraction) return compute_fraction_pixel(pick.fraction, width, height);
@@ -48,16 +44,16 @@ std::string out_of_view_words(int body, ship_name window) {
 void type_keys(const key_typist& typist, const std::string& keys, int x, int y, ship_name window) {
   typist.place_cameras();
   for (const char key : keys) {
-    set_window(window);
+    set_ship_window(window);
     typist.keyboard(static_cast<unsigned char>(key), x, y);
     typist.place_cameras();
   }
-  set_window(MOTHER_SHIP);
+  set_ship_window(MOTHER_SHIP);
 }
 
 void type_start(const key_typist& typist, const std::string& keys, const std::optional<start_pick>& pick,
                 const std::array<std::optional<projection_lens>, 2>& lenses) {
-  set_window(MOTHER_SHIP);
+  set_ship_window(MOTHER_SHIP);
   if (!keys.empty())
     type_keys(typist, keys, glutGet(GLUT_WINDOW_WIDTH) / 2, glutGet(GLUT_WINDOW_HEIGHT) / 2, MOTHER_SHIP);
   for (const ship_name window : {MOTHER_SHIP, SCOUT_SHIP})
@@ -67,7 +63,7 @@ void type_start(const key_typist& typist, const std::string& keys, const std::op
   typist.place_cameras();  // the bodies and the cameras where the keys left them, keys or none
   const std::optional<std::array<int, 2>> at = aim_pick(*pick, window);
   if (!at) {
-    set_window(MOTHER_SHIP);
+    set_ship_window(MOTHER_SHIP);
     const std::string why = out_of_view_words(find_aimable_body(pick->body), window);
     keep_pick_not_run(why);
     return say(why);

@@ -3,6 +3,8 @@
 // (a word said, a body followed, the ships reset) that each room makes alike.
 #include "scene_state.h"
 
+#include "opengl.h"
+
 // clang-format off
 const catalogue_entry body_catalogue[body_count] = {
   // name     diameter spin  parent     orbit_r orbit_v image_path
@@ -54,6 +56,10 @@ std::array<start_angles, body_count> body_start_angles;
 }  // namespace
 
 const char* demo_body_label(body_name b) { return body_labels[b]; }
+
+void set_ship_window(ship_name window) {
+  glutSetWindow(int(window == MOTHER_SHIP ? glut_mother_ship_window : glut_scout_ship_window));
+}
 
 void say(std::string message) { notice = {std::move(message), notice_duration_ticks}; }
 

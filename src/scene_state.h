@@ -46,6 +46,8 @@ extern int pick_y;                // and from the top edge, as GLUT reports the 
 extern unsigned int glut_mother_ship_window;  // GLUT window id of "Mother Ship"
 extern unsigned int glut_scout_ship_window;   // GLUT window id of "Scout Ship"
 extern unsigned int glut_board_window;        // GLUT window id of "Board" while it is open, else 0
+// Makes a ship's window GLUT's current window.
+void set_ship_window(ship_name window);
 extern int text_scale;         // the overlays draw each pixel of a glyph as text_scale x text_scale, 1 to 4
 extern std::string save_file;  // where "S" appends the scene as a lesson's state; empty when nowhere
 

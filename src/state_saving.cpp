@@ -44,18 +44,30 @@ std::string compute_utf8(const std::string& latin1) {
 // after a while. Anything else in the lock's place is the user's, and is never removed.
 class save_lock {
  public:
-  explicit save_lock(const fs::path& file) : path_(file.string() + ".lock"), owner_(path_ / "owner") {
-    std::error_code error;
-    for (int tries = 0; tries < 2 && !held_; ++tries) {
+  explicit save_lock(const fs::path& file)
+      : file_(file), path_(file.string() + ".lock"), owner_(path_ / "owner") {
+    // Another program's lock may go between two looks at it: a few tries, none of them waiting.
+    for (int tries = 0; tries < 3 && !held_; ++tries) {
+      std::error_code error, ignored;
       held_ = fs::create_directory(path_, error);
-      if (error) {
-        why_ = "cannot lock " + file.string() + ": " + path_.string() + " is in the way (" + error.message() +
-               "), and it is no lock of this program's: move it away";
+      const fs::file_type there =
+          fs::symlink_status(path_, ignored).type();  // one look, which another may not split
+      if (held_ || there == fs::file_type::not_found) continue;
+      if (error && error != std::errc::file_exists) {
+        why_ = "cannot lock " + file.string() + ": " + error.message();
         return;
       }
-      if (!held_ && !take_over_stale(file)) return;
+      if (there != fs::file_type::directory) {
+        why_ = "cannot lock " + file.string() + ": " + path_.string() +
+               " is in the way, and it is no lock of this program's: move it away";
+        return;
+      }
+      if (!take_over_stale()) break;
     }
-    if (held_) std::ofstream(owner_) << current_host_name() << ' ' << current_process_id() << '\n';
+    if (held_)
+      std::ofstream(owner_) << current_host_name() << ' ' << current_process_id() << '\n';
+    else if (why_.empty())
+      say_held("", 0);
   }
   ~save_lock() {
     std::error_code ignored;
@@ -72,7 +84,7 @@ class save_lock {
  private:
   // Whether the lock there was left by a program that is gone, and is now removed; else why_ says who holds
   // it and which folder to delete if nobody does.
-  bool take_over_stale(const fs::path& file) {
+  bool take_over_stale() {
     std::string host;
     long process = 0;
     std::ifstream(owner_) >> host >> process;
@@ -84,15 +96,19 @@ class save_lock {
       fs::remove(owner_, error);
       if (fs::remove(path_, error)) return true;
     }
-    busy_ = true;
-    why_ = "another program" +
-           (process > 0 ? " (process " + std::to_string(process) + " on " + host + ")" : std::string()) +
-           " is saving to " + file.string() + ": press S again, or if none is, delete the folder " +
-           path_.string();
+    say_held(host, process);
     return false;
   }
 
-  fs::path path_, owner_;
+  void say_held(const std::string& host, long process) {
+    busy_ = true;
+    why_ = "another program" +
+           (process > 0 ? " (process " + std::to_string(process) + " on " + host + ")" : std::string()) +
+           " is saving to " + file_.string() + ": press S again, or if none is, delete the folder " +
+           path_.string();
+  }
+
+  fs::path file_, path_, owner_;
   bool held_ = false, busy_ = false;
   std::string why_;
 };
