@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "commands.h"
-#include "depth_view.h"
 #include "lesson_play.h"
 #include "picking.h"
 #include "transform_chain.h"

@@ -62,25 +62,16 @@ void move_far_plane(double factor) {
   lens.far_distance = wanted;
 }
 
-// "S": the scene appended to the user's lesson file as a state, and where it went, or why not. A state
-// reached from a lesson keeps that state's title and notes.
+// "S": the scene appended to the user's lesson file as a state, and where it went, or why not.
 void save_scene() {
   if (save_file.empty())
     return say("not saved: there is no data folder (no HOME): name a file with --save-to");
-  state_to_save state;
-  state.numbers = capture_state_numbers();
   const std::time_t now = std::time(nullptr);
   const std::tm* local = std::localtime(&now);
-  state.title = lesson_step.empty() ? compute_state_title(state.numbers, local->tm_hour, local->tm_min)
-                                    : compute_kept_title(lesson_step, local->tm_hour, local->tm_min);
-  state.notes = lesson_notes;
-  // A new file says the windows' size and text scale the saved pictures need; the command line still wins.
   const window_state& mother = window_states[MOTHER_SHIP];
-  const bool sized = mother.width <= largest_lesson_window_px && mother.height <= largest_lesson_window_px;
-  state.new_lesson_settings =
-      (sized ? "size = " + std::to_string(mother.width) + "x" + std::to_string(mother.height) + "\n" : "") +
-      "text scale = " + std::to_string(text_scale) + "\n";
-  state.refuse_key = demo_refuse_typed_key;
+  const state_to_save state =
+      compute_state_to_save(capture_state_numbers(), lesson_step, lesson_notes, {mother.width, mother.height},
+                            text_scale, {local->tm_hour, local->tm_min}, demo_refuse_typed_key);
   say(compute_save_message(save_file, append_state(save_file, state)));
 }
 

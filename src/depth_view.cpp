@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <vector>
 
-#include "number_forms.h"
 #include "opengl.h"
 
 unsigned char compute_depth_grey(std::uint32_t depth) {
@@ -67,8 +66,3 @@ void draw_depth_as_grey(int width, int height) {
 void release_depth_view() { std::vector<GLuint>().swap(read_back); }
 
 size_t depth_view_held_bytes() { return read_back.capacity() * sizeof(GLuint); }
-
-std::string compute_depth_view_line(double near_distance, double far_distance) {
-  return "depth as grey: white at near " + compute_significant_text(near_distance, plane_digits) +
-         ", black at far " + compute_significant_text(far_distance, plane_digits);
-}

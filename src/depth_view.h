@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 // The grey a depth shows as, given as the buffer is read back in whole numbers (0 at the near plane, 2^32 - 1
 // at the far one): 255 down to 0, linear in window depth, rounded.
@@ -19,5 +18,3 @@ void draw_depth_as_grey(int width, int height);
 void release_depth_view();
 // How much memory the read-back holds between frames: at most a 1024 x 1024 window's, nothing while off.
 size_t depth_view_held_bytes();
-// The line that says what the view shows, with the planes in force.
-std::string compute_depth_view_line(double near_distance, double far_distance);

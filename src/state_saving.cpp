@@ -260,6 +260,20 @@ std::string compute_continued_file(const std::string& file, int number) {
   return continued.string();
 }
 
+state_to_save compute_state_to_save(const state_numbers& numbers, const std::string& lesson_step,
+                                    const std::vector<std::string>& notes, std::array<int, 2> window_size,
+                                    int text_scale, std::array<int, 2> hour_minute, key_refusal refuse_key) {
+  const auto [hour, minute] = hour_minute;
+  const auto [width, height] = window_size;
+  const bool sized = width <= largest_lesson_window_px && height <= largest_lesson_window_px;
+  return {lesson_step.empty() ? compute_state_title(numbers, hour, minute)
+                              : compute_kept_title(lesson_step, hour, minute),
+          notes, numbers,
+          (sized ? "size = " + std::to_string(width) + "x" + std::to_string(height) + "\n" : "") +
+              "text scale = " + std::to_string(text_scale) + "\n",
+          refuse_key};
+}
+
 save_outcome append_state(const std::string& file, const state_to_save& state) {
   for (int number = 1; number <= most_continued_files; ++number) {
     const file_outcome outcome = save_into(compute_continued_file(file, number), state);

@@ -59,5 +59,11 @@ struct save_outcome {
   bool busy = false;
 };
 save_outcome append_state(const std::string& file, const state_to_save& state);
+// What S saves of the scene: titled by the lesson's state it was reached from, with the clock after it, or
+// by the clock and what the ship with the keys does; that state's notes; and for a new file the windows'
+// size (where a lesson can hold it) and the text scale its pictures need, which the command line still beats.
+state_to_save compute_state_to_save(const state_numbers& numbers, const std::string& lesson_step,
+                                    const std::vector<std::string>& notes, std::array<int, 2> window_size,
+                                    int text_scale, std::array<int, 2> hour_minute, key_refusal refuse_key);
 // What the band says of a save, in words that name the file (wrapped there, never cut).
 std::string compute_save_message(const std::string& file, const save_outcome& saved);

@@ -101,6 +101,11 @@ std::vector<std::string> compute_camera_lines(ship_name window, const ship& s, c
   return lines;
 }
 
+std::string compute_depth_view_line(double near_distance, double far_distance) {
+  return "depth as grey: white at near " + compute_significant_text(near_distance, plane_digits) +
+         ", black at far " + compute_significant_text(far_distance, plane_digits);
+}
+
 std::vector<std::string> compute_kept_pick_lines(const kept_pick& pick, ship_name viewer) {
   if (!pick.made) return {pick.not_run.empty() ? "no pick yet: press space over a body" : pick.not_run};
   if (pick.window != viewer) return {};  // shown where it ran

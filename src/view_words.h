@@ -34,6 +34,9 @@ std::vector<std::string> compute_status_lines(ship_name window, const ship& s, c
 std::vector<std::string> compute_camera_lines(ship_name window, const ship& s, const window_state& frame,
                                               float time_rate, bool exact_aspect = false);
 
+// The "u" view's line: what its greys show, with the window's planes.
+std::string compute_depth_view_line(double near_distance, double far_distance);
+
 // The "k" band in a window: the last pick's call, records and outcome where it ran, nothing in the other
 // window, and before any pick where to press.
 std::vector<std::string> compute_kept_pick_lines(const kept_pick& pick, ship_name viewer);

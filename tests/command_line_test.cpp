@@ -448,7 +448,11 @@ TEST(SavedStates, TakeTurnsUnderFreeKeysAndNeverTouchWhatTheFileHeld) {
       << "a relative XDG_DATA_HOME is ignored";
   EXPECT_EQ(compute_default_save_file("/data", "/home/u", nullptr), "/data/solar-demo/saved.lesson");
   EXPECT_EQ(compute_continued_file("a.b/class", 3), "a.b/class-3");
-  EXPECT_EQ(compute_kept_title("F3: Saturn: from 15 units", 9, 5), "Saturn: from 15 units, 09:05");
+  const state_to_save made =
+      compute_state_to_save({}, "F3: Saturn: far", {"n"}, {9000, 512}, 2, {9, 5}, nullptr);
+  EXPECT_EQ(made.title + "|" + made.notes.at(0) + "|" + made.new_lesson_settings,
+            "Saturn: far, 09:05|n|text scale = 2\n")
+      << "a lesson state's title and notes kept; a width no lesson holds left out";
   const std::filesystem::path folder = testing::TempDir() + "saves_" + std::to_string(::getpid());
   std::filesystem::create_directories(folder);
   const std::string file = (folder / "class.lesson").string();
