@@ -23,8 +23,10 @@ constexpr auto window_deadline = milliseconds(20000);
 // Far beyond the second the program takes: a hung program never ends at all.
 constexpr auto exit_deadline = milliseconds(10000);
 
-// One run: the program on a fresh server, its windows up, then the server or a window taken away by lose.
-void expect_prompt_exit_on_loss(int run, const std::function<void(e2e::virtual_display&, Window)>& lose) {
+// One run: the program on a fresh server, its windows up, then the server or a window taken away by lose;
+// the line said starts with said and the display's name.
+void expect_prompt_exit_on_loss(int run, const std::function<void(e2e::virtual_display&, Window)>& lose,
+                                const std::string& said) {
   e2e::virtual_display display;
   const std::string display_name = display.name();
   // A file of this run's own: CTest runs the other display-loss test side by side.
@@ -43,6 +45,7 @@ void expect_prompt_exit_on_loss(int run, const std::function<void(e2e::virtual_d
   ASSERT_TRUE(app.wait_exit(exit_deadline).has_value()) << "run " << run << ": the program hangs";
   EXPECT_EQ(app.how_it_ended(), "exited with status 1") << "run " << run;
   const std::string message = e2e::read_file(errors);
+  EXPECT_EQ(message.rfind("solar_demo: " + said, 0), 0u) << "run " << run << ": " << message;
   EXPECT_NE(message.find("on display " + display_name), std::string::npos)
       << "run " << run << ": " << message;
   EXPECT_EQ(message.find('\n'), message.size() - 1) << "run " << run << ": one line, not " << message;
@@ -51,15 +54,20 @@ void expect_prompt_exit_on_loss(int run, const std::function<void(e2e::virtual_d
 
 TEST(DisplayLoss, KillingTheXServerEndsTheProgramWithStatusOneEveryTime) {
   for (int run = 0; run < runs; ++run)
-    expect_prompt_exit_on_loss(run, [](e2e::virtual_display& display, Window) { display.kill_server(); });
+    expect_prompt_exit_on_loss(
+        run, [](e2e::virtual_display& display, Window) { display.kill_server(); },
+        "lost the connection to the X server");
 }
 
 TEST(DisplayLoss, AWindowDestroyedByAnotherClientEndsTheProgramWithStatusOneEveryTime) {
   for (int run = 0; run < runs; ++run)
-    expect_prompt_exit_on_loss(run, [](e2e::virtual_display& display, Window mother) {
-      XDestroyWindow(display.x(), mother);
-      XSync(display.x(), False);
-    });
+    expect_prompt_exit_on_loss(
+        run,
+        [](e2e::virtual_display& display, Window mother) {
+          XDestroyWindow(display.x(), mother);
+          XSync(display.x(), False);
+        },
+        "X error");
 }
 
 // A server gone while the first window is made faults in the GL driver, which reads its replies unchecked:
