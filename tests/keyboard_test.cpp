@@ -285,6 +285,12 @@ TEST_F(Picking, OutsideTheStarfieldLookingAwayNothingIsHit) {
   EXPECT_EQ(demo_pick(256, 256), -1);
   press_space(256, 256);
   EXPECT_EQ(ships[MOTHER_SHIP]->get_mode(), LOOKAT);
+  // With no record, the pick's volume in the other window reaches the far plane, 2000 ahead of the eye.
+  shown.pick = shown.volume = true;
+  const auto volume = demo_pick_volume(SCOUT_SHIP);
+  ASSERT_TRUE(volume);
+  for (int corner = 1; corner < 5; ++corner)
+    EXPECT_NEAR((*volume)[size_t(corner)][2], 600 + 2000, 1) << corner;
 }
 
 TEST_F(Picking, OfTwoBodiesInLineTheNearerWins) {
