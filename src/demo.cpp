@@ -98,16 +98,16 @@ void keep_frame_state(window_state& window, const window_frame& frame) {
 }
 
 // The frame of the current window at its size asked anew.
-window_frame compute_current_frame(ship_name viewer) {
-  return compute_window_frame(window_states[viewer].lens, glutGet(GLUT_WINDOW_WIDTH),
-                              glutGet(GLUT_WINDOW_HEIGHT));
+window_frame query_current_frame(ship_name viewer) {
+  return query_window_frame(window_states[viewer].lens, glutGet(GLUT_WINDOW_WIDTH),
+                            glutGet(GLUT_WINDOW_HEIGHT));
 }
 
 // The viewport and projection of a frame of the current window, narrowed to the pick region in a selection
 // pass. A normal frame's are kept for the views, the names, picking and the other window's view volume, which
 // must read what the window shows, its first frame included.
 void load_projection(ship_name viewer, const pick_point* pick) {
-  const window_frame frame = compute_current_frame(viewer);
+  const window_frame frame = query_current_frame(viewer);
   load_window_frame(frame, glutGet(GLUT_WINDOW_HEIGHT), pick);
   if (pick == nullptr) keep_frame_state(window_states[viewer], frame);
 }
@@ -117,7 +117,7 @@ void load_projection(ship_name viewer, const pick_point* pick) {
 void pick_at(int x, int y, bool holds_still) {
   if (board_is_current()) return say("space picks in a scene window: the board has no scene to pick from");
   const ship_name window = demo_get_current_window();
-  const window_frame frame = compute_current_frame(window);
+  const window_frame frame = query_current_frame(window);
   const pick_place where = {x,
                             y,
                             glutGet(GLUT_WINDOW_HEIGHT),
@@ -292,8 +292,8 @@ void demo_idle(float step) {
 }
 
 void demo_resize(int width, int height) {
-  load_window_frame(compute_window_frame(window_states[demo_get_current_window()].lens, width, height),
-                    height, nullptr);
+  load_window_frame(query_window_frame(window_states[demo_get_current_window()].lens, width, height), height,
+                    nullptr);
 }
 
 void demo_place_cameras() {

@@ -23,7 +23,7 @@ std::optional<std::array<int, 2>> aim_pick(const start_pick& pick, ship_name win
   const int width = glutGet(GLUT_WINDOW_WIDTH), height = glutGet(GLUT_WINDOW_HEIGHT);
   if (pick.aim == pick_aim::pixel) return pick.at;
   if (pick.aim == pick_aim::fraction) return compute_fraction_pixel(pick.fraction, width, height);
-  const window_frame frame = compute_window_frame(window_states[window].lens, width, height);
+  const window_frame frame = query_window_frame(window_states[window].lens, width, height);
   const int viewport[4] = {0, 0, frame.granted.width, frame.granted.height};
   const auto shown = compute_window_point(planet[find_aimable_body(pick.body)]->centre(), ships[window]->pose,
                                           frame.projection.data(), viewport);

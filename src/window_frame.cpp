@@ -29,7 +29,7 @@ bool compute_drawable(int width, int height, const granted_viewport& largest) {
 
 // glViewport cuts a larger size down to GL_MAX_VIEWPORT_DIMS, and the projection and the overlays must fit
 // what it grants, not the window.
-window_frame compute_window_frame(const projection_lens& lens, int width, int height) {
+window_frame query_window_frame(const projection_lens& lens, int width, int height) {
   const granted_viewport largest = demo_largest_viewport();
   const granted_viewport granted = {std::min(width, largest.width), std::min(height, largest.height)};
   const float aspect = compute_aspect(granted.width, granted.height);

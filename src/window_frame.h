@@ -24,8 +24,9 @@ struct window_frame {
   projection_lens lens;
   std::array<double, 16> projection;
 };
-// The frame of a window of this size, with the current window's driver, seen through the lens.
-window_frame compute_window_frame(const projection_lens& lens, int width, int height);
+// The frame of a window of this size seen through the lens, asking the current window's driver what it
+// grants.
+window_frame query_window_frame(const projection_lens& lens, int width, int height);
 
 // Where a selection pass looks: the pointer, in GLUT's window pixels from the top left.
 struct pick_point {
