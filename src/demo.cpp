@@ -216,19 +216,13 @@ void save_window_pictures() {
   const std::tm at = *std::localtime(&now);
   std::string said;
   for (const ship_name each : {MOTHER_SHIP, SCOUT_SHIP}) {
-    const picture_stem stem =
-        make_picture_stem(save_file, each == MOTHER_SHIP ? "mother" : "scout", at.tm_year + 1900,
-                          at.tm_mon + 1, at.tm_mday, at.tm_hour, at.tm_min, at.tm_sec);
+    const picture_stem stem = make_picture_stem(save_file, each == MOTHER_SHIP ? "mother" : "scout", at);
     set_ship_window(each);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     draw_view(nullptr);
     const window_state& window = window_states[each];
-    std::vector<unsigned char> rgb(3 * size_t(window.width) * size_t(window.height));
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, window.width, window.height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
     const picture_written written = stem.why.empty()
-                                        ? write_new_png(stem.stem, window.width, window.height, rgb)
+                                        ? save_back_buffer(stem.stem, window.width, window.height)
                                         : picture_written{"", stem.why};
     said += std::string(said.empty() ? "" : "; ") + (each == MOTHER_SHIP ? "mother" : "scout") +
             (written.why.empty() ? " picture saved: " + written.path : " picture not saved: " + written.why);

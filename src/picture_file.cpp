@@ -4,10 +4,33 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "opengl.h"
 
 #if SOLAR_HAVE_PNG
 #include <png.h>
 #endif
+
+picture_stem make_picture_stem(const std::string& save_file, const char* window_word, const std::tm& at) {
+  const std::filesystem::path folder = std::filesystem::path(save_file).parent_path();
+  std::error_code error;
+  if (!folder.empty()) std::filesystem::create_directories(folder, error);
+  if (error) return {"", "cannot make the folder " + folder.string() + ": " + error.message()};
+  char name[64];
+  std::snprintf(name, sizeof name, "solar_demo-%04d%02d%02d-%02d%02d%02d-%s", at.tm_year + 1900,
+                at.tm_mon + 1, at.tm_mday, at.tm_hour, at.tm_min, at.tm_sec, window_word);
+  return {(folder / name).string(), ""};
+}
+
+picture_written save_back_buffer(const std::string& stem, int width, int height) {
+  std::vector<unsigned char> rgb(3 * size_t(width) * size_t(height));
+  glReadBuffer(GL_BACK);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+  return write_new_png(stem, width, height, rgb);
+}
 
 #if SOLAR_HAVE_PNG
 

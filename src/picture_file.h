@@ -1,9 +1,18 @@
 // SPDX-License-Identifier: MIT
-// A window's picture written as a PNG file through libpng, never over a file that is there already.
+// A window's picture written as a PNG file through libpng, named for the moment and the window, beside the
+// saved states and never over a file that is there already.
 #pragma once
 
+#include <ctime>
 #include <string>
 #include <vector>
+
+// Where a window's picture goes, without ".png": beside the saved states, named for the time and the window
+// ("solar_demo-20261209-171502-mother"); its folder is made when missing. Empty, with why, when it cannot be.
+struct picture_stem {
+  std::string stem, why;
+};
+picture_stem make_picture_stem(const std::string& save_file, const char* window_word, const std::tm& at);
 
 // Whether this build writes pictures (it does where libpng was found).
 bool can_write_pictures();
@@ -16,3 +25,6 @@ struct picture_written {
 };
 picture_written write_new_png(const std::string& stem, int width, int height,
                               const std::vector<unsigned char>& rgb);
+// The current window's back buffer, width x height pixels from its bottom left, written as write_new_png
+// writes it.
+picture_written save_back_buffer(const std::string& stem, int width, int height);

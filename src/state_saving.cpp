@@ -211,18 +211,6 @@ std::string compute_default_save_file(const char* xdg_data_home, const char* hom
   return (folder / save_folder / save_name).string();
 }
 
-picture_stem make_picture_stem(const std::string& save_file, const char* window_word, int year, int month,
-                               int day, int hour, int minute, int second) {
-  const fs::path folder = fs::path(save_file).parent_path();
-  std::error_code error;
-  if (!folder.empty()) fs::create_directories(folder, error);
-  if (error) return {"", "cannot make the folder " + folder.string() + ": " + error.message()};
-  char name[64];
-  std::snprintf(name, sizeof name, "solar_demo-%04d%02d%02d-%02d%02d%02d-%s", year, month, day, hour, minute,
-                second, window_word);
-  return {(folder / name).string(), ""};
-}
-
 std::string compute_state_title(const state_numbers& state, int hour, int minute) {
   char time[8];
   std::snprintf(time, sizeof time, "%02d:%02d", hour, minute);

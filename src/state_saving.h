@@ -17,14 +17,6 @@
 // is given.
 std::string compute_default_save_file(const char* xdg_data_home, const char* home, const char* appdata);
 
-// Where a window's picture goes, without ".png": beside the saved states, named for the time and the window
-// ("solar_demo-20261209-171502-mother"); its folder is made when missing. Empty, with why, when it cannot be.
-struct picture_stem {
-  std::string stem, why;
-};
-picture_stem make_picture_stem(const std::string& save_file, const char* window_word, int year, int month,
-                               int day, int hour, int minute, int second);
-
 // A title for the state: the time of day and what the ship with the keys follows or looks at.
 std::string compute_state_title(const state_numbers& state, int hour, int minute);
 // The title of a lesson's state the scene was reached from, "F3: Saturn from 15 units", kept with the clock
