@@ -5,6 +5,10 @@
 // them; include guards keep those headers from defining them again.
 #pragma once
 
+#ifdef SOLAR_WITHOUT_GL
+#error "a reader built without GL includes opengl.h"
+#endif
+
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 

@@ -4,8 +4,9 @@
 // body's index in the scene and its selection name, a ship_name the index of its ship and texture slot.
 #pragma once
 
-// First, so that Windows' RELATIVE macro is gone before the navigation modes are named (see opengl.h).
-#include "opengl.h"
+// Windows' wingdi.h defines RELATIVE as a plain number, which must not stand where the modes are named;
+// opengl.h undoes it after the headers that define it, and this file, which needs no GL, undoes it here.
+#undef RELATIVE
 
 enum body_name {
   STARFIELD = 0,
