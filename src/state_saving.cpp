@@ -7,7 +7,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <system_error>
 
 #include "body_labels.h"
@@ -22,6 +21,13 @@ constexpr const char* save_folder = "solar-demo";
 constexpr const char* save_name = "saved.lesson";
 // How many files a save goes on into, "saved.lesson" to "saved-99.lesson", before it gives up.
 constexpr int most_continued_files = 99;
+
+// The time of day a state is titled with, "09:05".
+std::string compute_clock_text(int hour, int minute) {
+  char time[8];
+  std::snprintf(time, sizeof time, "%02d:%02d", hour, minute);
+  return time;
+}
 
 // Latin-1, a byte a character, as UTF-8, which the lesson reader takes back to the same bytes.
 std::string compute_utf8(const std::string& latin1) {
@@ -49,14 +55,14 @@ class save_lock {
     // Another program's lock may go between two looks at it: a few tries, none of them waiting.
     for (int tries = 0; tries < 3 && !held_; ++tries) {
       std::error_code error, ignored;
-      held_ = fs::create_directory(path_, error);
-      const fs::file_type there =
-          fs::symlink_status(path_, ignored).type();  // one look, which another may not split
-      if (held_ || there == fs::file_type::not_found) continue;
+      if ((held_ = fs::create_directory(path_, error))) break;
       if (error && error != std::errc::file_exists) {
         why_ = "cannot lock " + file.string() + ": " + error.message();
         return;
       }
+      // One look at what is there, which another program's release cannot split in two.
+      const fs::file_type there = fs::symlink_status(path_, ignored).type();
+      if (there == fs::file_type::not_found) continue;
       if (there != fs::file_type::directory) {
         why_ = "cannot lock " + file.string() + ": " + path_.string() +
                " is in the way, and it is no lock of this program's: move it away";
@@ -133,9 +139,9 @@ std::string read_start(const fs::path& file) {
   return text;
 }
 
-// The first F key the lesson's reader finds free in the text, or lesson_key_count when none is.
-int first_free_key(const std::string& text, key_refusal refuse_key) {
-  const lesson_reading reading = compute_lesson(text, "", refuse_key);
+// The first F key the lesson's reader found free, or lesson_key_count when none is; every key of a text it
+// refuses, whose states it keeps none of.
+int first_free_key(const lesson_reading& reading) {
   int index = 0;
   while (index < lesson_key_count && reading.read.states[size_t(index)]) ++index;
   return index;
@@ -164,9 +170,8 @@ file_outcome save_into(const std::string& file, const state_to_save& state) {
   if (existed && !std::ifstream(target, std::ios::binary))
     return refused("cannot read " + file + ": " + std::strerror(errno));
   const std::string old = existed ? read_start(target) : "";
-  const int index = first_free_key(old, state.refuse_key);
-  if (index == lesson_key_count && compute_lesson_file(old, file, state.refuse_key).error.empty())
-    return {{-1, file, "", false}, true};
+  const int index = first_free_key(compute_lesson_file(old, file, state.refuse_key));
+  if (index == lesson_key_count) return {{-1, file, "", false}, true};
   constexpr const char* heading =
       "# Saved by solar_demo: --lesson this file brings each state back on its F key\n";
   const std::string added = (old.empty()          ? heading + state.new_lesson_settings
@@ -212,24 +217,22 @@ std::string compute_default_save_file(const char* xdg_data_home, const char* hom
 }
 
 std::string compute_state_title(const state_numbers& state, int hour, int minute) {
-  char time[8];
-  std::snprintf(time, sizeof time, "%02d:%02d", hour, minute);
+  const std::string time = compute_clock_text(hour, minute);
   const ship_numbers& ship = state.ships[state.keys_to];
   const std::string who = state.keys_to == MOTHER_SHIP ? "Mother Ship" : "Scout Ship";
   if (ship.mode == GEOSYNCH && ship.follows >= 0)
-    return std::string(time) + ", " + who + " following " + body_labels[ship.follows];
-  if (ship.mode == RELATIVE) return std::string(time) + ", " + who + " flying";
+    return time + ", " + who + " following " + body_labels[ship.follows];
+  if (ship.mode == RELATIVE) return time + ", " + who + " flying";
   char target[96];
   std::snprintf(target, sizeof target, "%.3g, %.3g, %.3g", double(ship.target[0]), double(ship.target[1]),
                 double(ship.target[2]));
-  return std::string(time) + ", " + who + " looking at " + target;
+  return time + ", " + who + " looking at " + target;
 }
 
 std::string compute_kept_title(const std::string& lesson_step, int hour, int minute) {
-  char time[8];
-  std::snprintf(time, sizeof time, "%02d:%02d", hour, minute);
   const size_t named = lesson_step.find(": ");  // after "F3: "
-  return lesson_step.substr(named == std::string::npos ? 0 : named + 2) + ", " + time;
+  return lesson_step.substr(named == std::string::npos ? 0 : named + 2) + ", " +
+         compute_clock_text(hour, minute);
 }
 
 std::string compute_state_block(int index, const std::string& title, const std::vector<std::string>& notes,
@@ -276,7 +279,7 @@ save_outcome append_state(const std::string& file, const state_to_save& state) {
 
 std::string compute_save_message(const std::string& file, const save_outcome& saved) {
   if (saved.index < 0) return "not saved: " + saved.why;
-  const std::string where = "saved as F" + std::to_string(saved.index + 1) + " in " + saved.file;
-  if (saved.file == file) return where + ": --lesson with that file brings it back";
-  return file + " has a state on every F key, so " + where + ": --lesson with that file brings it back";
+  const std::string full = saved.file == file ? "" : file + " has a state on every F key, so ";
+  return full + "saved as F" + std::to_string(saved.index + 1) + " in " + saved.file +
+         ": --lesson with that file brings it back";
 }
