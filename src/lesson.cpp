@@ -69,6 +69,24 @@ std::optional<std::string> compute_latin1(const std::string& utf8) {
   return latin1;
 }
 
+}  // namespace
+
+std::string compute_utf8(const std::string& latin1) {
+  std::string utf8;
+  for (const char c : latin1) {
+    const auto code = static_cast<unsigned char>(c);
+    if (code < 0x80) {
+      utf8 += c;
+    } else {
+      utf8 += char(0xc0 | code >> 6);
+      utf8 += char(0x80 | (code & 0x3f));
+    }
+  }
+  return utf8;
+}
+
+namespace {
+
 // The reader's state between lines: the block being read, where it began and what it has set.
 class lesson_reader {
  public:

@@ -69,6 +69,9 @@ using key_refusal = const char* (*)(unsigned char key);
 lesson_reading compute_lesson(const std::string& text, const std::string& file, key_refusal refuse_key);
 // Reads the file and then its text as compute_lesson_file does.
 lesson_reading read_lesson_file(const std::string& file, key_refusal refuse_key);
+// A title or a note as a lesson file holds it: the font's Latin-1, a byte a character, as UTF-8, which the
+// reader takes back to the same bytes.
+std::string compute_utf8(const std::string& latin1);
 // A lesson is a page of text; anything much larger is not one, and is not read into memory whole.
 constexpr size_t largest_lesson_bytes = size_t(1) << 20;
 // A file's whole text as a lesson: refused when larger than a lesson can be or holding a NUL byte, else

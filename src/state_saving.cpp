@@ -29,21 +29,6 @@ std::string compute_clock_text(int hour, int minute) {
   return time;
 }
 
-// Latin-1, a byte a character, as UTF-8, which the lesson reader takes back to the same bytes.
-std::string compute_utf8(const std::string& latin1) {
-  std::string utf8;
-  for (const char c : latin1) {
-    const auto code = static_cast<unsigned char>(c);
-    if (code < 0x80) {
-      utf8 += c;
-    } else {
-      utf8 += char(0xc0 | code >> 6);
-      utf8 += char(0x80 | (code & 0x3f));
-    }
-  }
-  return utf8;
-}
-
 // Two programs saving at once take turns: the one that makes the lock folder saves, with its host and
 // process written inside, and the other says so at once rather than hold its frames up. A lock whose
 // process is gone from this host is taken over; one without an owner (its program died before writing it)
