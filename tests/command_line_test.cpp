@@ -447,8 +447,6 @@ TEST(SavedStates, TakeTurnsUnderFreeKeysAndNeverTouchWhatTheFileHeld) {
   EXPECT_EQ(compute_default_save_file("rel/dir", "/home/u", nullptr),
             "/home/u/.local/share/solar-demo/saved.lesson")
       << "a relative XDG_DATA_HOME is ignored";
-  EXPECT_EQ(compute_default_save_file("/data", "/home/u", nullptr), "/data/solar-demo/saved.lesson");
-  EXPECT_EQ(compute_continued_file("a.b/class", 3), "a.b/class-3");
   const state_to_save made =
       compute_state_to_save({}, "F3: Saturn: far", {"n"}, {9000, 512}, 2, {9, 5}, nullptr);
   EXPECT_EQ(made.title + "|" + made.notes.at(0) + "|" + made.new_lesson_settings,
@@ -484,6 +482,9 @@ TEST(SavedStates, TakeTurnsUnderFreeKeysAndNeverTouchWhatTheFileHeld) {
   ASSERT_EQ(read.error, "");
   EXPECT_EQ(read.read.states[1]->keys, "g");
   EXPECT_EQ(read_lesson_file(next, demo_refuse_typed_key).error, "");
+  EXPECT_EQ(compute_save_message(file, {0, next, "", false})
+                .rfind(file + " has a state on every F key, so saved as F1 in " + next, 0),
+            0u);
   const save_outcome blocked = save(file + "/inside.lesson");
   EXPECT_EQ(blocked.index, -1);
   EXPECT_NE(blocked.why.find("cannot make the folder"), std::string::npos) << blocked.why;
