@@ -183,6 +183,13 @@ std::array<int, 2> compute_fraction_pixel(const std::array<double, 2>& fraction,
   return {along(fraction[0], width), along(fraction[1], height)};
 }
 
+std::optional<std::array<int, 2>> compute_shown_pixel(const std::array<double, 3>& shown, int width,
+                                                      int height) {
+  const std::array<int, 2> at = {int(std::lround(shown[0])), int(std::lround(height - shown[1]))};
+  if (at[0] < 0 || at[0] >= width || at[1] < 0 || at[1] >= height) return std::nullopt;
+  return at;
+}
+
 std::optional<int> compute_text_scale_option(const char* value) {
   int scale = 0;
   if (!read_number(value, largest_text_scale, scale) || *value != '\0' || scale < smallest_text_scale)

@@ -59,6 +59,11 @@ struct start_pick {
 // the last pixel, not the one beyond.
 std::array<int, 2> compute_fraction_pixel(const std::array<double, 2>& fraction, int width, int height);
 
+// The pixel, from the top left, nearest a point shown at x, y pixels from the bottom left of a width x height
+// window; nothing when that pixel lies outside the window.
+std::optional<std::array<int, 2>> compute_shown_pixel(const std::array<double, 3>& shown, int width,
+                                                      int height);
+
 // The most keys typed for the user at once (--keys, a lesson's state): what the program types well within a
 // second, a few hundred microseconds a key, so that no state freezes the windows while it is reached.
 constexpr size_t most_typed_keys = 1000;

@@ -28,9 +28,7 @@ std::optional<std::array<int, 2>> aim_pick(const start_pick& pick, ship_name win
   const auto shown = compute_window_point(planet[find_aimable_body(pick.body)]->centre(), ships[window]->pose,
                                           frame.projection.data(), viewport);
   if (!shown) return std::nullopt;
-  const std::array<int, 2> at = {int(std::lround((*shown)[0])), int(std::lround(height - (*shown)[1]))};
-  if (at[0] < 0 || at[0] >= frame.granted.width || at[1] < 0 || at[1] >= height) return std::nullopt;
-  return at;
+  return compute_shown_pixel(*shown, frame.granted.width, height);
 }
 
 // What is said of a pick whose body is not in view.

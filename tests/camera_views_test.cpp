@@ -300,19 +300,21 @@ TEST(PickReport, EachRecordWithItsDepthsAndTheWalksChoiceMarked) {
   pick.y = 30;
   pick.window_height = 512;
   pick.viewport = {0, 0, 512, 512};
-  pick.hits = 3;
-  pick.buffer = {1, 2147483647u, 4294967295u, STARFIELD, 1, 1000, 2000, SUN, 1, 1000, 3000, MOON, 0};
+  pick.hits = 4;
+  // The last record, drawn with no name, ends exactly at the buffer's end and is listed all the same.
+  pick.buffer = {1, 2147483647u, 4294967295u, STARFIELD, 1, 1000, 2000, SUN, 1, 1000, 3000, MOON, 0, 5, 6};
   pick.outcome = "the Sun is never followed";
   const std::vector<std::string> lines = compute_pick_lines(
       pick, [](unsigned int n) { return std::string(demo_body_label(body_name(n))); }, 0.1, 2000);
-  ASSERT_EQ(lines.size(), 9u);
+  ASSERT_EQ(lines.size(), 11u);
   EXPECT_EQ(lines[0], "last pick: gluPickMatrix(100, 482, 10, 10, {0, 0, 512, 512})");
-  EXPECT_EQ(lines[1], "glRenderMode(GL_RENDER) returned 3");
+  EXPECT_EQ(lines[1], "glRenderMode(GL_RENDER) returned 4");
   EXPECT_EQ(lines[2], "  Star-field: z1 2147483647 (0.5000000, 0.2 units)");
   EXPECT_EQ(lines[3], "              z2 4294967295 (1.0000000, 2000 units)") << "z2 under z1";
   EXPECT_EQ(lines[4].substr(0, 7), "* Sun: ") << "the first of the two nearest";
   EXPECT_EQ(lines[6].substr(0, 8), "  Moon: ");
-  EXPECT_EQ(lines[8], "the Sun is never followed");
+  EXPECT_EQ(lines[8].substr(0, 10), "  : z1 5 (");
+  EXPECT_EQ(lines[10], "the Sun is never followed");
   // A student redoes near * far / (far - depth * (far - near)) on the depth as shown: it must give the
   // distance shown to its third digit, near the camera and far from it.
   for (const double depth : {0.990415, 0.99904, 0.999317, 0.99995, 0.9999917}) {

@@ -153,6 +153,16 @@ TEST(PickOption, TakesTwoWholeNumbersAndNothingElse) {
   EXPECT_EQ(fraction->aim, pick_aim::fraction);
   EXPECT_EQ(compute_fraction_pixel(fraction->fraction, 950, 1000), (std::array<int, 2>{118, 999}));
   EXPECT_EQ(compute_fraction_pixel({0.5, 0}, 512, 512), (std::array<int, 2>{256, 0}));
+  // A body shown at the window's edge: the nearest pixel, from the top left, is in the window or not at all.
+  using shown_at = std::pair<std::array<double, 3>, std::optional<std::array<int, 2>>>;
+  for (const auto& [shown, pixel] : {shown_at{{511.4, 511.6, 0}, std::array{511, 0}},
+                                     {{511.5, 100, 0}, std::nullopt},
+                                     {{-0.4, 0.6, 0}, std::array{0, 511}},
+                                     {{-0.6, 100, 0}, std::nullopt},
+                                     {{100, 0.4, 0}, std::nullopt},
+                                     {{100, 512.4, 0}, std::array{100, 0}},
+                                     {{100, 512.6, 0}, std::nullopt}})
+    EXPECT_EQ(compute_shown_pixel(shown, 512, 512), pixel) << shown[0] << "," << shown[1];
   std::string words[] = {"solar_demo", "-display", ":1", "--pick", "3,4"};
   char* argv[] = {words[0].data(), words[1].data(), words[2].data(),
                   words[3].data(), words[4].data(), nullptr};
