@@ -29,7 +29,10 @@ struct placed_label {
   size_t request;  // which of the requests
   std::string text;
   int x, y;  // where the text starts, on its baseline, in window pixels from the bottom left
-  int slot;  // which of the places around its body it took, which it tries first in the next frame
+  // Which of the places around its body it took, which it tries first in the next frame: 0 right of the
+  // disc, 1 left of it, then 2 + 8 x (step - 1) + direction on a leader, up and right first and on
+  // anticlockwise, each step farther out.
+  int slot;
   // A name set away from its body is joined to the edge of its disc by a line, from (x0, y0) to (x1, y1).
   bool has_leader = false;
   std::array<int, 4> leader = {};

@@ -193,6 +193,18 @@ TEST(LabelLayout, NoNameCoversAnotherBodysDisc) {
             << label.text << " over " << requests[r].text;
       }
   EXPECT_TRUE(placed[0].has_leader) << "right of Venus lies the Sun";
+  // A name set away on a leader keeps off its own body's rings too; only beside its disc may it lie on them.
+  // A band right of the body keeps the name from its side, so that it goes out past the rings.
+  std::vector<label_obstacle> rings = {{{0, 0, -20}, 0.5f, 0}};
+  for (int k = 0; k < 16; ++k)
+    rings.push_back({{2.5f * std::cos(k * 0.3927f), 2.5f * std::sin(k * 0.3927f), -20}, 0.6f, 0});
+  const std::vector<placed_label> ringed =
+      camera.layout({{"Ringed", {0, 0, -20}, 0.5f}}, rings, {{273, 260, 326, 278}});
+  ASSERT_EQ(ringed.size(), 1u);
+  EXPECT_TRUE(ringed[0].has_leader);
+  for (const label_obstacle& part : rings)
+    EXPECT_FALSE(meets(backing(ringed[0]), camera.disc(part.centre, part.radius)))
+        << "over its own ring at " << part.centre[0] << "," << part.centre[1];
 }
 
 // At a text scale a name is drawn scale times larger: laid out at its size in text pixels, a crowd of names
@@ -272,6 +284,9 @@ TEST(LabelLayout, AtTextScaleThreeNamesAsDrawnKeepClearOfEachOtherTheBandAndOthe
   const std::vector<placed_label> moved = camera.layout(one, {}, {{0, top + 4, 512, top + 60}}, {}, 3);
   ASSERT_EQ(moved.size(), 1u);
   EXPECT_NE(moved[0].slot, alone[0].slot);
+  const std::vector<placed_label> stays = camera.layout(one, {}, {{0, top + 6, 512, top + 60}}, {}, 3);
+  ASSERT_EQ(stays.size(), 1u);
+  EXPECT_EQ(stays[0].slot, alone[0].slot) << "a band just its gap away leaves the name where it was";
 }
 
 // A planet passing beside the camera reaches behind its near plane: counted as covering the whole window, it
@@ -331,6 +346,29 @@ TEST(LabelLayout, ANameShownLastFrameKeepsItsPlaceThoughANearerNewcomerWouldTake
   const auto far =
       std::find_if(led.begin(), led.end(), [](const placed_label& p) { return p.text == "Far"; });
   EXPECT_TRUE(far == led.end() || far->slot != crowded[1].slot) << "Far's leader left across a body";
+  // Two names at pixels of the window: A kept where it was, B new beside it.
+  const auto at_pixel = [&](const char* text, double x, double y) {
+    return label_request{text, {float((x - 256) * per_px), float((y - 256) * per_px), -20}};
+  };
+  const auto right_of_its_point = [](const placed_label& p, int x, int y, int scale) {
+    return p.x == x + 8 * scale && p.y == y + 8 * scale;
+  };
+  // A kept on its longest leader up and to the right: B's place right of its point lies across that
+  // leader, though well clear of A's name, and B goes elsewhere.
+  const placed_label a_led = {0, "A", 0, 0, 2 + 8 * 3, false, {}};
+  const std::vector<placed_label> crossed =
+      camera.layout({at_pixel("A", 256.5, 256.5), at_pixel("B", 276.5, 258.5)}, {}, {}, {a_led});
+  ASSERT_EQ(texts(crossed), (std::vector<std::string>{"A", "B"}));
+  ASSERT_TRUE(crossed[0].has_leader);
+  EXPECT_FALSE(right_of_its_point(crossed[1], 276, 258, 1)) << "B's name across A's leader";
+  // At text scale 3 a newcomer keeps three times the room from a kept name: B right of its point would be
+  // 30 pixels from A's name, within the 42 of 3 x (2 + 12).
+  const placed_label a_beside = {0, "A", 0, 0, 0, false, {}};
+  const std::vector<placed_label> roomy =
+      camera.layout({at_pixel("A", 256.5, 256.5), at_pixel("B", 316.5, 256.5)}, {}, {}, {a_beside}, 3);
+  ASSERT_EQ(texts(roomy), (std::vector<std::string>{"A", "B"}));
+  ASSERT_TRUE(right_of_its_point(roomy[0], 256, 256, 3));
+  EXPECT_FALSE(right_of_its_point(roomy[1], 316, 256, 3)) << "B within the scaled newcomer's gap";
 }
 
 // Where a body's disc shows in a window's latest frame: its centre and radius in pixels, as the frame's own
