@@ -59,12 +59,12 @@ std::string loss_line;  // made beforehand: a fault handler may only write
 // replies, so the end is waited for a while: only poll and recv, which a signal handler may call. A live
 // server never closes the connection, so a fault of another kind costs this wait before it is reported.
 constexpr int server_end_wait_ms = 1000;
-bool server_has_gone() {
+bool server_has_gone(int wait_ms = server_end_wait_ms) {
   if (watch_socket < 0) return false;
   const int saved_errno = errno;
   pollfd watched = {watch_socket, POLLIN, 0};
   bool gone = false;
-  if (poll(&watched, 1, server_end_wait_ms) > 0) {
+  if (poll(&watched, 1, wait_ms) > 0) {
     char byte = 0;
     const ssize_t got = recv(watch_socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
     gone = got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
@@ -126,7 +126,9 @@ int on_x_error(Display* display, XErrorEvent* error) {
   XGetErrorText(display, error->error_code, text, sizeof text);
   char what[256];
   std::snprintf(what, sizeof what, "X error \"%s\"", text);
-  end_without_display(server_has_gone() ? "lost the connection to the X server" : what, display);
+  // An error is a reply, sent by a server still there: only a close already on its way means it has gone
+  // since, so that a window destroyed by another program ends the program at once.
+  end_without_display(server_has_gone(0) ? "lost the connection to the X server" : what, display);
 }
 
 // freeglut gives no way to its connection; once a window's context is current, GLX gives the display in use.
