@@ -18,19 +18,19 @@ std::vector<std::string> demo_chain_lines();
 // The "k" band's lines in a window: the last pick's call, records and outcome where it ran.
 std::vector<std::string> demo_pick_lines(ship_name viewer);
 // The band under the status band, one topic a place: each window's camera ("i"), the last pick where it ran
-// ("k"; before any pick, where to press), and the chain ("t") in the window of the ship that has the keys.
+// ("k"; before any pick, where to press), and the chain ("t") in the window of the active ship.
 std::vector<std::string> demo_camera_band_lines(ship_name viewer);
 // The same topic by topic, with exact_aspect the camera's aspect as the board writes it.
 std::vector<std::vector<std::string>> demo_camera_band_topics(ship_name viewer, bool exact_aspect);
-// What a window's bands write: the status band ("h", or the word on the last key alone), the keys ("h"; in
+// What a window's bands write: the status band ("h", or the message on the last key alone), the keys ("h"; in
 // the active ship's window they yield their place to the chain while "t" is on) and the band under the
 // status. While the board is open it holds the rest, and the window keeps the status band's first line.
 band_text demo_band_text(ship_name viewer);
 // What the board writes: each window's status and the band under it, the same lines, and the keys while "h"
 // shows them.
 board_text demo_board_text();
-// What the status overlay says in a window: its ship, whether it has the keys, its mode and step, the body
-// it follows, "paused", the rate, the text scale and the word on the last key that changed nothing.
+// What the status overlay says in a window: its ship, whether it is the active ship, its mode and step, the
+// body it follows, "paused", the rate, the text scale and the message on the last key that changed nothing.
 std::vector<std::string> demo_status_lines(ship_name window, bool with_notice = true);
 // What the camera readout says of a window's camera: its mode, where it is, the projection call of its latest
 // frame and the model-view matrix the frame loads, in rows.

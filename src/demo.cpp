@@ -377,7 +377,7 @@ void demo_cleanup() {
     delete each;
     each = nullptr;
   }
-  notice = {};  // a word about the last key belongs to the scene it was said in
+  notice = {};  // a message about the last key belongs to the scene it was shown in
   state_frame_owed = {};
   forget_pick();
   forget_steps();

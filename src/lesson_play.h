@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Typing keys into the scene as a user would, and reaching a lesson's state: what start-up does with --keys
 // and --pick, and what an F key does with a state of the loaded lesson. The keys go through the functions it
-// is handed, the demo's keyboard and its placing of the cameras, so this room needs nothing above it.
+// is handed, the demo's keyboard and its placing of the cameras, so this module needs nothing above it.
 #pragma once
 
 #include <array>
@@ -33,6 +33,6 @@ void type_start(const key_typist& typist, const std::string& keys, const std::op
                 const std::array<std::optional<projection_lens>, 2>& lenses = {});
 // A state of the loaded lesson (0 for F1) reached afresh: the start-up scene with no pick kept, its keys and
 // its pick typed, and the status band naming it; the presenter's "h" as it was, and with the band off the
-// state's name said for a while, as a notice. False, with nothing changed but a word saying why, when
+// state's name said for a while, as a notice. False, with nothing changed but a message saying why, when
 // there is no such state.
 bool reach_lesson_state(const key_typist& typist, int index);

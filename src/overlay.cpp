@@ -5,7 +5,7 @@
 
 namespace {
 
-// The leader lines of the names set away from their bodies, as the text's lines take them.
+// The leader lines of the names offset from their bodies, as the text's lines take them.
 std::vector<GLfloat> compute_leader_lines(const std::vector<placed_label>& placed) {
   std::vector<GLfloat> lines;
   for (const placed_label& label : placed)

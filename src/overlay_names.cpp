@@ -17,7 +17,7 @@ constexpr int name_row_px = glyph_height_px + 2 * label_padding_px;  // a name's
 constexpr int label_gap_px = 2;                                      // kept clear between two names' backings
 constexpr int label_newcomer_gap_px = 12;  // kept clear besides by a name that was not shown the frame before
 constexpr int keep_slack_px = 3;           // how far others may come into a name that keeps its place
-constexpr int leader_step_px = 16;         // a name set away goes this much farther out at each try
+constexpr int leader_step_px = 16;         // a name offset on a leader goes this much farther out at each try
 constexpr int leader_steps = 4;
 constexpr int leader_directions = 8;  // up right first, then round the disc
 constexpr int side_slots = 2;         // right and left of the disc, without a leader
@@ -177,7 +177,8 @@ std::vector<label_candidate> find_label_candidates(const std::vector<label_reque
   return candidates;
 }
 
-// One place a name may take: its text's start on the baseline, and for a name set away, the leader's ends.
+// One place a name may take: its text's start on the baseline, and for a name offset on a leader, the
+// leader's ends.
 struct label_place {
   int x, y;
   bool has_leader;
@@ -218,8 +219,8 @@ struct taken_rect {
 };
 
 // Whether a name's backing, and its leader if it has one, keep off the discs: every other body's, and its
-// own too when the name is set away. A name keeping its place may come a few pixels into a disc with its
-// backing, so that bodies moving a pixel or two do not make it jump; never with its leader.
+// own too when the name is offset on a leader. A name keeping its place may come a few pixels into a disc
+// with its backing, so that bodies moving a pixel or two do not make it jump; never with its leader.
 bool clear_of_discs(const label_place& place, const window_rect& backing, size_t request, bool keeps,
                     const std::vector<window_disc>& discs, const name_sizes& px) {
   for (const window_disc& disc : discs) {
@@ -241,7 +242,7 @@ double distance_to_disc(const window_rect& r, const window_disc& d) {
 }
 
 // Whether a name is read as its own body's: its backing lies nearer that body's disc than any other's, or
-// at least a side's offset away from every other (a name set away on a leader in a crowd), so that it
+// at least a side's offset away from every other (a name offset on a leader in a crowd), so that it
 // never sits beside another body.
 bool reads_as_its_own(const window_rect& backing, const window_disc& own,
                       const std::vector<window_disc>& discs, const name_sizes& px) {

@@ -33,7 +33,7 @@ struct placed_label {
   // disc, 1 left of it, then 2 + 8 x (step - 1) + direction on a leader, up and right first and on
   // anticlockwise, each step farther out.
   int slot;
-  // A name set away from its body is joined to the edge of its disc by a line, from (x0, y0) to (x1, y1).
+  // A name offset from its body is joined to the edge of its disc by a line, from (x0, y0) to (x1, y1).
   bool has_leader = false;
   std::array<int, 4> leader = {};
 };

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The scene's state itself: the body catalogue, the objects and flags every room shares, and the few changes
-// (a word said, a body followed, the ships reset) that each room makes alike.
+// The scene's state itself: the body catalogue, the objects and flags every module shares, and the few
+// changes (a message shown, a body followed, the ships reset) that each module makes alike.
 #include "scene_state.h"
 
 #include "opengl.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The scene's state, which the demo's rooms share: the bodies and the ships, which ship has the keys, what
-// is shown and how fast the scene runs, whether it is paused, each window's state, and the word said about
+// The scene's state, which the demo's modules share: the bodies and the ships, which ship is active, what
+// is shown and how fast the scene runs, whether it is paused, each window's state, and the message about
 // the last key that changed nothing. The scene's life (demo.cpp) creates and deletes the objects; the command
-// table, picking and the views' words read and change the rest. Plain data and the few changes every room
+// table, picking and the views' words read and change the rest. Plain data and the few changes every module
 // makes the same way.
 #pragma once
 
@@ -115,5 +115,5 @@ void leave_lesson_state();
 void keep_start_angles();
 // The scene as start-up leaves it before any key, but for the last pick (picking's to forget): the bodies
 // where they started, both ships at their defaults, the mother ship with the keys, every view off, the rate
-// 1, not paused and no word said.
+// 1, not paused and no message shown.
 void restore_start_scene();

@@ -16,7 +16,7 @@
 constexpr size_t most_steps_back = 100;
 
 // All a key may change: both ships, each body's angles, both lenses, the views, the rate, the pause, which
-// ship has the keys, the kept pick and the lesson's state.
+// ship is active, the kept pick and the lesson's state.
 struct scene_step {
   std::vector<ship> ships;
   std::array<std::array<float, 2>, body_count> angles{};

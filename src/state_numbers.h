@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A state of the scene as numbers, as a lesson can give it instead of keys: each ship's mode, eye, target,
 // up, pose, the body it follows, its distance and steps; each body's angles; each window's lens; the views
-// that are on, the rate, the pause, the ship that has the keys, and the kept pick with its records. Written
+// that are on, the rate, the pause, the active ship, and the kept pick with its records. Written
 // so that reading it back gives every number as it was; read line by line, as a lesson's settings.
 #pragma once
 

@@ -11,8 +11,8 @@
 #include "picking.h"
 #include "scene_state.h"
 
-// What the status band says besides its ship: whether that ship has the keys, whether the scene is paused,
-// its rate, the text scale, and the word on the last key that changed nothing (null when none).
+// What the status band says besides its ship: whether that ship is active, whether the scene is paused,
+// its rate, the text scale, and the message on the last key that changed nothing (null when none).
 struct status_facts {
   bool has_keys;
   bool paused;
@@ -22,9 +22,9 @@ struct status_facts {
   const std::string& lesson_step;
   const std::vector<std::string>& lesson_notes;
 };
-// The lesson's state last gone to and its notes, then the window's ship, whether it has the keys, its mode
-// and step, the body it follows, "paused", the rate, the scale and the notice, a line each where they have
-// something to say.
+// The lesson's state last gone to and its notes, then the window's ship, whether it is the active ship, its
+// mode and step, the body it follows, "paused", the rate, the scale and the notice, a line each where they
+// have something to say.
 std::vector<std::string> compute_status_lines(ship_name window, const ship& s, const status_facts& facts);
 
 // What the camera readout says of a window's camera: its mode, where it is (LOOKAT: eye, target and up;
