@@ -294,6 +294,7 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
        "b.lesson:3: mother lens's near plane must lie nearer than its far plane"},
       {"[F1]\ntitle = x\nmother lens = 50, 1\n", "b.lesson:3: mother lens takes FIELD OF VIEW, NEAR, FAR"},
       {"[F1]\ntitle = x\nmother lens = 50, 0x10, 100\n", "b.lesson:3: mother lens takes FIELD OF VIEW"},
+      {"[F1]\ntitle = x\nmother lens = 50, 1, 100,\n", "b.lesson:3: mother lens takes FIELD OF VIEW"},
       {"[F1]\ntitle = x\nscout lens = 50,1,100\nscout lens = 50,1,100\n",
        "b.lesson:4: scout lens is given twice in this state"},
       {"[F1]\ntitle = x\n\n", "b.lesson:1: [F1] has no keys = ..."},

@@ -866,8 +866,15 @@ TEST(BandLines, LinesLeftOutAreMarkedWithAnEllipsis) {
       "it back";
   for (const auto& [size, scale] : {std::pair{512, 1}, {512, 3}, {1024, 4}}) {
     std::vector<text_block> blocks;
-    add_bands(blocks, {std::vector<std::string>(12, "Mother Ship"), {}, {}, saved}, size, size, size / scale,
+    add_bands(blocks, {std::vector<std::string>(16, "Mother Ship"), {}, {}, saved}, size, size, size / scale,
               0, scale);
+    // At scale 1 sixteen status lines fill the status band's half of the window, 6 + 13 + 15 x 15 + 6 = 250
+    // of 256 text pixels, and the notice below them takes none of it.
+    if (scale == 1) {
+      EXPECT_EQ(std::count_if(blocks.begin(), blocks.end(),
+                              [](const text_block& b) { return b.content.rfind("Mother Ship\n", 0) == 0; }),
+                16);
+    }
     std::string shown;  // the notice's lines, from the last block up, as one line broken anywhere
     for (auto block = blocks.rbegin(); block != blocks.rend() && shown.size() < saved.size(); ++block)
       shown.insert(0, block->content.substr(0, block->content.find('\n')) + " ");
