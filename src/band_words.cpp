@@ -26,14 +26,31 @@ band_text demo_band_text(ship_name viewer) {
 
 board_text demo_board_text() {
   board_text board;
+  static const std::string no_step;
+  static const std::vector<std::string> no_notes;
   for (const ship_name each : {MOTHER_SHIP, SCOUT_SHIP}) {
-    std::vector<std::vector<std::string>> topics = {demo_status_lines(each)};
+    // The state's title heads the whole board, and the message has a place of its own.
+    std::vector<std::vector<std::string>> topics = {compute_status_lines(
+        each, *ships[each],
+        {active_ship == each, frozen, shown.time_rate, text_scale, nullptr, no_step, no_notes})};
     for (std::vector<std::string>& topic : demo_camera_band_topics(each, true))
       topics.push_back(std::move(topic));
     board.windows.push_back(std::move(topics));
+    board.heads.emplace_back(ship_titles[each]);
   }
   if (shown.status) board.keys = demo_key_sections();
+  board.heading = demo_lesson_lines();
+  if (current_notice() != nullptr) board.message = current_notice();
   return board;
+}
+
+std::vector<std::string> demo_lesson_lines() {
+  if (lesson_step.empty())
+    return loaded_lesson.title.empty() ? std::vector<std::string>{}
+                                       : std::vector<std::string>{loaded_lesson.title};
+  std::vector<std::string> lines = {lesson_step};
+  lines.insert(lines.end(), lesson_notes.begin(), lesson_notes.end());
+  return lines;
 }
 
 std::vector<std::vector<std::string>> demo_camera_band_topics(ship_name viewer, bool exact_aspect) {
@@ -59,9 +76,11 @@ std::vector<std::string> demo_camera_band_lines(ship_name viewer) {
 }
 
 std::vector<std::string> demo_status_lines(ship_name window, bool with_notice) {
+  // Before the first state the lesson's own title stands where a state's would.
+  const std::string& step = lesson_step.empty() ? loaded_lesson.title : lesson_step;
   return compute_status_lines(window, *ships[window],
                               {active_ship == window, frozen, shown.time_rate, text_scale,
-                               with_notice ? current_notice() : nullptr, lesson_step, lesson_notes});
+                               with_notice ? current_notice() : nullptr, step, lesson_notes});
 }
 
 std::vector<std::string> demo_camera_lines(ship_name window, bool exact_aspect) {

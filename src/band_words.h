@@ -26,9 +26,12 @@ std::vector<std::vector<std::string>> demo_camera_band_topics(ship_name viewer, 
 // the active ship's window they yield their place to the chain while "t" is on) and the band under the
 // status. While the board is open it holds the rest, and the window keeps the status band's first line.
 band_text demo_band_text(ship_name viewer);
-// What the board writes: each window's status and the band under it, the same lines, and the keys while "h"
-// shows them.
+// What the board writes: each window's status and the band under it, the same lines, the keys while "h"
+// shows them, the lesson's lines at its top and the message on the last key at its foot.
 board_text demo_board_text();
+// The state last gone to and its notes, or before the first (and after "m") the lesson's title; nothing
+// without a lesson.
+std::vector<std::string> demo_lesson_lines();
 // What the status overlay says in a window: its ship, whether it is the active ship, its mode and step, the
 // body it follows, "paused", the rate, the text scale and the message on the last key that changed nothing.
 std::vector<std::string> demo_status_lines(ship_name window, bool with_notice = true);

@@ -893,49 +893,83 @@ INSTANTIATE_TEST_SUITE_P(Sizes, SmallWindows,
                          });
 
 // The board's layout, worked out by hand: a column is 12 + 8 per character wide and 10 + 15 per line high
-// in text pixels, columns and the keys 12 apart. Written "scale, rows: left,top lines | ... / keys".
-std::string describe(const board_layout& layout) {
+// in text pixels, the parts 12 apart, and 40 at the foot kept for a message. Written "scale: [heading]
+// left,top lines | ... / keys ~ message", or with lines_only each column's count of lines.
+std::string describe(const board_layout& layout, bool lines_only = false) {
   std::ostringstream out;
-  out << layout.scale << (layout.whole ? "" : " cut") << ", " << layout.rows << ":";
+  out << layout.scale << (layout.whole ? "" : " cut") << ":";
+  for (const std::string& line : layout.heading.lines) out << " [" << line << "]";
   for (const board_column& column : layout.columns) {
     out << " " << column.left << "," << column.top;
-    for (const std::string& line : column.lines) out << " " << line;
+    if (lines_only) out << " x" << column.lines.size();
+    for (const std::string& line : column.lines)
+      if (!lines_only) out << " " << line;
     out << " |";
   }
   for (const std::string& line : layout.keys.lines) out << " / " << layout.keys.top << " " << line;
+  if (!layout.message.lines.empty())
+    out << " ~ " << layout.message.top << " x" << layout.message.lines.size();
   return out.str();
 }
 
-TEST(BoardLayout, EveryLineWholeInColumnsAtTheLargestScaleThatHoldsThem) {
+// A topic of count lines, each width characters, the first starting with first.
+std::vector<std::string> topic(const std::string& first, size_t count, size_t width) {
+  std::vector<std::string> lines(count, std::string(width, '-'));
+  lines[0] = (first + std::string(width, '-')).substr(0, width);
+  return lines;
+}
+
+TEST(BoardLayout, EveryTopicWholeInColumnsAtTheLargestScaleThatHoldsThem) {
   const std::vector<std::string> ten = {"0123456789", "0123456789", "0123456789"};
-  const board_text two = {{{ten}, {ten}}, {}}, keys = {{{ten}, {ten}}, {{"h: help", "i: camera"}}};
-  const std::string d = " 0123456789 0123456789 0123456789 |";
+  const board_text two = {{{ten}, {ten}}, {}, {}, {}, ""};
+  board_text keys = two;
+  keys.keys = {{"h: help", "i: camera"}};
+  const std::string d = " 0123456789 0123456789 0123456789";
   const std::tuple<board_text, int, int, std::string> cases[] = {
-      // 92 + 12 + 92 wide fits 1000 up to scale 5, 55 high fits 200 up to scale 3; exactly 588 / 3.
-      {two, 1000, 200, "3, 1: 0,0" + d + " 104,0" + d},
-      {two, 588, 200, "3, 1: 0,0" + d + " 104,0" + d},
-      {two, 570, 200, "2, 1: 0,0" + d + " 104,0" + d},
-      // Too narrow for both: one window above the other, each in half of (1000 - 12).
-      {two, 120, 1000, "1, 2: 0,0" + d + " 0,506" + d},
-      // 4 lines at scale 1: the second topic starts a column and splits, the other window starts its own.
-      {{{{{"aaaa", "bbbb"}, {"c1", "c2", "c3", "c4", "c5"}}, {{"xxxx"}}}, {}},
-       250,
-       70,
-       "1, 1: 0,0 aaaa bbbb | 56,0 c1 c2 c3 c4 | 96,0 c5 | 136,0 xxxx |"},
-      // A topic that just fits below the last stays in its column.
-      {{{{{"aaaa", "bbbb"}, {"c1", "c2"}}, {{"xxxx"}}}, {}},
-       250,
-       70,
-       "1, 1: 0,0 aaaa bbbb c1 c2 | 56,0 xxxx |"},
+      // 92 + 12 + 92 wide is 588 at scale 3; 55 + 12 + 40 high is 321.
+      {two, 588, 321, "3: 0,0" + d + " | 104,0" + d + " |"},
+      // One pixel less either way, and scale 2 holds both topics in one column of six lines.
+      {two, 587, 321, "2: 0,0" + d + d + " |"},
+      {two, 588, 320, "2: 0,0" + d + d + " |"},
+      // A topic that just fits below the last stays in its column: 4 lines in 70 + 12 + 40 = 122.
+      {{{{{"aa", "bb"}, {"cc", "dd"}}}, {}, {}, {}, ""}, 28, 122, "1: 0,0 aa bb cc dd |"},
+      // A topic that does not name its window is headed by it, below another window's or at a column's top.
+      {{{{{"Mother Ship x"}}, {{"p1", "p2"}}}, {"Mother Ship", "Scout Ship"}, {}, {}, ""},
+       116,
+       200,
+       "1: 0,0 Mother Ship x Scout Ship: p1 p2 |"},
+      {{{{{"Mother Ship x"}}, {{"p1", "p2"}}}, {"Mother Ship", "Scout Ship"}, {}, {}, ""},
+       400,
+       110,
+       "1: 0,0 Mother Ship x | 128,0 Scout Ship: p1 p2 |"},
+      // The keys' line, 25 high and 12 below the columns.
+      {keys, 1000, 400, "2: 0,0" + d + d + " | / 112 h: help  i: camera"},
+      // The state's title heads the board, wrapped to its width.
+      {{{{ten}}, {}, {}, {"F3: Saturn"}, ""}, 92, 200, "1: [F3: Saturn] 0,37" + d + " |"},
       // Lines that no column holds at scale 1: the last kept says that more follows.
-      {{{{{"d1", "d2", "d3", "d4", "d5", "d6"}}}, {}}, 40, 40, "1 cut, 1: 0,0 d1 ... |"},
-      // The keys' line, 25 high and 12 below the columns, costs a scale.
-      {keys, 1000, 200, "2, 1: 0,0" + d + " 104,0" + d + " / 67 h: help  i: camera"},
+      {{{{{"d1", "d2", "d3", "d4", "d5", "d6"}}}, {}, {}, {}, ""}, 40, 40, "1 cut: 0,0 d1 ... |"},
       // Not even scale 1 holds 50 characters in 100 pixels: cut to the 11 that fit, ending in "...".
-      {{{{{std::string(50, 'n')}}}, {}}, 100, 100, "1 cut, 1: 0,0 nnnnnnnn... |"},
+      {{{{{std::string(50, 'n')}}}, {}, {}, {}, ""}, 100, 100, "1 cut: 0,0 nnnnnnnn... |"},
   };
   for (const auto& [text, width, height, expected] : cases)
     EXPECT_EQ(describe(compute_board_layout(text, width, height, 8192)), expected) << width << "x" << height;
+  // "pikt" for both windows on a 1920x1080 projector at scale 2, every line whole: in reading order the
+  // columns would be 61, 37 and 43 characters wide, too wide; tallest first, the mother's camera and chain
+  // (17 + 14 lines) stand in one column of 43, the statuses, the pick and the scout's camera in one of 61.
+  board_text pikt = {{{topic("Mother Ship", 3, 24), topic("Mother Ship's camera", 17, 43),
+                       topic("last pick", 7, 61), topic("transform chain", 14, 37)},
+                      {topic("Scout Ship", 3, 11), topic("Scout Ship's camera", 17, 43)}},
+                     {"Mother Ship", "Scout Ship"},
+                     {},
+                     {},
+                     ""};
+  const board_layout at_rest = compute_board_layout(pikt, 1920, 1080, 8192);
+  EXPECT_EQ(describe(at_rest, true), "2: 0,0 x30 | 512,0 x31 |");
+  // A passing message keeps the scale and every number's place, and is read whole below them.
+  pikt.message = std::string(140, 'm').replace(70, 1, " ");
+  const board_layout with_message = compute_board_layout(pikt, 1920, 1080, 8192);
+  EXPECT_EQ(describe(with_message, true), "2: 0,0 x30 | 512,0 x31 | ~ 487 x2");
+  EXPECT_EQ(with_message.columns.at(0).lines, at_rest.columns.at(0).lines);
 }
 
 }  // namespace
