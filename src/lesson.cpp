@@ -41,9 +41,21 @@ std::string quote(const std::string& line) {
   return "\"" + line.substr(0, longest_quote) + "...\"";
 }
 
+// The ASCII a teacher's pasted typography is read as: dashes, curly quotes, the ellipsis and the spaces that
+// do not break; null for any other character beyond Latin-1.
+const char* ascii_look_alike(unsigned long code) {
+  if (code == 0xa0 || code == 0x2007 || code == 0x2009 || code == 0x202f) return " ";
+  if ((code >= 0x2010 && code <= 0x2015) || code == 0x2212) return "-";
+  if ((code >= 0x2018 && code <= 0x201b) || code == 0x2032) return "'";
+  if ((code >= 0x201c && code <= 0x201f) || code == 0x2033) return "\"";
+  if (code == 0x2026) return "...";
+  return nullptr;
+}
+
 // A title or a note as the overlays' font writes it: UTF-8 taken to Latin-1, a byte a character, whose
-// letters and signs the font holds (°, é, ü, ×, ±); any other character is written "?". Nothing for text that
-// is not UTF-8 or holds a control character, which no line of a band can show.
+// letters and signs the font holds (°, é, ü, ×, ±); typography as its ASCII look-alike; any other character
+// is written "?". Nothing for text that is not UTF-8 or holds a control character, which no line of a band
+// can show.
 std::optional<std::string> compute_latin1(const std::string& utf8) {
   std::string latin1;
   for (size_t i = 0; i < utf8.size();) {
@@ -63,7 +75,10 @@ std::optional<std::string> compute_latin1(const std::string& utf8) {
     const unsigned long shortest[] = {0, 0, 0x80, 0x800, 0x10000};
     if (code < shortest[length] || code > 0x10ffff || (code >= 0xd800 && code < 0xe000)) return std::nullopt;
     if (code < 0x20 || (code >= 0x7f && code < 0xa0)) return std::nullopt;
-    latin1 += code <= 0xff ? char(code) : '?';
+    if (const char* ascii = ascii_look_alike(code))
+      latin1 += ascii;
+    else
+      latin1 += code <= 0xff ? char(code) : '?';
     i += size_t(length);
   }
   return latin1;

@@ -231,6 +231,17 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
           .title,
       "20\xb0 ? caf\xe9 \xd7?\xff")
       << "Latin-1's characters a byte each, as the font draws them; any other \"?\"";
+  // Pasted typography as its look-alike: a no-break space, an en and an em dash, curly quotes, an ellipsis.
+  EXPECT_EQ(compute_lesson("[F1]\ntitle = a\xc2\xa0"
+                           "b \xe2\x80\x93 c\xe2\x80\x94\xe2\x80\x98"
+                           "d\xe2\x80\x99 "
+                           "\xe2\x80\x9c"
+                           "e\xe2\x80\x9d\xe2\x80\xa6\nkeys =\n",
+                           "q.lesson", demo_refuse_typed_key)
+                .read.states[0]
+                .value()
+                .title,
+            "a b - c-'d' \"e\"...");
   ASSERT_TRUE(last.lenses[1] && last.lenses[0]);
   EXPECT_EQ(std::vector<double>(
                 {last.lenses[1]->field_of_view, last.lenses[1]->near_distance, last.lenses[1]->far_distance}),
