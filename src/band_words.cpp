@@ -6,6 +6,7 @@
 
 #include "commands.h"
 #include "lesson_play.h"
+#include "overlay_bands.h"
 #include "picking.h"
 #include "transform_chain.h"
 #include "view_words.h"
@@ -22,6 +23,17 @@ band_text demo_band_text(ship_name viewer) {
   if (shown.status && !(shown.chain && viewer == active_ship)) bands.keys = demo_key_sections();
   bands.camera = demo_camera_band_lines(viewer);
   return bands;
+}
+
+bool demo_bands_hold_views() {
+  for (const ship_name each : {MOTHER_SHIP, SCOUT_SHIP}) {
+    const window_state& window = window_states[each];
+    const int scale = std::max(1, text_scale);
+    if (window.width > 0 && !compute_camera_band_whole(demo_band_text(each), window.width, window.height,
+                                                       window.width / scale, scale))
+      return false;
+  }
+  return true;
 }
 
 board_text demo_board_text() {

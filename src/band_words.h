@@ -26,6 +26,9 @@ std::vector<std::vector<std::string>> demo_camera_band_topics(ship_name viewer, 
 // the active ship's window they yield their place to the chain while "t" is on) and the band under the
 // status. While the board is open it holds the rest, and the window keeps the status band's first line.
 band_text demo_band_text(ship_name viewer);
+// Whether both windows' bands, at their size and text scale with the board closed, show every line of the
+// views under the status band whole.
+bool demo_bands_hold_views();
 // What the board writes: each window's status and the band under it, the same lines, the keys while "h"
 // shows them, the lesson's lines at its top and the message on the last key at its foot.
 board_text demo_board_text();

@@ -316,6 +316,8 @@ void demo_type_start(const std::string& keys, const std::optional<start_pick>& p
 // by numbers as they were, with no tick.
 void demo_go_to_lesson_state(int index) {
   if (!reach_lesson_state(demo_typist, index)) return;
+  // A state whose numbers the bands would cut shows them on the board, where the class can read them.
+  if (!loaded_lesson.board_off && glut_board_window == 0 && !demo_bands_hold_views()) board_open();
   for (window_overlay& each : overlays) each.names.clear();
   if (!loaded_lesson.states[size_t(index)]->numbers) demo_idle(compute_timer_step_s(default_timer_period_ms));
   state_frame_owed = {true, true};

@@ -239,12 +239,17 @@ class lesson_reader {
       return;
     }
     if (name == "board") {
+      const bool named = value == "on" || value == "off";
       const std::optional<window_placement> place =
-          value == "on" ? window_placement{1, 1, 0, 0} : compute_board_geometry(value.c_str());
+          named ? window_placement{1, 1, 0, 0} : compute_board_geometry(value.c_str());
       if (!place || place->width > largest_lesson_window_px || place->height > largest_lesson_window_px)
-        return refuse("board takes on, or its WIDTHxHEIGHT+X+Y with sizes from 1 to " +
+        return refuse("board takes on, off, or its WIDTHxHEIGHT+X+Y with sizes from 1 to " +
                       std::to_string(largest_lesson_window_px) + ", such as 1920x540+0+660");
-      if (first_time(given_lesson_.board, "board")) reading_.read.board = value == "on" ? "" : value;
+      if (!first_time(given_lesson_.board, "board")) return;
+      if (value == "off")
+        reading_.read.board_off = true;
+      else
+        reading_.read.board = value == "on" ? "" : value;
       return;
     }
     refuse(quote(name) + " comes before the first [F1] to [F12] header, and a lesson's own settings are " +

@@ -9,7 +9,7 @@
 //   title = The guide's experiments       (the lesson's own settings, before its first state)
 //   size = 950x1000
 //   text scale = 2
-//   board = on                            (or its place: board = 1920x540+0+660)
+//   board = on                            (or its place: board = 1920x540+0+660, or off)
 //   [F3]
 //   title = Saturn from 15 units
 //   note = Its rings turn with it.
@@ -55,6 +55,7 @@ struct lesson {
   std::optional<int> text_scale;           // the text scale it was made for; --text-scale wins
   std::optional<std::string> board;        // the board open from the start: "" at its default place, or
                                            // WxH+X+Y; --board wins
+  bool board_off = false;                  // "board = off": no state opens the board by itself
   std::array<std::optional<lesson_state>, lesson_state_count> states;
 };
 

@@ -171,6 +171,14 @@ std::vector<window_rect> add_bands(std::vector<text_block>& blocks, const band_t
   return bands;
 }
 
+bool compute_camera_band_whole(const band_text& text, int width, int height, int text_width, int scale) {
+  std::vector<text_block> blocks;
+  add_bands(blocks, text, width, height, text_width, 0, scale);
+  std::vector<std::string> shown;
+  for (const text_block& block : blocks) shown.push_back(block.content.substr(0, block.content.find('\n')));
+  return std::search(shown.begin(), shown.end(), text.camera.begin(), text.camera.end()) != shown.end();
+}
+
 int add_text_column(std::vector<text_block>& blocks, const std::vector<std::string>& lines, int left, int top,
                     int row, int scale) {
   if (lines.empty()) return 0;

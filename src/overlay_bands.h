@@ -27,6 +27,8 @@ struct band_text {
 // window pixels the bands' backings cover, line by line, which names keep clear of.
 std::vector<window_rect> add_bands(std::vector<text_block>& blocks, const band_text& text, int width,
                                    int height, int text_width, int first_row, int scale);
+// Whether those bands show every line of the band under the status whole: none cut, none left out.
+bool compute_camera_band_whole(const band_text& text, int width, int height, int text_width, int scale);
 
 // A band's height in text pixels for lines of text: a margin, the lines text_line_px apart, a margin, with
 // every glyph row of the first and the last line (descenders included) inside.

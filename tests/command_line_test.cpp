@@ -219,6 +219,9 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
       compute_lesson("board = 900x300-0-0\n[F1]\ntitle = x\nkeys =\n", "a.lesson", demo_refuse_typed_key)
           .read.board,
       "900x300-0-0");
+  const lesson off =
+      compute_lesson("board = off\n[F1]\ntitle = x\nkeys =\n", "a.lesson", demo_refuse_typed_key).read;
+  EXPECT_TRUE(off.board_off && !off.board && !good.read.board_off);
   const lesson_state& last = *good.read.states[11];
   EXPECT_EQ(last.notes, (std::vector<std::string>{"a", "b c"}));
   EXPECT_EQ(last.step, "F12: x");
@@ -291,7 +294,7 @@ TEST(Lesson, ReadsEachStateAndNamesTheFileAndLineOfTheFirstFault) {
       {"[F1]\ntitle = t\nkeys =\n#" + std::string(largest_lesson_bytes - 23, '#') + "\n",
        "b.lesson: is larger"},
       {"text scale = 5\n", "b.lesson:1: text scale takes a whole number from 1 to 4"},
-      {"board = yes\n", "b.lesson:1: board takes on, or its WIDTHxHEIGHT+X+Y with sizes from 1 to 8192"},
+      {"board = yes\n", "b.lesson:1: board takes on, off, or its WIDTHxHEIGHT+X+Y with sizes from 1 to 8192"},
       {"board = 8193x10+0+0\n", "b.lesson:1: board takes on"},
       {"board = on\nboard = on\n", "b.lesson:2: board is given twice"},
       {"title = a\ntitle = b\n", "b.lesson:2: the lesson's title is given twice"},

@@ -62,9 +62,11 @@ TEST_F(SceneSetUp, SecondWindowInitCreatesNothingAndKeepsTheShips) {
 // GLUT may run a due tick between an F key and the frames it asks for: the frame after the key is the state's
 // first all the same. Only that one tick waits, so a window never drawn cannot stop the scene.
 TEST_F(SceneSetUp, TheFrameAfterAnFKeyIsTheStatesFirstWhateverTickCameBetween) {
-  loaded_lesson = compute_lesson("[F1]\ntitle = t\nnote = n\nkeys = g\nscout lens = 50, 1, 100\n", "a.lesson",
-                                 demo_refuse_typed_key)
-                      .read;
+  loaded_lesson =
+      compute_lesson("title = Week 3\n[F1]\ntitle = t\nnote = n\nkeys = g\nscout lens = 50, 1, 100\n",
+                     "a.lesson", demo_refuse_typed_key)
+          .read;
+  EXPECT_EQ(demo_status_lines(SCOUT_SHIP).at(0), "Week 3") << "the lesson's title until the first state";
   const float tick = compute_timer_step_s(default_timer_period_ms);
   frozen = true;          // a state starts from the start-up scene, which runs
   say_until_key("held");  // as for a lesson that cannot be used: longer than any notice, until a key

@@ -4,6 +4,8 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "overlay_board.h"
@@ -147,6 +149,43 @@ TEST(Board, HoldsEveryNumberOfBothWindowsWholeWhileTheScenesKeepTheStatusLineAlo
   e2e::press_keysym(x, XK_Escape);
   ASSERT_TRUE(app.wait_exit(e2e::exit_deadline).has_value());
   EXPECT_EQ(app.how_it_ended(), "exited with status 0");
+}
+
+// A state whose numbers the bands would cut ("i" at text scale 3 in a 512-pixel window) opens the board with
+// the state's title at its top, where the class looks; a lesson that says "board = off" keeps it closed, and
+// the title shows in the window as before.
+TEST(Board, AStateWhoseNumbersTheBandsWouldCutOpensItHeadedByTheStatesTitle) {
+  const std::string title = "F1: Camera";
+  for (const bool off : {false, true}) {
+    const std::string lesson = e2e::make_own_file(testing::TempDir() + "numbers_lesson_");
+    std::ofstream(lesson) << "text scale = 3\n"
+                          << (off ? "board = off\n" : "") << "[F1]\ntitle = Camera\nkeys = pi\n";
+    e2e::virtual_display display("1920x1600x24");
+    e2e::program app(SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload}, "", {"--lesson", lesson});
+    Display* x = display.x();
+    const Window mother = e2e::find_window(x, "Mother Ship", e2e::window_deadline);
+    ASSERT_NE(mother, 0u);
+    EXPECT_EQ(e2e::find_window(x, "Board", milliseconds(0)), 0u) << "a board before any state";
+    e2e::move_pointer(x, mother, 256, 256);
+    e2e::press_keysym(x, XK_F1);
+    if (off) {
+      EXPECT_TRUE(e2e::wait_until(milliseconds(10000),
+                                  [&] { return count_line(e2e::capture(x, mother), title, 3) > 0; }));
+      EXPECT_EQ(e2e::find_window(x, "Board", milliseconds(0)), 0u) << "board = off";
+    } else {
+      const Window board = e2e::find_window(x, "Board", e2e::window_deadline);
+      ASSERT_NE(board, 0u) << "no board for numbers the bands cut";
+      EXPECT_TRUE(e2e::wait_until(milliseconds(10000), [&] {
+        const e2e::image shot = e2e::capture(x, board);
+        for (int scale = largest_board_scale; scale >= 1; --scale)
+          if (count_line(shot, title, scale) > 0) return true;
+        return false;
+      })) << "the state's title is not on the board";
+    }
+    e2e::press_keysym(x, XK_Escape);
+    ASSERT_TRUE(app.wait_exit(e2e::exit_deadline).has_value());
+    std::remove(lesson.c_str());
+  }
 }
 
 }  // namespace
