@@ -7,6 +7,7 @@
 #include "band_words.h"
 #include "opengl.h"
 #include "overlay_board.h"
+#include "picture_file.h"
 #include "window_frame.h"
 
 namespace {
@@ -71,7 +72,10 @@ void board_open() {
   if (current != 0) glutSetWindow(current);
 }
 
-void board_display() {
+namespace {
+
+// The board's frame in the current window's back buffer; returns the part of the window it drew.
+granted_viewport draw_board() {
   const granted_viewport largest = demo_largest_viewport();
   const int width = std::min(glutGet(GLUT_WINDOW_WIDTH), largest.width);
   const int height = std::min(glutGet(GLUT_WINDOW_HEIGHT), largest.height);
@@ -81,7 +85,24 @@ void board_display() {
   std::vector<text_block> blocks;
   const board_layout layout = add_board(blocks, demo_board_text(), width, height, text.max_texture_px);
   draw_text_blocks(text, blocks, layout.scale, width, height);
+  return {width, height};
+}
+
+}  // namespace
+
+void board_display() {
+  draw_board();
   glutSwapBuffers();
+}
+
+std::optional<picture_written> board_save_picture(const std::string& stem) {
+  if (glut_board_window == 0) return std::nullopt;
+  const int current = glutGetWindow();
+  glutSetWindow(int(glut_board_window));
+  const granted_viewport drawn = draw_board();
+  const picture_written written = save_back_buffer(stem, drawn.width, drawn.height);
+  if (current != 0) glutSetWindow(current);
+  return written;
 }
 
 // The board is let go at once, so that a second Tab before GLUT has closed it opens a new one rather than

@@ -5,7 +5,11 @@
 // its place.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "command_line.h"
+#include "picture_file.h"
 
 constexpr const char* board_title = "Board";
 
@@ -26,6 +30,9 @@ void board_open();
 void board_toggle();
 // The board's display callback: its frame, drawn in the current window, which must be the board.
 void board_display();
+// Draws the board again as it shows now and writes it at stem as the pictures of the scenes are written;
+// nothing while the board is closed. The current window is left as it was found.
+std::optional<picture_written> board_save_picture(const std::string& stem);
 // Called every tick: a board destroyed by another program is closed, the scenes going on.
 void board_check_window();
 // Asks the board, when it is open, to redraw; the current window is left as it was found.

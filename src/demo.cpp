@@ -227,6 +227,9 @@ void save_window_pictures() {
     said += std::string(said.empty() ? "" : "; ") + (each == MOTHER_SHIP ? "mother" : "scout") +
             (written.why.empty() ? " picture saved: " + written.path : " picture not saved: " + written.why);
   }
+  const picture_stem board_stem = make_picture_stem(save_file, "board", at);
+  if (const auto board = board_stem.why.empty() ? board_save_picture(board_stem.stem) : std::nullopt)
+    said += "; board picture " + (board->why.empty() ? "saved: " + board->path : "not saved: " + board->why);
   say(said);
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -67,9 +68,11 @@ e2e::image settled(Display* x, Window w, const e2e::image& unlike = {}) {
 // the scenes.
 TEST(Board, HoldsEveryNumberOfBothWindowsWholeWhileTheScenesKeepTheStatusLineAlone) {
   e2e::virtual_display display("1920x1600x24");
-  e2e::program app(
-      SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload}, "",
-      {"--board", "1920x540+0+700", "--text-scale", "3", "--keys", "pikth", "--inspect", "50%,50%"});
+  const std::string own = e2e::make_own_file(testing::TempDir() + "board_saves_");
+  const std::filesystem::path folder = own + ".d";
+  e2e::program app(SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload}, "",
+                   {"--board", "1920x540+0+700", "--text-scale", "3", "--keys", "pikth", "--inspect",
+                    "50%,50%", "--save-to", (folder / "class.lesson").string()});
   Display* x = display.x();
   const Window board = e2e::find_window(x, "Board", e2e::window_deadline);
   const Window mother = e2e::find_window(x, "Mother Ship", e2e::window_deadline);
@@ -145,7 +148,22 @@ TEST(Board, HoldsEveryNumberOfBothWindowsWholeWhileTheScenesKeepTheStatusLineAlo
       [&] { return lit_below(e2e::capture(x, mother), status_line_rows) > scene_text + 1000; }))
       << "the board destroyed by another program is not closed: " << app.how_it_ended();
   e2e::press_keysym(x, XK_Tab);
-  EXPECT_NE(board_other_than(second), 0u) << "Tab opens no board after the last was destroyed";
+  const Window last = board_other_than(second);
+  ASSERT_NE(last, 0u) << "Tab opens no board after the last was destroyed";
+  // W writes the board's picture beside the scenes', as it shows.
+  const e2e::image board_shows = settled(x, last);
+  e2e::move_pointer(x, mother, 256, 256);
+  e2e::press_keysym(x, XK_W);
+  std::string picture;
+  ASSERT_TRUE(e2e::wait_until(milliseconds(10000), [&] {
+    std::error_code not_yet;  // the program makes the folder
+    for (const auto& entry : std::filesystem::directory_iterator(folder, not_yet))
+      if (entry.path().string().find("-board.png") != std::string::npos) picture = entry.path().string();
+    return !picture.empty() && e2e::read_png(picture).width > 0;
+  }));
+  EXPECT_TRUE(e2e::read_png(picture) == board_shows) << picture;
+  std::filesystem::remove_all(folder);
+  std::remove(own.c_str());
   e2e::press_keysym(x, XK_Escape);
   ASSERT_TRUE(app.wait_exit(e2e::exit_deadline).has_value());
   EXPECT_EQ(app.how_it_ended(), "exited with status 0");

@@ -3,7 +3,6 @@
 #include <X11/Xatom.h>
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
-#include <png.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -557,18 +556,6 @@ bool drawn(const e2e::image& shot) {
 }
 
 // A PNG file's pixels, top row first; nothing when it cannot be read.
-e2e::image read_png(const std::string& path) {
-  png_image png{};
-  png.version = PNG_IMAGE_VERSION;
-  e2e::image read;
-  if (!png_image_begin_read_from_file(&png, path.c_str())) return read;
-  png.format = PNG_FORMAT_RGB;
-  read.width = int(png.width);
-  read.height = int(png.height);
-  read.rgb.resize(PNG_IMAGE_SIZE(png));
-  if (!png_image_finish_read(&png, nullptr, read.rgb.data(), 0, nullptr)) return {};
-  return read;
-}
 
 // Fly, pick and narrow the scout's lens, then save with S and W: each window's PNG is its pixels, and a fresh
 // start with the saved file brings back, with F1, the very picture of the moment of saving in both windows.
@@ -605,9 +592,10 @@ TEST(SavedState, AFreshStartReachesThePictureOfTheMomentOfSavingByItsFKey) {
         for (const auto& entry : std::filesystem::directory_iterator(folder, not_yet))
           if (entry.path().string().find(std::string(window) + ".png") != std::string::npos)
             picture = entry.path().string();
-        return !picture.empty() && read_png(picture).width > 0;
+        return !picture.empty() && e2e::read_png(picture).width > 0;
       }));
-      EXPECT_TRUE(read_png(picture) == at_saving[window[0] == 'm' ? MOTHER_SHIP : SCOUT_SHIP]) << picture;
+      EXPECT_TRUE(e2e::read_png(picture) == at_saving[window[0] == 'm' ? MOTHER_SHIP : SCOUT_SHIP])
+          << picture;
     }
     e2e::press_keysym(display.x(), XK_S);
     ASSERT_TRUE(e2e::wait_until(milliseconds(10000), [&] {
