@@ -11,7 +11,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <string>
+#include <type_traits>
 
 #include "demo.h"
 #include "scene_windows.h"
@@ -21,6 +23,19 @@
 #endif
 
 namespace {
+
+#ifdef SOLAR_HAS_BOARD
+// The board below two 512-pixel windows, whichever way this revision's board takes its place.
+template <typename prepare_function>
+void prepare_board(prepare_function prepare) {
+  const window_placement below = {1074, 362, 0, 662};
+  const board_shell none = {nullptr, nullptr, nullptr, nullptr, nullptr};
+  if constexpr (std::is_invocable_v<prepare_function, std::optional<window_placement>, int, board_shell>)
+    prepare(below, 0, none);
+  else
+    prepare(below, none);
+}
+#endif
 
 int windows[2];
 constexpr int notice_ticks = 100;  // more than the three seconds a key's word stays
@@ -65,10 +80,11 @@ int main(int argc, char** argv) {
   scene_windows::create(argc, argv, windows);
   // The views asked for are switched on through their keys, which any revision's command table takes (or
   // passes on harmlessly), so that this driver builds against every revision's library.
-  const std::map<std::string, std::string> keys_of = {
-      {"overlays", "hn"}, {"status", "h"}, {"names", "n"}, {"views", "hnivo"}, {"every", "hnivokt"}, {"depth", "u"}};
+  const std::map<std::string, std::string> keys_of = {{"overlays", "hn"},   {"status", "h"},
+                                                      {"names", "n"},       {"views", "hnivo"},
+                                                      {"every", "hnivokt"}, {"depth", "u"}};
 #ifdef SOLAR_HAS_BOARD
-  board_prepare({1074, 362, 0, 662}, {nullptr, nullptr, nullptr, nullptr, nullptr});
+  prepare_board(board_prepare);
   if (argc > 2 && std::string(argv[2]) == "board")
     for (const char key : std::string("hnivokt\t")) demo_keyboard(static_cast<unsigned char>(key), 256, 256);
 #endif

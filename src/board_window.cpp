@@ -2,6 +2,8 @@
 #include "board_window.h"
 
 #include <algorithm>
+#include <array>
+#include <optional>
 #include <vector>
 
 #include "band_words.h"
@@ -12,8 +14,11 @@
 
 namespace {
 
-window_placement place = {};
+std::optional<window_placement> named_place;
+int gap = 0;
 board_shell shell = {};
+// Where the scene windows stood before they made room for the board, to go back to when it closes.
+std::optional<std::array<window_placement, 2>> given_back;
 window_text text;  // the board's context's own; a board opened again has a new context
 bool close_handled = false;
 
@@ -24,10 +29,45 @@ void post_scene_redisplay() {
   }
 }
 
-// The board let go: from here on Tab opens a new one, and the scene windows take their bands back.
+window_placement query_placement(unsigned int window) {
+  glutSetWindow(int(window));
+  return {glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT), glutGet(GLUT_WINDOW_X),
+          glutGet(GLUT_WINDOW_Y)};
+}
+
+void move_window(unsigned int window, const window_placement& to) {
+  glutSetWindow(int(window));
+  glutPositionWindow(to.x, to.y);
+  glutReshapeWindow(to.width, to.height);
+}
+
+// The board's place: the one named, or the room the scene windows leave, which they make where there is none.
+window_placement arrange_board() {
+  if (named_place) return *named_place;
+  const window_placement mother = query_placement(glut_mother_ship_window);
+  const window_placement scout = query_placement(glut_scout_ship_window);
+  const board_arrangement arranged =
+      compute_board_arrangement(mother, scout, gap, glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT));
+  if (arranged.windows_move) {
+    given_back = std::array<window_placement, 2>{mother, scout};
+    move_window(glut_mother_ship_window, arranged.mother);
+    move_window(glut_scout_ship_window, arranged.scout);
+  }
+  const granted_viewport largest = demo_largest_viewport();
+  return {std::min(arranged.board.width, largest.width), std::min(arranged.board.height, largest.height),
+          arranged.board.x, arranged.board.y};
+}
+
+// The board let go: from here on Tab opens a new one, and the scene windows take their bands back, and their
+// place where they made room for it.
 void forget_board() {
   glut_board_window = 0;
   text = {};
+  if (given_back) {
+    move_window(glut_mother_ship_window, (*given_back)[0]);
+    move_window(glut_scout_ship_window, (*given_back)[1]);
+    given_back.reset();
+  }
   post_scene_redisplay();
 }
 
@@ -51,8 +91,9 @@ void keep_scene_windows_ending_the_program() {
 
 }  // namespace
 
-void board_prepare(const window_placement& at, const board_shell& callbacks) {
-  place = at;
+void board_prepare(const std::optional<window_placement>& at, int gap_px, const board_shell& callbacks) {
+  named_place = at;
+  gap = gap_px;
   shell = callbacks;
 }
 
@@ -60,6 +101,7 @@ void board_open() {
   if (glut_board_window != 0) return;
   const int current = glutGetWindow();
   keep_scene_windows_ending_the_program();
+  const window_placement place = arrange_board();
   glutInitWindowSize(place.width, place.height);
   glutInitWindowPosition(place.x, place.y);
   glut_board_window = unsigned(glutCreateWindow(board_title));

@@ -24,8 +24,9 @@ struct board_shell {
   void (*name_window)();
   bool (*board_exists)();
 };
-// Where the board goes when it opens, and the shell's callbacks; before any of the others.
-void board_prepare(const window_placement& at, const board_shell& shell);
+// Where the board goes when it opens (nothing: where the scene windows leave room, or make it, gap_px from
+// them), and the shell's callbacks; before any of the others.
+void board_prepare(const std::optional<window_placement>& at, int gap_px, const board_shell& shell);
 void board_open();
 void board_toggle();
 // The board's display callback: its frame, drawn in the current window, which must be the board.

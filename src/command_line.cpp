@@ -87,24 +87,81 @@ window_placement compute_scout_placement(const window_placement& mother, int gap
                                          int screen_height) {
   window_placement scout = mother;
   const int right = mother.x + mother.width + gap_px, left = mother.x - gap_px - mother.width;
-  if (lies_within(right, mother.width, screen_width))
-    scout.x = right;
-  else if (lies_within(left, mother.width, screen_width))
-    scout.x = left;
-  else
-    scout.x = clamp_onto(right, mother.width, screen_width);
+  const int below = mother.y + mother.height + gap_px;
   scout.y = clamp_onto(mother.y, mother.height, screen_height);
+  if (lies_within(right, mother.width, screen_width)) {
+    scout.x = right;
+  } else if (lies_within(left, mother.width, screen_width)) {
+    scout.x = left;
+  } else if (lies_within(below, mother.height, screen_height) &&
+             lies_within(mother.x, mother.width, screen_width)) {
+    scout.y = below;
+  } else {
+    scout.x = clamp_onto(right, mother.width, screen_width);
+  }
   return scout;
 }
 
-window_placement compute_board_placement(const window_placement& mother, const window_placement& scout,
-                                         int gap_px, int screen_height) {
-  const int left = std::min(mother.x, scout.x);
+namespace {
+
+long area_of(const window_placement& r) { return long(r.width) * r.height; }
+
+// The windows shrunk to leave the lower third of the screen to the board, side by side or one above the
+// other as they stood, from the screen's top.
+board_arrangement make_room(const window_placement& mother, const window_placement& scout, int gap_px,
+                            int screen_width, int screen_height) {
+  const bool beside = scout.y == mother.y;
+  const int board_height = std::max(smallest_board_px, screen_height / 3);
+  const int across = beside ? 2 * mother.width + gap_px : mother.width;
+  const int down = beside ? mother.height : 2 * mother.height + gap_px;
+  const double shrink =
+      std::min({1.0, double(screen_width) / across, double(screen_height - board_height - gap_px) / down});
+  board_arrangement room;
+  room.windows_move = true;
+  const int width = std::max(1, int(mother.width * shrink)),
+            height = std::max(1, int(mother.height * shrink));
+  const int left = clamp_onto(std::min(mother.x, scout.x), beside ? 2 * width + gap_px : width, screen_width);
+  room.mother = {width, height, left, 0};
+  room.scout = beside ? window_placement{width, height, left + width + gap_px, 0}
+                      : window_placement{width, height, left, height + gap_px};
+  const int top = std::max(room.mother.y + height, room.scout.y + height) + gap_px;
+  room.board = {std::min(screen_width, largest_window_px), std::max(1, screen_height - top), 0, top};
+  return room;
+}
+
+}  // namespace
+
+board_arrangement compute_board_arrangement(const window_placement& mother, const window_placement& scout,
+                                            int gap_px, int screen_width, int screen_height) {
+  const int left = std::min(mother.x, scout.x), top = std::min(mother.y, scout.y);
   const int right = std::max(mother.x + mother.width, scout.x + scout.width);
-  const int below = std::max(mother.y + mother.height, scout.y + scout.height) + gap_px;
-  const int height = std::max(smallest_board_px, std::min(mother.height, screen_height - below));
-  const int top = below + height <= screen_height ? below : std::max(0, screen_height - height);
-  return {std::min(right - left, largest_window_px), height, left, top};
+  const int bottom = std::max(mother.y + mother.height, scout.y + scout.height);
+  const window_placement free_parts[] = {
+      {screen_width, screen_height - bottom - gap_px, 0, bottom + gap_px},  // below
+      {screen_width - right - gap_px, screen_height, right + gap_px, 0},    // right
+      {left - gap_px, screen_height, 0, 0},                                 // left
+      {screen_width, top - gap_px, 0, 0}};                                  // above
+  board_arrangement arranged;
+  arranged.mother = mother;
+  arranged.scout = scout;
+  for (const window_placement& part : free_parts)
+    if (part.width >= smallest_board_px && part.height >= smallest_board_px && part.x >= 0 && part.y >= 0 &&
+        area_of(part) > area_of(arranged.board))
+      arranged.board = part;
+  if (area_of(arranged.board) > 0) {
+    arranged.board.width = std::min(arranged.board.width, largest_window_px);
+    arranged.board.height = std::min(arranged.board.height, largest_window_px);
+    return arranged;
+  }
+  return make_room(mother, scout, gap_px, screen_width, screen_height);
+}
+
+fitted_size compute_fitted_size(int width, int height, int gap_px, int screen_width, int screen_height) {
+  const bool beside = 2 * width + gap_px <= screen_width && height <= screen_height;
+  const bool below = width <= screen_width && 2 * height + gap_px <= screen_height;
+  if (beside || below) return {width, height, 1.0};
+  const double shrink = std::min(double(screen_width - gap_px) / (2 * width), double(screen_height) / height);
+  return {std::max(1, int(width * shrink)), std::max(1, int(height * shrink)), shrink};
 }
 
 std::optional<window_placement> compute_board_geometry(const char* value) {
@@ -385,7 +442,8 @@ std::string compute_usage_text(const char* mother_title, const char* scout_title
       "(X's Xft.dpi resource; Windows' display setting) over 96, rounded.\n"
       "--board opens the board (Tab opens and closes it): a third window that shows every number\n"
       "of i, k, t and u for both windows, whole and as large as fits, while the two windows keep\n"
-      "the status line alone. By default it lies below them, as wide as both; WxH+X+Y places it.\n"
+      "the status line alone. By default it takes the room they leave, or they make room for it;\n"
+      "WxH+X+Y places it.\n"
       "S saves the scene as a lesson's state, under the first free F key of a lesson file:\n"
       "--save-to FILE, else saved.lesson in the user's data folder (XDG_DATA_HOME or\n"
       "~/.local/share, then solar-demo/; APPDATA on Windows). --lesson FILE brings it back.\n"

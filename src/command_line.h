@@ -24,17 +24,33 @@ constexpr int smallest_position_px = -32768, largest_position_px = 32767;
 std::optional<window_placement> compute_geometry(const char* value, const window_placement& defaults,
                                                  int screen_width, int screen_height);
 
-// Where the scout window goes, the mother window's size: beside it on the right, or else on its left, where
-// that lies wholly on the screen; otherwise as near the mother window as the screen allows.
+// Where the scout window goes, the mother window's size: beside it on the right, or else on its left, or else
+// below it, where that lies wholly on the screen; otherwise as near the mother window as the screen allows.
 window_placement compute_scout_placement(const window_placement& mother, int gap_px, int screen_width,
                                          int screen_height);
 
-// Where the board goes by default: below the two windows, as wide as both from the left edge of one to the
-// right edge of the other, as high as the screen leaves below them but no higher than the windows and no
-// lower than smallest_board_px; moved up onto the screen where it would end below it.
+// Where the board goes when nothing names its place: in the largest part of the screen the two windows leave
+// free (below, right of, left of or above both), where one is at least smallest_board_px each way. Where
+// none is, the windows make room: each keeps its aspect and shrinks, both move up, and the board takes the
+// lower third of the screen; closing the board gives them back their place.
 constexpr int smallest_board_px = 200;
-window_placement compute_board_placement(const window_placement& mother, const window_placement& scout,
-                                         int gap_px, int screen_height);
+struct board_arrangement {
+  window_placement board{};
+  bool windows_move = false;
+  window_placement mother{}, scout{};  // where the windows stand while the board is open
+};
+board_arrangement compute_board_arrangement(const window_placement& mother, const window_placement& scout,
+                                            int gap_px, int screen_width, int screen_height);
+
+// The windows' size a lesson or -geometry asks for, fitted to the screen: as asked where both windows fit
+// beside or below each other, else shrunk, keeping its aspect, until both fit side by side. scale is how
+// much it was shrunk (1 when not).
+struct fitted_size {
+  int width, height;
+  double scale;
+};
+fitted_size compute_fitted_size(int width, int height, int gap_px, int screen_width, int screen_height);
+
 // A --board value or a lesson's board setting as -geometry would read it, or nothing when it cannot be one:
 // the screen is not known when they are read, so a place on some screen will do.
 std::optional<window_placement> compute_board_geometry(const char* value);

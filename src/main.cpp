@@ -5,6 +5,7 @@
 // alone) and --text-scale, which the shell takes itself; -geometry places the mother window and sizes both;
 // any argument that GLUT does not take either is named on stderr and ignored. The process ends with status 0
 // on Escape, 1 when the display is lost and 2 on a usage error.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -188,24 +189,23 @@ void refuse_undrawable_size(const window_placement& at) {
               std::to_string(largest.height) + " at most (see --help)");
 }
 
-// Where the board goes when it opens: below the windows, or where --board or else the lesson says; a place X
-// cannot hold or the driver cannot draw ends the process with status 2, as -geometry's does.
-window_placement place_board(const own_options& options, const window_placement& mother,
-                             const window_placement& scout) {
-  const window_placement defaults =
-      compute_board_placement(mother, scout, window_gap_px, glutGet(GLUT_SCREEN_HEIGHT));
+// Where the board goes when it opens, where --board or else the lesson names a place; nothing leaves it to
+// the room the windows leave when it opens. A place X cannot hold or the driver cannot draw ends the process
+// with status 2, as -geometry's does.
+std::optional<window_placement> place_board(const own_options& options) {
   const std::string asked = options.board ? options.board_geometry : loaded_lesson.board.value_or("");
-  if (asked.empty()) return defaults;
+  if (asked.empty()) return std::nullopt;
   const std::string where = options.board ? "--board " : loaded_lesson.file + ": board = ";
   const std::optional<window_placement> placed =
-      compute_geometry(asked.c_str(), defaults, glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT));
+      compute_geometry(asked.c_str(), {disp_width, smallest_board_px, 0, 0}, glutGet(GLUT_SCREEN_WIDTH),
+                       glutGet(GLUT_SCREEN_HEIGHT));
   if (!placed) end_refused(where + asked + " is not a place X can hold (see --help)");
   // The board lays its text out on the whole window, so each side must be one the driver draws.
   const granted_viewport largest = demo_largest_viewport();
   if (placed->width > largest.width || placed->height > largest.height)
     end_refused(where + asked + " is larger than this driver draws: " + std::to_string(largest.width) + "x" +
                 std::to_string(largest.height) + " at most (see --help)");
-  return *placed;
+  return placed;
 }
 
 // The board is named as the scene windows are, and another program may destroy it without ending this one.
@@ -261,10 +261,20 @@ int main(int argc, char** argv) {
   glutInit(&argc, argv);
   name_ignored_arguments(argc, argv);
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-  // A lesson may say the windows' size and the text scale it was made for; the command line wins.
+  // A lesson may say the windows' size and the text scale it was made for; the command line wins. A lesson
+  // played on a smaller screen than its own, from a file manager that cannot add -geometry, is fitted to it.
+  double fitted_scale = 1;
+  std::string fitted_words;
   if (loaded_lesson.size && options.geometry == nullptr) {
-    disp_width = (*loaded_lesson.size)[0];
-    disp_height = (*loaded_lesson.size)[1];
+    const auto [width, height] = *loaded_lesson.size;
+    const fitted_size fitted = compute_fitted_size(width, height, window_gap_px, glutGet(GLUT_SCREEN_WIDTH),
+                                                   glutGet(GLUT_SCREEN_HEIGHT) - window_top_px);
+    disp_width = fitted.width;
+    disp_height = fitted.height;
+    fitted_scale = fitted.scale;
+    if (fitted.scale < 1)
+      fitted_words = "made for " + std::to_string(width) + "x" + std::to_string(height) + ", shown at " +
+                     std::to_string(fitted.width) + "x" + std::to_string(fitted.height);
   }
   const window_placement mother = place_mother_window(options.geometry);
   refuse_picks_outside(options, mother);
@@ -274,9 +284,10 @@ int main(int argc, char** argv) {
   refuse_undrawable_size(mother);
   text_scale = compute_text_scale(options.text_scale ? options.text_scale : loaded_lesson.text_scale,
                                   std::getenv("GDK_SCALE"), platform_display_dpi());
+  if (!options.text_scale) text_scale = std::max(1, int(std::lround(text_scale * fitted_scale)));
   const window_placement scout =
       compute_scout_placement(mother, window_gap_px, glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT));
-  board_prepare(place_board(options, mother, scout),
+  board_prepare(place_board(options), window_gap_px,
                 {keyboard_callback, loaded_lesson.file.empty() ? nullptr : special_callback,
                  end_on_window_close, name_board_window, platform_board_exists});
   scout_window = create_window(ship_titles[SCOUT_SHIP], scout);
@@ -287,8 +298,11 @@ int main(int argc, char** argv) {
   // A lesson can start where it begins: the keys, then the pick, before the first tick.
   demo_type_start(options.keys, options.pick);
   if (!unusable_lesson.empty()) say_until_key(unusable_lesson);
-  // The lesson's title greets the class, with how to go on.
-  if (!loaded_lesson.title.empty()) say(loaded_lesson.title + ": F1 to F12 go to its states");
+  // The lesson's title greets the class, with how to go on, and says what was fitted to this screen.
+  std::string greeting =
+      loaded_lesson.title.empty() ? "" : loaded_lesson.title + ": F1 to F12 go to its states";
+  if (!fitted_words.empty()) greeting += (greeting.empty() ? "" : "; ") + fitted_words;
+  if (!greeting.empty()) say(greeting);
   if (options.board || loaded_lesson.board) board_open();
   glutSetWindow(mother_window);
   std::printf("solar_demo: press h in either window to show the keys\n");

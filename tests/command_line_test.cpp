@@ -63,7 +63,8 @@ TEST(Geometry, TheScoutWindowLandsOnTheScreen) {
   };
   EXPECT_EQ(scout({512, 512, 0, 100}), (std::array<int, 4>{512, 512, 562, 100})) << "beside, on the right";
   EXPECT_EQ(scout({300, 200, 980, 824}), (std::array<int, 4>{300, 200, 630, 824})) << "on the left";
-  EXPECT_EQ(scout({700, 200, 300, 0}), (std::array<int, 4>{700, 200, 580, 0})) << "neither fits";
+  EXPECT_EQ(scout({700, 200, 300, 0}), (std::array<int, 4>{700, 200, 300, 250})) << "neither beside: below";
+  EXPECT_EQ(scout({700, 600, 300, 0}), (std::array<int, 4>{700, 600, 580, 0})) << "nor below";
   EXPECT_EQ(scout({512, 512, 32300, -5000}), (std::array<int, 4>{512, 512, 768, 0})) << "far off the screen";
   EXPECT_EQ(scout({2000, 2000, 0, 0}), (std::array<int, 4>{2000, 2000, 0, 0})) << "larger than the screen";
 }
@@ -115,17 +116,45 @@ TEST(OwnOptions, KeysTakeTheNextArgumentOnceAndAMissingValueIsAUsageError) {
   EXPECT_NE(take({"--board", "--board"}).first.usage_error.find("twice"), std::string::npos);
 }
 
-// Below both windows and as wide as both; on the screen however little room it leaves below them.
-TEST(Geometry, TheBoardLiesBelowBothWindowsAsWideAsBoth) {
-  const auto board = [](window_placement mother, window_placement scout, int screen_height) {
-    const window_placement b = compute_board_placement(mother, scout, 50, screen_height);
-    return std::array<int, 4>{b.width, b.height, b.x, b.y};
+// The board in the largest part of the screen the windows leave free; where none is, the windows shrink and
+// move up and the board takes the rest. Nothing covers anything, and everything stands on the screen.
+TEST(Geometry, TheBoardTakesTheRoomTheWindowsLeaveOrTheyMakeIt) {
+  using rect = std::array<int, 4>;  // width, height, x, y
+  const auto as_rect = [](const window_placement& p) { return rect{p.width, p.height, p.x, p.y}; };
+  const auto overlap = [](const rect& a, const rect& b) {
+    return a[2] < b[2] + b[0] && b[2] < a[2] + a[0] && a[3] < b[3] + b[1] && b[3] < a[3] + a[1];
   };
-  EXPECT_EQ(board({512, 512, 0, 100}, {512, 512, 562, 100}, 1024), (std::array<int, 4>{1074, 362, 0, 662}));
-  EXPECT_EQ(board({512, 512, 0, 100}, {512, 512, 562, 100}, 2000), (std::array<int, 4>{1074, 512, 0, 662}))
-      << "no higher than the windows";
-  EXPECT_EQ(board({300, 200, 980, 824}, {300, 200, 630, 824}, 1024), (std::array<int, 4>{650, 200, 630, 824}))
-      << "no room below: as low as the screen allows";
+  struct placement_case {
+    rect mother, screen, scout, board, mother_after;
+  };
+  const placement_case cases[] = {
+      // Two 512-pixel windows on 1280x1024: the whole width below them.
+      {{512, 512, 0, 100}, {1280, 1024}, {512, 512, 562, 100}, {1280, 362, 0, 662}, {512, 512, 0, 100}},
+      // -geometry 1900x300 on 2560x1600: the scout below the mother, not over it, the board below both.
+      {{1900, 300, 0, 100}, {2560, 1600}, {1900, 300, 0, 450}, {2560, 800, 0, 800}, {1900, 300, 0, 100}},
+      // 950x1000 windows on 1920x1080 leave no room: they shrink to 0.67 and the board takes the lower third.
+      {{950, 1000, 0, 0}, {1920, 1080}, {950, 1000, 970, 0}, {1920, 360, 0, 720}, {636, 670, 0, 0}},
+  };
+  for (const placement_case& c : cases) {
+    const window_placement mother = {c.mother[0], c.mother[1], c.mother[2], c.mother[3]};
+    const window_placement scout = compute_scout_placement(mother, 50, c.screen[0], c.screen[1]);
+    EXPECT_EQ(as_rect(scout), c.scout);
+    const board_arrangement arranged = compute_board_arrangement(mother, scout, 50, c.screen[0], c.screen[1]);
+    EXPECT_EQ(as_rect(arranged.board), c.board);
+    EXPECT_EQ(as_rect(arranged.mother), c.mother_after);
+    EXPECT_EQ(arranged.windows_move, c.mother_after != c.mother);
+    const rect all[] = {as_rect(arranged.mother), as_rect(arranged.scout), as_rect(arranged.board)};
+    for (size_t i = 0; i < 3; ++i) {
+      EXPECT_TRUE(all[i][2] >= 0 && all[i][3] >= 0 && all[i][2] + all[i][0] <= c.screen[0] &&
+                  all[i][3] + all[i][1] <= c.screen[1])
+          << "on the screen: " << i;
+      for (size_t k = i + 1; k < 3; ++k) EXPECT_FALSE(overlap(all[i], all[k])) << i << " and " << k;
+    }
+  }
+  // A lesson made for 950x1000 on a 1280x720 screen: side by side within it, the aspect kept.
+  const fitted_size fitted = compute_fitted_size(950, 1000, 50, 1280, 720);
+  EXPECT_EQ(std::tie(fitted.width, fitted.height), std::make_tuple(615, 647));  // (1280 - 50) / 1900 = 0.6474
+  EXPECT_EQ(compute_fitted_size(1900, 300, 50, 2560, 1600).scale, 1.0) << "one below the other fits";
 }
 
 }  // namespace

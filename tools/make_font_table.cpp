@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Writes src/text_font.cpp, the overlays' glyph table, from freeglut's 8x13 bitmap font: each character of
-// the table, printable ASCII and Latin-1, is drawn with glutBitmapCharacter into a window of its own cell and read back, so the table
-// holds exactly the pixels freeglut draws. Run once by tools/make_font_table.sh; its output is committed,
-// and the program never reads glyphs back from a frame.
+// the table, printable ASCII and Latin-1, is drawn with glutBitmapCharacter into a window of its own cell and
+// read back, so the table holds exactly the pixels freeglut draws. Run once by tools/make_font_table.sh; its
+// output is committed, and the program never reads glyphs back from a frame.
 #include <GL/freeglut.h>
 
 #include <cstdio>
@@ -73,7 +73,8 @@ int main(int argc, char** argv) {
       const int table_row = row - (cell_baseline_row - font_descent_px);
       if (table_row < 0 || table_row >= font_glyph_rows) {
         if (rows[row] != 0) {
-          std::fprintf(stderr, "make_font_table: character %d reaches row %d, outside the table\n", c, table_row);
+          std::fprintf(stderr, "make_font_table: character %d reaches row %d, outside the table\n", c,
+                       table_row);
           return 1;
         }
         continue;

@@ -108,7 +108,7 @@ bool take_pick_picture(const std::string& folder, int x, int y) {
 // the mother window's middle, over the sun: both windows' numbers, whole.
 bool take_board_picture(const std::string& folder) {
   const window_placement board = {1280, 400, 0, 624};
-  board_prepare(board, {nullptr, nullptr, nullptr, nullptr, nullptr});
+  board_prepare(board, 0, {nullptr, nullptr, nullptr, nullptr, nullptr});
   demo_type_keys("pikt\t", window_size_px / 2, window_size_px / 2);
   demo_type_keys(std::string(1, char(inspect_key)), window_size_px / 2, window_size_px / 2);
   std::vector<unsigned char> rgb(3 * size_t(board.width) * board.height);

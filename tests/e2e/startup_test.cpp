@@ -142,6 +142,50 @@ TEST(Geometry, PlacesTheMotherWindowAndTheScoutTheSameSizeBesideIt) {
   EXPECT_EQ((std::array<int, 4>{s.x, s.y, s.width, s.height}), (std::array<int, 4>{390, 60, 300, 200}));
 }
 
+// A lesson made for 950x1000 windows, played on a 1280x720 screen as a file manager would start it: both
+// windows on the screen side by side, neither over the other, each keeping the aspect it was made for.
+TEST(Geometry, ALessonMadeForALargerScreenFitsTheOneItMeets) {
+  const std::string own = e2e::make_own_file(testing::TempDir() + "large_"), lesson = own + ".lesson";
+  std::ofstream(lesson) << "size = 950x1000\n[F1]\ntitle = x\nkeys =\n";
+  e2e::virtual_display display("1280x720x24");
+  e2e::program app(SOLAR_DEMO_PATH, display.name(), {e2e::probe_preload}, "", {lesson});
+  std::array<e2e::geometry, ship_count> placed{};
+  for (int s = 0; s < ship_count; ++s) {
+    const Window window = e2e::find_window(display.x(), ship_titles[s], window_deadline);
+    ASSERT_NE(window, 0u) << ship_titles[s];
+    placed[s] = e2e::window_geometry(display.x(), window);
+    EXPECT_TRUE(placed[s].x >= 0 && placed[s].y >= 0 && placed[s].x + placed[s].width <= 1280 &&
+                placed[s].y + placed[s].height <= 720)
+        << ship_titles[s] << " at " << placed[s].width << "x" << placed[s].height << "+" << placed[s].x << "+"
+        << placed[s].y;
+    EXPECT_NEAR(double(placed[s].width) / placed[s].height, 0.95, 0.005);
+  }
+  EXPECT_GE(placed[SCOUT_SHIP].x, placed[MOTHER_SHIP].x + placed[MOTHER_SHIP].width) << "side by side";
+  // No room is left below them: Tab makes the windows make room for the board, and a second Tab gives
+  // them back their size and place.
+  Display* x = display.x();
+  const Window mother = e2e::find_window(x, ship_titles[MOTHER_SHIP], window_deadline);
+  const auto same = [](const e2e::geometry& a, const e2e::geometry& b) {
+    return std::tie(a.x, a.y, a.width, a.height) == std::tie(b.x, b.y, b.width, b.height);
+  };
+  e2e::move_pointer(x, mother, 10, 10);
+  e2e::press_keysym(x, XK_Tab);
+  const Window board = e2e::find_window(x, "Board", window_deadline);
+  ASSERT_NE(board, 0u);
+  ASSERT_TRUE(e2e::wait_until(milliseconds(10000),
+                              [&] { return !same(e2e::window_geometry(x, mother), placed[MOTHER_SHIP]); }));
+  const e2e::geometry b = e2e::window_geometry(x, board), m = e2e::window_geometry(x, mother);
+  EXPECT_GE(b.y, m.y + m.height) << "the board below the shrunk windows";
+  EXPECT_LE(b.y + b.height, 720);
+  e2e::move_pointer(x, mother, 10, 10);
+  e2e::press_keysym(x, XK_Tab);
+  EXPECT_TRUE(e2e::wait_until(milliseconds(10000),
+                              [&] { return same(e2e::window_geometry(x, mother), placed[MOTHER_SHIP]); }));
+  end_with_escape(display, app);
+  std::remove(lesson.c_str());
+  std::remove(own.c_str());
+}
+
 // The program's own options are answered before GLUT looks for a display, so they work without one.
 std::string output_without_display(const std::string& argument, int& status) {
   std::string output;
