@@ -116,6 +116,15 @@ void board_open() {
 
 namespace {
 
+// The board's layout and what it was made from: it is made again only when the text or the size changes,
+// a few times a second at most, not at every frame.
+struct laid_out {
+  board_text text;
+  int width = 0, height = 0;
+  board_layout layout;
+};
+laid_out last;
+
 // The board's frame in the current window's back buffer; returns the part of the window it drew.
 granted_viewport draw_board() {
   const granted_viewport largest = demo_largest_viewport();
@@ -124,9 +133,12 @@ granted_viewport draw_board() {
   glViewport(0, 0, width, height);
   glClear(GL_COLOR_BUFFER_BIT);
   if (text.max_texture_px == 0) glGetIntegerv(GL_MAX_TEXTURE_SIZE, &text.max_texture_px);
+  board_text now = demo_board_text();
+  if (!(now == last.text) || width != last.width || height != last.height)
+    last = {now, width, height, compute_board_layout(now, width, height, text.max_texture_px)};
   std::vector<text_block> blocks;
-  const board_layout layout = add_board(blocks, demo_board_text(), width, height, text.max_texture_px);
-  draw_text_blocks(text, blocks, layout.scale, width, height);
+  add_board_blocks(blocks, last.layout, height);
+  draw_text_blocks(text, blocks, last.layout.scale, width, height);
   return {width, height};
 }
 

@@ -208,17 +208,21 @@ board_layout compute_board_layout(const board_text& text, int width, int height,
   return cut_to_fit(text, std::min(width, max_text_width), height);
 }
 
-board_layout add_board(std::vector<text_block>& blocks, const board_text& text, int width, int height,
-                       int text_width) {
-  const board_layout layout = compute_board_layout(text, width, height, text_width);
+void add_board_blocks(std::vector<text_block>& blocks, const board_layout& layout, int height) {
   int row = 0;
   const auto add = [&](const board_column& column) {
-    row += add_text_column(blocks, column.lines, layout.scale * column.left,
-                           height - layout.scale * column.top, row, layout.scale);
+    row += add_text_column(blocks, column.lines, layout.scale * column.left, height - layout.scale * column.top,
+                           row, layout.scale);
   };
   add(layout.heading);
   for (const board_column& column : layout.columns) add(column);
   add(layout.keys);
   add(layout.message);
+}
+
+board_layout add_board(std::vector<text_block>& blocks, const board_text& text, int width, int height,
+                       int text_width) {
+  const board_layout layout = compute_board_layout(text, width, height, text_width);
+  add_board_blocks(blocks, layout, height);
   return layout;
 }

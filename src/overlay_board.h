@@ -27,6 +27,11 @@ struct board_text {
   std::string message;
 };
 
+inline bool operator==(const board_text& a, const board_text& b) {
+  return a.windows == b.windows && a.heads == b.heads && a.keys == b.keys && a.heading == b.heading &&
+         a.message == b.message;
+}
+
 // The lines kept at the board's foot for a message, whether one shows or not: a longer one takes what the
 // keys leave below the numbers too.
 constexpr size_t board_message_lines = 2;
@@ -49,6 +54,8 @@ struct board_layout {
 };
 board_layout compute_board_layout(const board_text& text, int width, int height, int max_text_width);
 
+// Adds the board's blocks for a window height pixels high, laid out as the layout says.
+void add_board_blocks(std::vector<text_block>& blocks, const board_layout& layout, int height);
 // Adds the board's blocks for a width x height window, laid out as compute_board_layout says, whose text may
 // be text_width text pixels wide at most (the largest texture); returns that layout.
 board_layout add_board(std::vector<text_block>& blocks, const board_text& text, int width, int height,

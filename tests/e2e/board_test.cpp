@@ -151,6 +151,7 @@ TEST(Board, HoldsEveryNumberOfBothWindowsWholeWhileTheScenesKeepTheStatusLineAlo
   const Window last = board_other_than(second);
   ASSERT_NE(last, 0u) << "Tab opens no board after the last was destroyed";
   // W writes the board's picture beside the scenes', as it shows.
+  ASSERT_TRUE(e2e::wait_until(milliseconds(10000), [&] { return lit_below(e2e::capture(x, last), 0) > 0; }));
   const e2e::image board_shows = settled(x, last);
   e2e::move_pointer(x, mother, 256, 256);
   e2e::press_keysym(x, XK_W);
