@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// A window's picture written as a PNG file through libpng, named for the moment and the window, beside the
+// A window's picture written as a PNG file (png_encoder.h), named for the moment and the window, beside the
 // saved states and never over a file that is there already.
 #pragma once
 
@@ -13,9 +13,6 @@ struct picture_stem {
   std::string stem, why;
 };
 picture_stem make_picture_stem(const std::string& save_file, const char* window_word, const std::tm& at);
-
-// Whether this build writes pictures (it does where libpng was found).
-bool can_write_pictures();
 
 // Writes width x height RGB pixels, bottom row first as glReadPixels gives them, as a PNG file at
 // stem + ".png", or stem + "-2.png" and on when that is taken: the path written, or empty with why.

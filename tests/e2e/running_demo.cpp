@@ -2,7 +2,6 @@
 #include "running_demo.h"
 
 #include <X11/keysym.h>
-#include <png.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -113,19 +112,6 @@ image RunningDemo::wait_until_still(Window w) {
   });
   EXPECT_TRUE(met) << "the picture never stood still across two ticks; swaps seen: " << swaps() - since;
   return still;
-}
-
-image read_png(const std::string& path) {
-  png_image png{};
-  png.version = PNG_IMAGE_VERSION;
-  image read;
-  if (!png_image_begin_read_from_file(&png, path.c_str())) return read;
-  png.format = PNG_FORMAT_RGB;
-  read.width = int(png.width);
-  read.height = int(png.height);
-  read.rgb.resize(PNG_IMAGE_SIZE(png));
-  if (!png_image_finish_read(&png, nullptr, read.rgb.data(), 0, nullptr)) return {};
-  return read;
 }
 
 }  // namespace e2e

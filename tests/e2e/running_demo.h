@@ -72,7 +72,4 @@ class RunningDemo : public testing::Test {
   Window scout = 0;
 };
 
-// A PNG file's pixels, top row first as X gives a window's; empty when it cannot be read.
-image read_png(const std::string& path);
-
 }  // namespace e2e

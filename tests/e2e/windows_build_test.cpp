@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -210,6 +211,26 @@ TEST_F(WindowsBuild, UnderWineItDrawsAndAnswersAsTheLinuxBuildDoes) {
   ASSERT_TRUE(changes(mother, before_pick)) << "the space bar changed nothing";
   ASSERT_EQ(ships[MOTHER_SHIP]->geosynch_body, planet[target]);
   EXPECT_TRUE(matches(mother, MOTHER_SHIP, std::string("following ") + demo_body_label(target)));
+
+  // W writes the windows' pictures through the system's own codecs: the mother's reads back as it shows.
+  const std::filesystem::path users = WINE_PREFIX "/drive_c/users";
+  const auto mother_picture = [&] {
+    std::error_code none;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(users, none))
+      if (entry.path().filename().string().find("-mother") != std::string::npos) return entry.path().string();
+    return std::string();
+  };
+  for (std::string old = mother_picture(); !old.empty(); old = mother_picture()) std::filesystem::remove(old);
+  const e2e::image shown = wait_until_still(mother);
+  e2e::type_char(display.x(), 'W');
+  std::string picture;
+  EXPECT_TRUE(e2e::wait_until(screen_deadline,
+                              [&] {
+                                picture = mother_picture();
+                                return !picture.empty() && e2e::read_png(picture).width > 0;
+                              }))
+      << "no picture of the mother window under " << users;
+  EXPECT_TRUE(e2e::read_png(picture) == shown) << picture;
 
   e2e::type_char(display.x(), 27);
   const std::optional<int> status = wine.wait_exit(screen_deadline);

@@ -6,6 +6,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <fcntl.h>
+#include <png.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -266,6 +267,19 @@ void type_char(Display* x, char c) {
   if (c == 27) return press_keysym(x, XK_Escape);
   if (c >= 0x20 && c < 0x7f) return press_keysym(x, static_cast<unsigned char>(c));
   throw std::runtime_error("no keysym for character " + std::to_string(int(c)));
+}
+
+image read_png(const std::string& path) {
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  image read;
+  if (!png_image_begin_read_from_file(&png, path.c_str())) return read;
+  png.format = PNG_FORMAT_RGB;
+  read.width = int(png.width);
+  read.height = int(png.height);
+  read.rgb.resize(PNG_IMAGE_SIZE(png));
+  if (!png_image_finish_read(&png, nullptr, read.rgb.data(), 0, nullptr)) return {};
+  return read;
 }
 
 }  // namespace e2e

@@ -94,6 +94,8 @@ geometry window_geometry(Display* x, Window w);
 image capture(Display* x, Window w);
 // A rectangle of the window, in window pixels from its top-left corner.
 image capture_region(Display* x, Window w, int left, int top, int width, int height);
+// A PNG file's pixels, top row first as X gives a window's; empty when it cannot be read.
+image read_png(const std::string& path);
 // Writes an image as a binary PPM, for looking at a failure.
 void save_ppm(const image& img, const std::string& path);
 
