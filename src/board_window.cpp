@@ -41,19 +41,26 @@ void move_window(unsigned int window, const window_placement& to) {
   glutReshapeWindow(to.width, to.height);
 }
 
-// The board's place: the one named, or the room the scene windows leave, which they make where there is none.
+// The board's place: the one named, or the room the scene windows leave, which they make where there is none
+// that holds the board's numbers whole.
 window_placement arrange_board() {
   if (named_place) return *named_place;
   const window_placement mother = query_placement(glut_mother_ship_window);
   const window_placement scout = query_placement(glut_scout_ship_window);
-  const board_arrangement arranged =
-      compute_board_arrangement(mother, scout, gap, glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT));
+  const granted_viewport largest = demo_largest_viewport();
+  const board_text shown = demo_board_text();
+  const auto holds_whole = [&](int width, int height) {
+    return compute_board_layout(shown, std::min(width, largest.width), std::min(height, largest.height),
+                                largest.width)
+        .whole;
+  };
+  const board_arrangement arranged = compute_board_arrangement(mother, scout, gap, glutGet(GLUT_SCREEN_WIDTH),
+                                                               glutGet(GLUT_SCREEN_HEIGHT), holds_whole);
   if (arranged.windows_move) {
     given_back = std::array<window_placement, 2>{mother, scout};
     move_window(glut_mother_ship_window, arranged.mother);
     move_window(glut_scout_ship_window, arranged.scout);
   }
-  const granted_viewport largest = demo_largest_viewport();
   return {std::min(arranged.board.width, largest.width), std::min(arranged.board.height, largest.height),
           arranged.board.x, arranged.board.y};
 }

@@ -109,9 +109,11 @@ long area_of(const window_placement& r) { return long(r.width) * r.height; }
 // The windows shrunk to leave the lower third of the screen to the board, side by side or one above the
 // other as they stood, from the screen's top.
 board_arrangement make_room(const window_placement& mother, const window_placement& scout, int gap_px,
-                            int screen_width, int screen_height) {
+                            int screen_width, int screen_height, const std::function<bool(int, int)>& holds) {
   const bool beside = scout.y == mother.y;
-  const int board_height = std::max(smallest_board_px, screen_height / 3);
+  int board_height = std::max(smallest_board_px, screen_height / 3);
+  const int step = std::max(1, screen_height / 24), most = screen_height * 2 / 3;
+  while (holds && board_height + step <= most && !holds(screen_width, board_height)) board_height += step;
   const int across = beside ? 2 * mother.width + gap_px : mother.width;
   const int down = beside ? mother.height : 2 * mother.height + gap_px;
   const double shrink =
@@ -132,7 +134,8 @@ board_arrangement make_room(const window_placement& mother, const window_placeme
 }  // namespace
 
 board_arrangement compute_board_arrangement(const window_placement& mother, const window_placement& scout,
-                                            int gap_px, int screen_width, int screen_height) {
+                                            int gap_px, int screen_width, int screen_height,
+                                            const std::function<bool(int, int)>& holds_whole) {
   const int left = std::min(mother.x, scout.x), top = std::min(mother.y, scout.y);
   const int right = std::max(mother.x + mother.width, scout.x + scout.width);
   const int bottom = std::max(mother.y + mother.height, scout.y + scout.height);
@@ -146,14 +149,14 @@ board_arrangement compute_board_arrangement(const window_placement& mother, cons
   arranged.scout = scout;
   for (const window_placement& part : free_parts)
     if (part.width >= smallest_board_px && part.height >= smallest_board_px && part.x >= 0 && part.y >= 0 &&
-        area_of(part) > area_of(arranged.board))
+        area_of(part) > area_of(arranged.board) && (!holds_whole || holds_whole(part.width, part.height)))
       arranged.board = part;
   if (area_of(arranged.board) > 0) {
     arranged.board.width = std::min(arranged.board.width, largest_window_px);
     arranged.board.height = std::min(arranged.board.height, largest_window_px);
     return arranged;
   }
-  return make_room(mother, scout, gap_px, screen_width, screen_height);
+  return make_room(mother, scout, gap_px, screen_width, screen_height, holds_whole);
 }
 
 fitted_size compute_fitted_size(int width, int height, int gap_px, int screen_width, int screen_height) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -30,9 +31,11 @@ window_placement compute_scout_placement(const window_placement& mother, int gap
                                          int screen_height);
 
 // Where the board goes when nothing names its place: in the largest part of the screen the two windows leave
-// free (below, right of, left of or above both), where one is at least smallest_board_px each way. Where
-// none is, the windows make room: each keeps its aspect and shrinks, both move up, and the board takes the
-// lower third of the screen; closing the board gives them back their place.
+// free (below, right of, left of or above both), where one is at least smallest_board_px each way and holds
+// the board's text whole (holds_whole, when given, says whether a width x height board does). Where none
+// is, the windows make room: each keeps its aspect and shrinks, both move up, and the board takes the lower
+// part of the screen, a third or as much more as its text needs, up to two thirds; closing the board gives
+// them back their place.
 constexpr int smallest_board_px = 200;
 struct board_arrangement {
   window_placement board{};
@@ -40,7 +43,8 @@ struct board_arrangement {
   window_placement mother{}, scout{};  // where the windows stand while the board is open
 };
 board_arrangement compute_board_arrangement(const window_placement& mother, const window_placement& scout,
-                                            int gap_px, int screen_width, int screen_height);
+                                            int gap_px, int screen_width, int screen_height,
+                                            const std::function<bool(int, int)>& holds_whole = {});
 
 // The windows' size a lesson or -geometry asks for, fitted to the screen: as asked where both windows fit
 // beside or below each other, else shrunk, keeping its aspect, until both fit side by side. scale is how

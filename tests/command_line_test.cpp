@@ -126,6 +126,7 @@ TEST(Geometry, TheBoardTakesTheRoomTheWindowsLeaveOrTheyMakeIt) {
   };
   struct placement_case {
     rect mother, screen, scout, board, mother_after;
+    int board_needs = 0;  // the height below which the board's text would be cut
   };
   const placement_case cases[] = {
       // Two 512-pixel windows on 1280x1024: the whole width below them.
@@ -134,12 +135,19 @@ TEST(Geometry, TheBoardTakesTheRoomTheWindowsLeaveOrTheyMakeIt) {
       {{1900, 300, 0, 100}, {2560, 1600}, {1900, 300, 0, 450}, {2560, 800, 0, 800}, {1900, 300, 0, 100}},
       // 950x1000 windows on 1920x1080 leave no room: they shrink to 0.67 and the board takes the lower third.
       {{950, 1000, 0, 0}, {1920, 1080}, {950, 1000, 970, 0}, {1920, 360, 0, 720}, {636, 670, 0, 0}},
+      // A board that needs 400 rows: the 362 below the windows will not do, and moving them up makes room.
+      {{512, 512, 0, 100}, {1280, 1024}, {512, 512, 562, 100}, {1280, 462, 0, 562}, {512, 512, 0, 0}, 400},
+      // On 1024x768 (the scout pressed against the mother) the windows shrink to 768 - 416 - 50 = 302
+      // pixels for a board 416 rows high: a third, 256, and five steps of 32.
+      {{512, 512, 0, 100}, {1024, 768}, {512, 512, 512, 100}, {1024, 416, 0, 352}, {302, 302, 0, 0}, 400},
   };
   for (const placement_case& c : cases) {
     const window_placement mother = {c.mother[0], c.mother[1], c.mother[2], c.mother[3]};
     const window_placement scout = compute_scout_placement(mother, 50, c.screen[0], c.screen[1]);
     EXPECT_EQ(as_rect(scout), c.scout);
-    const board_arrangement arranged = compute_board_arrangement(mother, scout, 50, c.screen[0], c.screen[1]);
+    const auto holds = [&](int, int height) { return height >= c.board_needs; };
+    const board_arrangement arranged =
+        compute_board_arrangement(mother, scout, 50, c.screen[0], c.screen[1], holds);
     EXPECT_EQ(as_rect(arranged.board), c.board);
     EXPECT_EQ(as_rect(arranged.mother), c.mother_after);
     EXPECT_EQ(arranged.windows_move, c.mother_after != c.mother);
