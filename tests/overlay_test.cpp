@@ -545,6 +545,7 @@ TEST_F(Overlays, EveryKeyThatChangesNothingSaysWhyForThreeSeconds) {
   EXPECT_NE(said().find("the lesson has no state on F5"), std::string::npos) << said();
   press('.');
   EXPECT_NE(said().find("press p to pause first"), std::string::npos) << said();
+  EXPECT_EQ(demo_board_text().message, current_notice()) << "the board's foot says it too";
   frozen = true;  // the message's time runs while the scene is paused too
   for (int tick = 0; tick < 89; ++tick) demo_idle(compute_timer_step_s(default_timer_period_ms));
   EXPECT_NE(said().find("press p to pause first"), std::string::npos) << "after 89 ticks";
