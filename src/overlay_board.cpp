@@ -8,8 +8,8 @@
 
 namespace {
 
-constexpr int column_gap_px =
-    2 * text_margin_px;  // between two columns, and the parts above and below them, text pixels
+// Between two columns, and between the parts above and below them, in text pixels.
+constexpr int column_gap_px = 2 * text_margin_px;
 
 int column_width(const std::vector<std::string>& lines) {
   return 2 * text_margin_px + glyph_width_px * int(longest_line(lines));
@@ -211,8 +211,8 @@ board_layout compute_board_layout(const board_text& text, int width, int height,
 void add_board_blocks(std::vector<text_block>& blocks, const board_layout& layout, int height) {
   int row = 0;
   const auto add = [&](const board_column& column) {
-    row += add_text_column(blocks, column.lines, layout.scale * column.left, height - layout.scale * column.top,
-                           row, layout.scale);
+    row += add_text_column(blocks, column.lines, layout.scale * column.left,
+                           height - layout.scale * column.top, row, layout.scale);
   };
   add(layout.heading);
   for (const board_column& column : layout.columns) add(column);
